@@ -1,0 +1,70 @@
+# Test plumbing shared by the native and the Windows builds. One `ctest` in the Windows build runs
+# everything: it pulls in the native build's tests as well.
+include(GoogleTest)
+
+set(LUMENFOLD_HARNESS ${CMAKE_SOURCE_DIR}/tests/harness)
+find_program(LUMENFOLD_PYTHON python3 REQUIRED)
+
+if(EXISTS /usr/src/googletest/CMakeLists.txt)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+else()
+  message(FATAL_ERROR "GoogleTest sources missing: run tools/setup.sh")
+endif()
+
+# A GoogleTest executable. Natively every case becomes its own test; a Windows executable runs as
+# one test inside a fresh Wine environment of its own (prefix, HOME and virtual display).
+function(lumenfold_gtest name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  lumenfold_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  if(WIN32)
+    add_test(NAME windows.${name}
+             COMMAND ${LUMENFOLD_PYTHON} ${LUMENFOLD_HARNESS}/run_in_wine.py $<TARGET_FILE:${name}>)
+    lumenfold_wine_test_environment(windows.${name})
+  else()
+    gtest_discover_tests(${name} TEST_PREFIX native. DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()
+
+function(lumenfold_wine_test_environment test)
+  set_tests_properties(${test} PROPERTIES
+    ENVIRONMENT "LUMENFOLD_TEMPLATE_PREFIX=${LUMENFOLD_TEMPLATE_PREFIX};LUMENFOLD_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp;LUMENFOLD_BUILD=${CMAKE_BINARY_DIR};PYTHONPATH=${LUMENFOLD_HARNESS};PYTHONDONTWRITEBYTECODE=1"
+    TIMEOUT 300)
+endfunction()
+
+# An end-to-end test: a Python script that drives the real program through the harness.
+function(lumenfold_e2e_test script)
+  get_filename_component(stem ${script} NAME_WE)
+  string(REGEX REPLACE "^test_" "" stem ${stem})
+  add_test(NAME e2e.${stem} COMMAND ${LUMENFOLD_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/${script})
+  lumenfold_wine_test_environment(e2e.${stem})
+endfunction()
+
+# A libFuzzer target with a short bounded run over its corpus (native clang builds only).
+function(lumenfold_fuzz_target name source corpus)
+  if(WIN32 OR NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    return()
+  endif()
+  add_executable(${name} ${source})
+  lumenfold_warnings(${name})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${ARGN})
+  set(work ${CMAKE_BINARY_DIR}/fuzz/${name})
+  add_test(NAME fuzz.${name}
+           COMMAND $<TARGET_FILE:${name}> -max_total_time=20 -rss_limit_mb=1024
+                   -artifact_prefix=${work}/ ${work}/corpus ${corpus})
+  set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED fuzz.${name}.dir)
+  add_test(NAME fuzz.${name}.dir COMMAND ${CMAKE_COMMAND} -E make_directory ${work}/corpus)
+  set_tests_properties(fuzz.${name}.dir PROPERTIES FIXTURES_SETUP fuzz.${name}.dir)
+endfunction()
+
+# The Windows build's ctest also runs the native build's tests.
+if(WIN32 AND LUMENFOLD_NATIVE_TESTS)
+  file(WRITE ${CMAKE_BINARY_DIR}/native-tests.cmake "subdirs(\"${LUMENFOLD_NATIVE_TESTS}\")\n")
+  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY TEST_INCLUDE_FILES
+               ${CMAKE_BINARY_DIR}/native-tests.cmake)
+endif()

@@ -1,0 +1,45 @@
+#pragma once
+// What the user has set up and what the overlay shows now: one plain record shared by all windows.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "common/geometry.h"
+
+enum class OverlayMode : int32_t {
+    Hidden = 0,
+    Shaded = 1,
+    Skylights = 2,
+    Blackout = 3,
+};
+
+enum class SkylightShape : int32_t {
+    Rounded = 0,
+    Elliptical = 1,
+    Rectangle = 2,
+    Circle = 3,
+    HorizontalStrip = 4,
+    VerticalStrip = 5,
+};
+
+struct SkylightRegion {
+    Rect bounds;
+    SkylightShape shape = SkylightShape::Rounded;
+    int32_t brightness = 100;  // percent; 100 is fully clear
+    bool moveEnabled = true;
+    friend bool operator==(const SkylightRegion&, const SkylightRegion&) = default;
+};
+
+struct AppState {
+    OverlayMode mode = OverlayMode::Shaded;
+    SkylightShape creationShape = SkylightShape::Rounded;
+    std::vector<SkylightRegion> skylights;
+    Rect desktop;
+    Rect preview;
+    bool previewVisible = false;
+    int32_t backgroundBrightness = 0;  // percent; 0 is the darkest
+    int32_t textScale = 100;           // percent
+};
+
+// A settings file never holds more; drawing stops at the same count.
+inline constexpr std::size_t kMaxSkylights = 1000;

@@ -1,0 +1,168 @@
+"""What end-to-end tests do with the real Lumenfold.exe: start it, find its windows through the probe,
+drive the mouse and keyboard with xdotool, read pixels from screenshots, and read its files."""
+import json
+import subprocess
+import time
+from pathlib import Path
+
+from lumenfold_env import BUILD, PROBE, TestFailure, WineEnvironment, wait_until
+
+EXE = BUILD / "src" / "Lumenfold.exe"
+
+HOST_CLASS = "Lumenfold.Windows.Host"
+
+
+class Session(WineEnvironment):
+    """A Wine environment with the program's helpers."""
+
+    # -- the program ----------------------------------------------------------------------------
+    def run_program(self, args=(), exe=EXE, timeout=60):
+        """Runs Lumenfold to its end through the probe; returns {exit_code, ms, windows}."""
+        return self.probe("launch", exe, *args, timeout=timeout)
+
+    def start_program(self, args=(), exe=EXE):
+        return self.start([exe] + list(args))
+
+    # -- the probe ------------------------------------------------------------------------------
+    def probe(self, *args, timeout=30):
+        result = self.wine([PROBE] + list(args), timeout=timeout)
+        if result.returncode != 0:
+            raise TestFailure(f"lfprobe {' '.join(map(str, args))}: {result.stderr.strip()}")
+        return json.loads(result.stdout)
+
+    def try_probe(self, *args, timeout=30):
+        result = self.wine([PROBE] + list(args), timeout=timeout)
+        return json.loads(result.stdout) if result.returncode == 0 else None
+
+    def wait_window(self, class_name, timeout=20):
+        return self.probe("wait", class_name, int(timeout * 1000), timeout=timeout + 30)
+
+    def windows(self, class_name="*", pid=None):
+        args = ["list", class_name] + ([pid] if pid is not None else [])
+        return self.probe(*args)
+
+    def window_info(self, hwnd):
+        return self.probe("info", hwnd)
+
+    def dialog_texts(self, hwnd):
+        return [c["text"] for c in self.probe("children", hwnd) if c["class"].lower() == "static"]
+
+    def press_button(self, hwnd, control_id):
+        return self.probe("press", hwnd, control_id)
+
+    def send(self, hwnd, message, wparam=0, lparam=0):
+        return self.probe("message", "send", hwnd, message, wparam, lparam)
+
+    def post(self, hwnd, message, wparam=0, lparam=0):
+        return self.probe("message", "post", hwnd, message, wparam, lparam)
+
+    # -- X input and pixels ---------------------------------------------------------------------
+    def xdotool(self, *args):
+        subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+
+    def move_mouse(self, x, y):
+        self.xdotool("mousemove", "--sync", x, y)
+
+    def click(self, x, y, button=1):
+        self.move_mouse(x, y)
+        self.xdotool("click", button)
+
+    def drag(self, start, end, steps=10):
+        self.move_mouse(*start)
+        self.xdotool("mousedown", 1)
+        for i in range(1, steps + 1):
+            x = start[0] + (end[0] - start[0]) * i // steps
+            y = start[1] + (end[1] - start[1]) * i // steps
+            self.move_mouse(x, y)
+        self.xdotool("mouseup", 1)
+
+    def focus_x_window(self, title):
+        """Gives X focus to the Wine window with this title (hot keys need a focused Wine window)."""
+        self.xdotool("search", "--sync", "--name", title, "windowfocus", "--sync")
+
+    def key(self, *keys):
+        self.xdotool("key", "--clearmodifiers", *keys)
+
+    def screenshot(self):
+        """The whole screen as an (width, height, rgb bytes) tuple."""
+        data = subprocess.run(["import", "-window", "root", "ppm:-"], env=self.env, capture_output=True,
+                              check=True, timeout=30).stdout
+        return _parse_ppm(data)
+
+    def pixel(self, x, y):
+        width, _, rgb = self.screenshot()
+        offset = (y * width + x) * 3
+        return tuple(rgb[offset:offset + 3])
+
+    def wait_pixel(self, x, y, expected, tolerance=2, timeout=10):
+        """Polls a screen pixel until it is within `tolerance` per channel of `expected`."""
+        last = [None]
+
+        def matches():
+            last[0] = self.pixel(x, y)
+            return all(abs(a - b) <= tolerance for a, b in zip(last[0], expected))
+        try:
+            return wait_until(matches, timeout, interval=0.1, what=f"pixel ({x}, {y}) = {expected}")
+        except TestFailure as failure:
+            raise TestFailure(f"{failure}; last seen {last[0]}") from None
+
+    # -- files ----------------------------------------------------------------------------------
+    @property
+    def activity_log(self):
+        return self.data_folder / "activity.log"
+
+    def log_lines(self):
+        """The activity log's messages, without the time prefix."""
+        if not self.activity_log.exists():
+            return []
+        lines = self.activity_log.read_bytes().decode("utf-8", "replace").splitlines()
+        return [line.split(" UTC ", 1)[1] if " UTC " in line else line for line in lines]
+
+    def wait_log(self, message, timeout=10):
+        return wait_until(lambda: message in self.log_lines(), timeout, what=f"log line '{message}'")
+
+    @property
+    def settings_file(self):
+        return self.data_folder / "settings.json"
+
+    def settings(self):
+        return json.loads(self.settings_file.read_text(encoding="utf-8"))
+
+
+def _parse_ppm(data):
+    fields, index = [], 0
+    while len(fields) < 4:
+        while data[index:index + 1].isspace():
+            index += 1
+        if data[index:index + 1] == b"#":
+            index = data.index(b"\n", index) + 1
+            continue
+        end = index
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[index:end])
+        index = end
+    index += 1
+    if fields[0] != b"P6" or int(fields[3]) != 255:
+        raise TestFailure("unexpected screenshot format")
+    return int(fields[1]), int(fields[2]), data[index:]
+
+
+def check(condition, message):
+    if not condition:
+        raise TestFailure(message)
+
+
+def main(test):
+    """Runs one end-to-end test function and turns its outcome into the exit code."""
+    import sys
+    import traceback
+    started = time.monotonic()
+    try:
+        test()
+    except Exception:
+        traceback.print_exc()
+        print(f"FAILED after {time.monotonic() - started:.1f} s")
+        sys.exit(1)
+    print(f"passed in {time.monotonic() - started:.1f} s")

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test (native core with sanitizers, Windows-side units under Wine,
+# end-to-end tests of the real program under Wine on virtual displays) through one CTest run.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+"$root/tools/setup.sh"
+cmake --preset native >/dev/null
+cmake --build --preset native
+cmake --preset windows-x64 >/dev/null
+cmake --build --preset windows-x64
+
+# Every process a test starts carries this mark, so none can outlive the run, whatever happens.
+export LUMENFOLD_TEST_RUN="run-$$-$(date +%s%N)"
+sweep() {
+  local pid
+  for environ in /proc/[0-9]*/environ; do
+    pid=${environ#/proc/}; pid=${pid%/environ}
+    if { tr '\0' '\n' <"$environ"; } 2>/dev/null | grep -qx "LUMENFOLD_TEST_RUN=$LUMENFOLD_TEST_RUN"; then
+      kill -9 "$pid" 2>/dev/null || true
+    fi
+  done
+  rm -rf "$root/build/windows-x64/test-tmp"
+}
+trap sweep EXIT
+ctest --preset all "$@"
