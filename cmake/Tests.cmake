@@ -14,15 +14,16 @@ else()
 endif()
 
 # A GoogleTest executable. Natively every case becomes its own test; a Windows executable runs as
-# one test inside a fresh Wine environment of its own (prefix, HOME and virtual display).
+# one test inside a fresh Wine environment of its own (prefix, HOME and virtual display), prepared
+# by WINE_ARGS (see run_in_wine.py).
 function(lumenfold_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;WINE_ARGS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   lumenfold_warnings(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
   if(WIN32)
     add_test(NAME windows.${name}
-             COMMAND ${LUMENFOLD_PYTHON} ${LUMENFOLD_HARNESS}/run_in_wine.py $<TARGET_FILE:${name}>)
+             COMMAND ${LUMENFOLD_PYTHON} ${LUMENFOLD_HARNESS}/run_in_wine.py ${T_WINE_ARGS} $<TARGET_FILE:${name}>)
     lumenfold_wine_test_environment(windows.${name})
   else()
     gtest_discover_tests(${name} TEST_PREFIX native. DISCOVERY_TIMEOUT 60)

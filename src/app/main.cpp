@@ -1,10 +1,16 @@
 #include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
 
 #include <string_view>
 
+#include "app/application.h"
+#include "app/graphics_lifetime.h"
+#include "app/host_window.h"
 #include "app/instance_coordinator.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    // Ignored on purpose: the manifest declares the same awareness.
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     const std::wstring_view arguments = commandLine ? commandLine : L"";
     const bool quit = arguments.find(L"--quit") != std::wstring_view::npos;
@@ -15,5 +21,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
         case InstanceCoordinator::LeaveFailure: return 2;
         case InstanceCoordinator::Run: break;
     }
-    return 0;
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    GraphicsLifetime graphics;
+    if (!graphics.Start()) return 1;
+
+    Application app;
+    if (!CreateHostWindow(instance, &app)) return 1;
+
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
 }

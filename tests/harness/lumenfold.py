@@ -5,7 +5,7 @@ import subprocess
 import time
 from pathlib import Path
 
-from lumenfold_env import BUILD, PROBE, TestFailure, WineEnvironment, wait_until
+from lumenfold_env import BUILD, PROBE, TestFailure, WineEnvironment, wait_until  # noqa: F401 (re-exported)
 
 EXE = BUILD / "src" / "Lumenfold.exe"
 
@@ -22,6 +22,17 @@ class Session(WineEnvironment):
 
     def start_program(self, args=(), exe=EXE):
         return self.start([exe] + list(args))
+
+    def start_running_copy(self, args=(), exe=EXE):
+        """Starts Lumenfold and waits until its host window exists; returns (process, host window info)."""
+        process = self.start_program(args, exe)
+        return process, self.wait_window(HOST_CLASS)
+
+    def wait_exit(self, process, timeout=30):
+        try:
+            return process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise TestFailure(f"process still running after {timeout} s") from None
 
     # -- the probe ------------------------------------------------------------------------------
     def probe(self, *args, timeout=30):
@@ -154,15 +165,19 @@ def check(condition, message):
         raise TestFailure(message)
 
 
-def main(test):
-    """Runs one end-to-end test function and turns its outcome into the exit code."""
+def main(*tests):
+    """Runs end-to-end test functions, each reported on its own; any failure fails the script."""
     import sys
     import traceback
-    started = time.monotonic()
-    try:
-        test()
-    except Exception:
-        traceback.print_exc()
-        print(f"FAILED after {time.monotonic() - started:.1f} s")
-        sys.exit(1)
-    print(f"passed in {time.monotonic() - started:.1f} s")
+    failed = []
+    for test in tests:
+        started = time.monotonic()
+        try:
+            test()
+            print(f"passed {test.__name__} in {time.monotonic() - started:.1f} s", flush=True)
+        except Exception:
+            traceback.print_exc()
+            print(f"FAILED {test.__name__} after {time.monotonic() - started:.1f} s", flush=True)
+            failed.append(test.__name__)
+    print(f"{len(tests) - len(failed)} passed, {len(failed)} failed")
+    sys.exit(1 if failed else 0)

@@ -17,6 +17,11 @@ PROBE = BUILD / "tests" / "harness" / "probe" / "lfprobe.exe"
 TEST_TMP = Path(os.environ.get("LUMENFOLD_TEST_TMP", BUILD / "test-tmp"))
 
 
+def windows_path(path):
+    """The name a Windows program in the prefix sees for a Linux path (Wine's Z: drive)."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
 class TestFailure(AssertionError):
     pass
 

@@ -1,18 +1,36 @@
-"""Runs one Windows test executable inside a fresh Wine environment and passes on its exit code."""
+"""Runs one Windows test executable inside a fresh Wine environment and passes on its exit code.
+
+    run_in_wine.py [--dpi N] [--reg KEY NAME TYPE DATA]... EXE [ARGS...]
+
+--dpi sets the prefix's display resolution before the test starts; --reg adds a registry value.
+The probe's Windows path is handed to the test in LUMENFOLD_PROBE."""
 import sys
 from pathlib import Path
 
-from lumenfold_env import WineEnvironment
+from lumenfold_env import PROBE, WineEnvironment, windows_path
 
 
-def main():
-    exe = Path(sys.argv[1])
+def main(argv):
+    registry = []
+    while argv and argv[0].startswith("--"):
+        if argv[0] == "--dpi":
+            registry.append([r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", argv[1]])
+            argv = argv[2:]
+        elif argv[0] == "--reg":
+            registry.append(argv[1:5])
+            argv = argv[5:]
+        else:
+            raise SystemExit(f"unknown option {argv[0]}")
+    exe = Path(argv[0])
     with WineEnvironment(exe.stem) as env:
-        result = env.wine([exe] + sys.argv[2:], timeout=240)
+        for key, name, kind, data in registry:
+            env.wine(["reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"], check=True)
+        env.env["LUMENFOLD_PROBE"] = windows_path(PROBE)
+        result = env.wine([exe] + argv[1:], timeout=240)
         sys.stdout.write(result.stdout)
         sys.stderr.write(result.stderr)
         return result.returncode
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(sys.argv[1:]))

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <map>
@@ -311,6 +312,41 @@ int HoldMutex(const Args& a) {
     return 0;
 }
 
+// clipboard-get: the clipboard's Unicode text, or null.
+int ClipboardGet(const Args&) {
+    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
+    std::string out = "null";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+            out = Json(text);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return Print(out);
+}
+
+// clipboard-hold MILLISECONDS [TEXT]: keeps the clipboard open (after setting TEXT) for a while.
+int ClipboardHold(const Args& a) {
+    if (a.empty()) return Fail("usage: clipboard-hold MILLISECONDS [TEXT]");
+    // Opened for a window, as applications do: Wine lets a second opener with the same (null) owner in.
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!OpenClipboard(owner)) return Fail("OpenClipboard failed");
+    if (a.size() > 1) {
+        const size_t bytes = (a[1].size() + 1) * sizeof(wchar_t);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        std::memcpy(GlobalLock(memory), a[1].c_str(), bytes);
+        GlobalUnlock(memory);
+        EmptyClipboard();
+        SetClipboardData(CF_UNICODETEXT, memory);
+    }
+    std::printf("held\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(_wtoi(a[0].c_str())));
+    CloseClipboard();
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -319,6 +355,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"info", Info},       {L"children", ChildrenCommand}, {L"press", Press},
         {L"message", Message}, {L"focus", Focus},       {L"foreground", Foreground},
         {L"launch", Launch},   {L"hold-mutex", HoldMutex},
+        {L"clipboard-get", ClipboardGet}, {L"clipboard-hold", ClipboardHold},
     };
     if (argc < 2 || !commands.count(argv[1])) return Fail("usage: lfprobe COMMAND ARGS...");
     return commands.at(argv[1])(Args(argv + 2, argv + argc));

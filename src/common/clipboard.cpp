@@ -1,0 +1,31 @@
+#include "common/clipboard.h"
+
+#include <cstring>
+
+bool CopyText(HWND owner, const std::wstring& text) {
+    if (!OpenClipboard(owner)) return false;
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    void* target = memory ? GlobalLock(memory) : nullptr;
+    if (!target) {
+        if (memory) GlobalFree(memory);
+        CloseClipboard();
+        return false;
+    }
+    std::memcpy(target, text.c_str(), bytes);
+    GlobalUnlock(memory);
+    // Emptied only now, so a failed allocation leaves the old contents in place.
+    if (!EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, memory)) {
+        GlobalFree(memory);
+        CloseClipboard();
+        return false;
+    }
+    CloseClipboard();
+    return true;
+}
+
+void CopyableError(HWND owner, const std::wstring& message) {
+    const std::wstring text = message + L"\n\n点击确定复制完整信息。 / OK copies this information.";
+    if (MessageBoxW(owner, text.c_str(), L"Lumenfold · 信息 / Information", MB_OKCANCEL | MB_ICONWARNING) == IDOK)
+        CopyText(owner, message);
+}

@@ -1,0 +1,5 @@
+#include "common/handles.h"
+
+namespace handles {
+std::atomic<long> live{0};
+}

@@ -1,0 +1,32 @@
+#include "common/shell_services.h"
+
+#include <shellapi.h>
+
+#include "common/geometry.h"
+#include "common/win_geometry.h"
+
+bool OpenLink(HWND owner, const std::wstring& target) {
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;
+}
+
+UniqueFont InterfaceFont(HWND window, int points, int weight) {
+    UINT dpi = window ? GetDpiForWindow(window) : 0;
+    if (dpi == 0) dpi = GetDpiForSystem();
+    // A negative height asks for the character height, so the size is in points at this DPI.
+    return UniqueFont(CreateFontW(-MulDiv(points, static_cast<int>(dpi), 72), 0, 0, 0, weight, FALSE, FALSE, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
+}
+
+RECT MonitorBounds(POINT point, bool workArea) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &info);
+    return workArea ? info.rcWork : info.rcMonitor;
+}
+
+RECT FitOnMonitor(const RECT& rect, POINT point) {
+    return ToRECT(FitOnMonitor(ToRect(rect), ToRect(MonitorBounds(point, false))));
+}

@@ -1,0 +1,65 @@
+// Runs in a prefix whose display resolution is 144 DPI.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "common/handles.h"
+#include "common/shell_services.h"
+
+namespace {
+
+TEST(InterfaceFont, NinePointsAt144DpiAre18PixelsHigh) {
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = DefWindowProcW;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = L"Lumenfold.Tests.Dpi";
+    RegisterClassW(&cls);
+    UniqueWindow window(CreateWindowExW(0, cls.lpszClassName, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                        cls.hInstance, nullptr));
+    ASSERT_TRUE(window);
+    ASSERT_EQ(GetDpiForWindow(window.get()), 144u);
+    UniqueFont font = InterfaceFont(window.get(), 9, FW_NORMAL);
+    ASSERT_TRUE(font);
+    WindowDC dc(window.get());
+    SelectedObject selected(dc.get(), font.get());
+    TEXTMETRICW metrics{};
+    ASSERT_TRUE(GetTextMetricsW(dc.get(), &metrics));
+    EXPECT_EQ(metrics.tmHeight - metrics.tmInternalLeading, 18);
+}
+
+}  // namespace
+
+namespace {
+
+// Renders text in the interface font into a small black-and-white bitmap.
+std::vector<uint32_t> Render(const wchar_t* text) {
+    UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 64, -64, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    SelectedObject selectBitmap(dc.get(), bitmap.get());
+    UniqueFont font = InterfaceFont(nullptr, 20, FW_NORMAL);
+    SelectedObject selectFont(dc.get(), font.get());
+    RECT all{0, 0, 64, 64};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SetTextColor(dc.get(), RGB(255, 255, 255));
+    SetBkMode(dc.get(), TRANSPARENT);
+    TextOutW(dc.get(), 4, 4, text, lstrlenW(text));
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    return {pixels, pixels + 64 * 64};
+}
+
+// Without a face for them, Chinese characters all come out as the same missing-glyph box.
+TEST(InterfaceFont, ChineseCharactersHaveRealGlyphs) {
+    const auto first = Render(L"信");
+    const auto second = Render(L"遮");
+    EXPECT_NE(first, second);
+    EXPECT_NE(first, Render(L""));
+}
+
+}  // namespace

@@ -1,0 +1,16 @@
+#pragma once
+// Small helpers shared by the Windows-side tests.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Runs the probe (path from LUMENFOLD_PROBE) with the arguments; returns its standard output.
+// With waitFor, returns as soon as that text appeared and leaves the probe running.
+std::string RunProbe(const std::wstring& arguments, const std::string& waitFor = {}, DWORD timeoutMs = 20000);
+
+// Polls until the condition holds or the deadline passes.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// A top-level window of this process with the given class and title, or null.
+HWND FindOwnWindow(const wchar_t* className, const wchar_t* title);
