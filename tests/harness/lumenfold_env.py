@@ -39,10 +39,13 @@ def wait_until(condition, timeout, interval=0.05, what="condition"):
 
 
 class WineEnvironment:
-    def __init__(self, name, compositor=False, screen=(1920, 1080)):
+    def __init__(self, name, compositor=False, screen=(1920, 1080), two_monitors=False):
+        """two_monitors: Xorg with the dummy driver, a 1920 x 1080 primary monitor and a 1024 x 768
+        one to its left (at negative x for Windows programs), instead of Xvfb."""
         self.name = name
         self.compositor = compositor
         self.screen = screen
+        self.two_monitors = two_monitors
         self.children = []  # long-running processes to end, newest last
 
     # -- lifetime -------------------------------------------------------------------------------
@@ -79,20 +82,26 @@ class WineEnvironment:
             "XDG_RUNTIME_DIR": str(self.home),
         })
         self.env.pop("XAUTHORITY", None)
-        if self.compositor:
-            self._spawn(["picom", "--config", "/dev/null", "--backend", "xrender", "--no-fading-openclose"],
-                        env=self.env)
         # A persistent wineserver, the prefix's services and its desktop process, started with no pipe
         # of ours: whatever inherits a test's output pipe keeps every later capture waiting.
         self._spawn(["wineserver", "--foreground", "--persistent"], env=self.env)
         subprocess.run(["wine", PROBE, "find", "Lumenfold.Tests.Nothing"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=True)
+        if self.compositor:
+            self._spawn(["picom", "--config", "/dev/null", "--backend", "xrender", "--no-fading-openclose"],
+                        env=self.env)
 
     def _start_display(self):
         read_end, write_end = os.pipe()
         width, height = self.screen
-        proc = self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
-                            "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,))
+        if self.two_monitors:
+            argv = ["Xorg", "-displayfd", str(write_end), "-config", str(Path(__file__).parent / "xorg" / "dummy.conf"),
+                    "-logfile", str(self.root / "xorg.log"), "-nolisten", "tcp", "-noreset", "-novtswitch",
+                    "-sharevts"]
+        else:
+            argv = ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
+                    "-noreset"]
+        proc = self._spawn(argv, pass_fds=(write_end,))
         os.close(write_end)
         number = b""
         deadline = time.monotonic() + 15
@@ -103,8 +112,24 @@ class WineEnvironment:
                     break
                 number += chunk
         if not number.strip():
-            raise TestFailure(f"Xvfb did not start (exit {proc.poll()})")
-        return ":" + number.decode().strip()
+            raise TestFailure(f"{argv[0]} did not start (exit {proc.poll()})")
+        display = ":" + number.decode().strip()
+        if self.two_monitors:
+            self._arrange_two_monitors(display)
+        return display
+
+    def _arrange_two_monitors(self, display):
+        env = dict(os.environ, DISPLAY=display)
+        for command in (
+                ["xrandr", "--newmode", "1024x768_60", "65.00", "1024", "1048", "1184", "1344", "768", "771", "777",
+                 "806", "-hsync", "-vsync"],
+                ["xrandr", "--addmode", "DUMMY1", "1024x768_60"],
+                ["xrandr", "--output", "DUMMY0", "--mode", "1920x1080", "--output", "DUMMY1", "--mode", "1024x768_60",
+                 "--left-of", "DUMMY0"],
+                # A full query makes the driver report the new output as connected; Wine only asks for
+                # the current resources, which would still show one monitor.
+                ["xrandr", "--query"]):
+            subprocess.run(command, env=env, check=True, timeout=30, stdout=subprocess.DEVNULL)
 
     def _spawn(self, argv, **kwargs):
         proc = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,

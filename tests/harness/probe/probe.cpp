@@ -347,6 +347,26 @@ int ClipboardHold(const Args& a) {
     return 0;
 }
 
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(monitor, &info);
+    auto* out = reinterpret_cast<std::string*>(param);
+    *out += (out->size() > 1 ? ", " : "") + std::string("{\"rect\": ") + Json(info.rcMonitor) +
+            ", \"work\": " + Json(info.rcWork) + ", \"primary\": " + ((info.dwFlags & MONITORINFOF_PRIMARY) ? "true" : "false") + "}";
+    return TRUE;
+}
+
+// monitors: every monitor and the virtual screen.
+int Monitors(const Args&) {
+    std::string list = "[";
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&list));
+    const RECT virtualScreen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                             GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                             GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    return Print("{\"monitors\": " + list + "], \"virtual\": " + Json(virtualScreen) + "}");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -356,6 +376,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"message", Message}, {L"focus", Focus},       {L"foreground", Foreground},
         {L"launch", Launch},   {L"hold-mutex", HoldMutex},
         {L"clipboard-get", ClipboardGet}, {L"clipboard-hold", ClipboardHold},
+        {L"monitors", Monitors},
     };
     if (argc < 2 || !commands.count(argv[1])) return Fail("usage: lfprobe COMMAND ARGS...");
     return commands.at(argv[1])(Args(argv + 2, argv + argc));
