@@ -44,23 +44,74 @@ function(lumenfold_e2e_test script)
   lumenfold_wine_test_environment(e2e.${stem})
 endfunction()
 
-# A libFuzzer target with a short bounded run over its corpus (native clang builds only).
+# A copy of a static library of ours, built from the same sources with the same include folders and
+# libraries, for builds that need other compile options (instrumentation, optimisation).
+function(lumenfold_library_copy original copy)
+  get_target_property(sources ${original} SOURCES)
+  get_target_property(dir ${original} SOURCE_DIR)
+  list(TRANSFORM sources PREPEND ${dir}/ REGEX "^[^/]")
+  add_library(${copy} STATIC ${sources})
+  get_target_property(includes ${original} INCLUDE_DIRECTORIES)
+  target_include_directories(${copy} PUBLIC ${includes})
+  get_target_property(libs ${original} LINK_LIBRARIES)
+  if(libs)
+    target_link_libraries(${copy} PRIVATE ${libs})
+  endif()
+endfunction()
+
+# A libFuzzer target with a short bounded run over its corpus (native clang builds only):
+#   lumenfold_fuzz_target(name source corpus_dir [DICTIONARY file] libs...)
+# libFuzzer steers only by code compiled with coverage, so each of our static libraries among the
+# libs is linked as a copy built with -fsanitize=fuzzer-no-link. The run writes new inputs into a
+# work corpus in the build tree (the first corpus folder given) and crash artifacts beside it; the
+# corpus in the source tree is only read.
 function(lumenfold_fuzz_target name source corpus)
   if(WIN32 OR NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     return()
   endif()
+  cmake_parse_arguments(F "" "DICTIONARY" "" ${ARGN})
+  get_filename_component(corpus ${corpus} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  if(NOT IS_DIRECTORY ${corpus})
+    message(FATAL_ERROR "fuzz corpus ${corpus} is not a folder")
+  endif()
+  set(options -max_total_time=20 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1)
+  if(F_DICTIONARY)
+    get_filename_component(dictionary ${F_DICTIONARY} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    list(APPEND options -dict=${dictionary})
+  endif()
+
+  set(libs)
+  foreach(lib IN LISTS F_UNPARSED_ARGUMENTS)
+    if(TARGET ${lib})
+      get_target_property(type ${lib} TYPE)
+      if(type STREQUAL "STATIC_LIBRARY")
+        if(NOT TARGET ${lib}_fuzz)
+          lumenfold_library_copy(${lib} ${lib}_fuzz)
+          target_compile_options(${lib}_fuzz PRIVATE -fsanitize=fuzzer-no-link)
+          lumenfold_warnings(${lib}_fuzz)
+        endif()
+        set(lib ${lib}_fuzz)
+      endif()
+    endif()
+    list(APPEND libs ${lib})
+  endforeach()
+
   add_executable(${name} ${source})
   lumenfold_warnings(${name})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  target_link_libraries(${name} PRIVATE ${ARGN})
+  target_link_libraries(${name} PRIVATE ${libs})
+
   set(work ${CMAKE_BINARY_DIR}/fuzz/${name})
   add_test(NAME fuzz.${name}
-           COMMAND $<TARGET_FILE:${name}> -max_total_time=20 -rss_limit_mb=1024
-                   -artifact_prefix=${work}/ ${work}/corpus ${corpus})
-  set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED fuzz.${name}.dir)
-  add_test(NAME fuzz.${name}.dir COMMAND ${CMAKE_COMMAND} -E make_directory ${work}/corpus)
-  set_tests_properties(fuzz.${name}.dir PROPERTIES FIXTURES_SETUP fuzz.${name}.dir)
+           COMMAND $<TARGET_FILE:${name}> ${options} -artifact_prefix=${work}/artifacts/
+                   ${work}/corpus ${corpus}
+           WORKING_DIRECTORY ${work})
+  set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED fuzz.${name}.work)
+  # The work folders may have been cleared since configuring; libFuzzer does not create them.
+  add_test(NAME fuzz.${name}.work
+           COMMAND ${CMAKE_COMMAND} -E make_directory ${work}/corpus ${work}/artifacts)
+  set_tests_properties(fuzz.${name}.work PROPERTIES FIXTURES_SETUP fuzz.${name}.work)
 endfunction()
 
 # The Windows build's ctest also runs the native build's tests.

@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine64 wine xvfb xdotool imagemagick x11-apps x11-utils x11-xserver-utils picom
   xserver-xorg-core xserver-xorg-video-dummy x11-xkb-utils xkb-data
-  nlohmann-json3-dev googletest clang libclang-rt-14-dev llvm-14
+  nlohmann-json3-dev googletest libbenchmark-dev clang libclang-rt-14-dev llvm-14
   nsis zbar-tools fonts-wqy-zenhei fonts-dejavu-core procps psmisc
 )
 

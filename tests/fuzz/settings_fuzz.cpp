@@ -1,0 +1,65 @@
+// Whatever bytes the settings parser accepts must give a state the program can live with, and that
+// state must survive a save and a reload unchanged. Whatever it refuses must leave the state alone.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "state/settings_format.h"
+
+namespace {
+
+void Require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "settings_fuzz: %s\n", what);
+        std::abort();
+    }
+}
+
+bool Within(int32_t value, int32_t lowest, int32_t highest) { return value >= lowest && value <= highest; }
+
+bool SamePersisted(const AppState& a, const AppState& b) {
+    return a.mode == b.mode && a.skylights == b.skylights && a.backgroundBrightness == b.backgroundBrightness &&
+           a.textScale == b.textScale;
+}
+
+// Values no file can produce, so a refused file that changed anything shows.
+AppState Sentinel() {
+    AppState state;
+    state.mode = OverlayMode::Blackout;
+    state.skylights = {SkylightRegion{Rect{1, 2, 3, 4}, SkylightShape::VerticalStrip, -7, false}};
+    state.backgroundBrightness = -7;
+    state.textScale = 7;
+    return state;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    AppState state = Sentinel();
+    if (!ParseSettings(bytes, state)) {
+        Require(SamePersisted(state, Sentinel()), "a refused file changed the state");
+        return 0;
+    }
+
+    Require(Within(state.backgroundBrightness, 0, 100), "background brightness out of range");
+    Require(Within(state.textScale, 100, 150), "text scale out of range");
+    Require(state.skylights.size() <= kMaxSkylights, "too many skylights");
+    Require(state.mode == (state.skylights.empty() ? OverlayMode::Shaded : OverlayMode::Skylights),
+            "mode does not follow the list");
+    for (const SkylightRegion& region : state.skylights) {
+        Require(Width(region.bounds) > 0 && Height(region.bounds) > 0, "empty skylight");
+        Require(Within(static_cast<int32_t>(region.shape), 0, 5), "unknown shape");
+        Require(Within(region.brightness, 0, 100), "skylight brightness out of range");
+    }
+
+    const auto text = SerializeSettings(state);
+    Require(text.has_value(), "an accepted state cannot be saved");
+    AppState reloaded = Sentinel();
+    Require(ParseSettings(*text, reloaded), "a saved file does not load");
+    Require(SamePersisted(reloaded, state), "a saved file loads differently");
+    Require(SerializeSettings(reloaded) == text, "saving again gives other bytes");
+    return 0;
+}
