@@ -3,6 +3,8 @@
 #include "app/application.h"
 #include "app/instance_coordinator.h"
 #include "common/activity_log.h"
+#include "common/clipboard.h"
+#include "state/settings_file.h"
 
 namespace {
 
@@ -15,10 +17,16 @@ LRESULT HandleHostMessage(Application& app, HWND window, UINT message, WPARAM wP
             LogActivity("show controls requested");
             return 0;
         case QuitMessage:
-            DestroyWindow(window);
+            if (app.quitFailureOpen) return 0;
+            if (SaveSettings(app.state)) {
+                DestroyWindow(window);
+            } else {
+                app.quitFailureOpen = true;
+                CopyableError(nullptr, L"保存失败，尚未退出。 / Save failed; Lumenfold remains open.");
+                app.quitFailureOpen = false;
+            }
             return 0;
         default:
-            (void)app;
             return DefWindowProcW(window, message, wParam, lParam);
     }
 }

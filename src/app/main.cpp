@@ -8,6 +8,8 @@
 #include "app/graphics_lifetime.h"
 #include "app/host_window.h"
 #include "app/instance_coordinator.h"
+#include "common/clipboard.h"
+#include "state/settings_file.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     // Ignored on purpose: the manifest declares the same awareness.
@@ -29,7 +31,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     if (!graphics.Start()) return 1;
 
     Application app;
+    // Nothing the user saved may be overwritten by defaults: an unreadable file stops the start.
+    if (!LoadSettings(app.state)) {
+        CopyableError(nullptr, L"无法读取原有设置；为保护数据，此次启动已停止。 / Cannot read saved settings; startup stopped to "
+                               L"preserve your data.");
+        return 1;
+    }
     if (!CreateHostWindow(instance, &app)) return 1;
+    if (!app.overlay.Create(instance, &app.state)) return 1;
 
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

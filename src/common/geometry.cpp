@@ -3,8 +3,7 @@
 #include <algorithm>
 
 Point Centre(const Rect& r) {
-    return {static_cast<int32_t>((int64_t{r.left} + r.right) / 2),
-            static_cast<int32_t>((int64_t{r.top} + r.bottom) / 2)};
+    return {static_cast<int32_t>(r.left + Width(r) / 2), static_cast<int32_t>(r.top + Height(r) / 2)};
 }
 
 Rect FitOnMonitor(const Rect& rect, const Rect& monitor) {

@@ -21,7 +21,7 @@ struct Rect {
 inline int64_t Width(const Rect& r) { return int64_t{r.right} - r.left; }
 inline int64_t Height(const Rect& r) { return int64_t{r.bottom} - r.top; }
 
-// Centre with integer halves, as used to pick the monitor a rectangle belongs to.
+// Centre as left + width / 2 (integer halves), as used to pick the monitor a rectangle belongs to.
 Point Centre(const Rect& r);
 
 // Keeps a rectangle where it is unless it sticks out of the monitor, makes it at least 200 x 20

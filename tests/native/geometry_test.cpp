@@ -53,6 +53,7 @@ TEST(FitOnMonitor, ExtremeCoordinatesDoNotOverflow) {
 TEST(Centre, UsesIntegerHalvesWithoutOverflow) {
     EXPECT_EQ(Centre({0, 0, 101, 51}), (Point{50, 25}));
     EXPECT_EQ(Centre({-1024, 0, 0, 768}), (Point{-512, 384}));
+    EXPECT_EQ(Centre({-3, -3, 0, 0}), (Point{-2, -2}));  // halves of the size, not of the sum
     EXPECT_EQ(Centre({2000000000, 2000000000, 2100000000, 2100000000}), (Point{2050000000, 2050000000}));
 }
 

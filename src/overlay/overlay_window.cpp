@@ -1,0 +1,214 @@
+#include "overlay/overlay_window.h"
+
+#include <algorithm>
+#include <string>
+
+#include "common/activity_log.h"
+#include "common/clipboard.h"
+#include "common/handles.h"
+#include "common/shell_services.h"
+#include "common/win_geometry.h"
+#include "overlay/overlay_geometry.h"
+#include "state/settings_file.h"
+
+namespace {
+
+constexpr int kEscapeHotKey = 1;
+
+UniqueRegion HoleRegion(HoleOutline outline, const Rect& r) {
+    switch (outline) {
+        case HoleOutline::Ellipse: return UniqueRegion(CreateEllipticRgn(r.left, r.top, r.right, r.bottom));
+        case HoleOutline::Rectangle: return UniqueRegion(CreateRectRgn(r.left, r.top, r.right, r.bottom));
+        case HoleOutline::RoundedRectangle:
+            return UniqueRegion(CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, kHoleCornerDiameter,
+                                                   kHoleCornerDiameter));
+    }
+    return {};
+}
+
+}  // namespace
+
+OverlayWindow::~OverlayWindow() {
+    DestroySkylightWindows();
+    if (window) DestroyWindow(window);
+}
+
+bool OverlayWindow::Create(HINSTANCE instanceHandle, AppState* sharedState) {
+    instance = instanceHandle;
+    state = sharedState;
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = kOverlayWindowClass;
+    RegisterClassW(&windowClass);
+
+    UpdateDisplays();
+    const Rect& d = state->desktop;
+    CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kOverlayWindowClass,
+                    L"Lumenfold background", WS_POPUP, d.left, d.top, static_cast<int>(Width(d)),
+                    static_cast<int>(Height(d)), nullptr, nullptr, instance, this);
+    if (!window) return false;
+
+    const bool added = EnsureDefaultSkylight();
+    state->mode = OverlayMode::Skylights;
+    Refresh();
+    if (added) SaveWithPolicy();
+    LogActivity("startup monitors/layout regions=" + std::to_string(state->skylights.size()));
+    return true;
+}
+
+void OverlayWindow::UpdateDisplays() {
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    state->desktop = {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    for (SkylightRegion& skylight : state->skylights)
+        skylight.bounds = ToRect(FitOnMonitor(ToRECT(skylight.bounds), ToPOINT(Centre(skylight.bounds))));
+}
+
+bool OverlayWindow::EnsureDefaultSkylight() {
+    if (!state->skylights.empty()) return false;
+    SkylightRegion skylight;
+    skylight.bounds = DefaultSkylightBounds(ToRect(MonitorBounds({0, 0}, false)));
+    skylight.shape = SkylightShape::Rounded;
+    skylight.brightness = 80;
+    skylight.moveEnabled = false;
+    state->skylights.push_back(skylight);
+    return true;
+}
+
+bool OverlayWindow::HolesAllowed() const { return !pressDimmed && state->mode != OverlayMode::Blackout; }
+
+void OverlayWindow::Refresh() {
+    if (!window) return;
+    const OverlayMode mode = state->mode;
+    if (mode != OverlayMode::Hidden) {
+        const Rect& d = state->desktop;
+        SetWindowPos(window, HWND_TOPMOST, d.left, d.top, static_cast<int>(Width(d)), static_cast<int>(Height(d)),
+                     SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        // Retried on every refresh while another program owns Esc.
+        if (!escapeRegistered) escapeRegistered = RegisterHotKey(window, kEscapeHotKey, MOD_NOREPEAT, VK_ESCAPE);
+        const int32_t opacity =
+            OverlayOpacity(state->backgroundBrightness, pressDimmed, mode == OverlayMode::Blackout);
+        SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(opacity), LWA_ALPHA);
+        ApplyWindowRegion();
+    } else {
+        ShowWindow(window, SW_HIDE);
+        if (escapeRegistered) {
+            UnregisterHotKey(window, kEscapeHotKey);
+            escapeRegistered = false;
+        }
+    }
+    while (skylightWindows.size() < state->skylights.size())
+        skylightWindows.push_back(std::make_unique<SkylightWindow>(this, skylightWindows.size()));
+    while (skylightWindows.size() > state->skylights.size()) skylightWindows.pop_back();
+    const bool show = mode != OverlayMode::Hidden && HolesAllowed();
+    for (auto& skylight : skylightWindows) skylight->Update(show);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void OverlayWindow::ApplyWindowRegion() {
+    const Rect& d = state->desktop;
+    UniqueRegion region(CreateRectRgn(0, 0, static_cast<int>(Width(d)), static_cast<int>(Height(d))));
+    auto cut = [&](SkylightShape shape, const Rect& bounds) {
+        UniqueRegion hole = HoleRegion(OutlineOf(shape), Offset(bounds, -int64_t{d.left}, -int64_t{d.top}));
+        CombineRgn(region.get(), region.get(), hole.get(), RGN_DIFF);
+    };
+    if (HolesAllowed()) {
+        for (const SkylightRegion& skylight : state->skylights) cut(skylight.shape, skylight.bounds);
+        if (state->previewVisible) cut(state->creationShape, state->preview);
+    }
+    // On success the system owns the region.
+    if (SetWindowRgn(window, region.get(), TRUE)) region.release();
+}
+
+void OverlayWindow::SaveWithPolicy() {
+    if (SaveSettings(*state) || saveErrorShown) return;
+    saveErrorShown = true;
+    // Shown from a posted message: a modal box here would run a message loop inside whichever
+    // handler saved, and that loop may destroy the very window whose handler is on the stack.
+    if (window) PostMessageW(window, ShowSaveErrorMessage, 0, 0);
+}
+
+void OverlayWindow::Persist() { SaveWithPolicy(); }
+
+void OverlayWindow::SetBackgroundBrightness(int32_t value) {
+    value = std::clamp(value, 0, 100);
+    if (value == state->backgroundBrightness) return;
+    state->backgroundBrightness = value;
+    if (window && HolesAllowed()) {
+        SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(OverlayOpacity(value, false, false)), LWA_ALPHA);
+    }
+    SaveWithPolicy();
+}
+
+void OverlayWindow::SetBlackoutCursorBrightness(int32_t value) { blackoutCursorBrightness = std::clamp(value, 5, 100); }
+
+void OverlayWindow::DestroySkylightWindows() {
+    while (!skylightWindows.empty()) skylightWindows.pop_back();
+}
+
+void OverlayWindow::CloseRegion(size_t index) {
+    if (index >= state->skylights.size()) return;
+    DestroySkylightWindows();
+    state->skylights.erase(state->skylights.begin() + static_cast<std::ptrdiff_t>(index));
+    state->mode = state->skylights.empty() ? OverlayMode::Shaded : OverlayMode::Skylights;
+    Refresh();
+    SaveWithPolicy();
+}
+
+LRESULT CALLBACK OverlayWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        if (message == WM_NCCREATE) {
+            auto* self = static_cast<OverlayWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            self->window = hwnd;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+        if (auto* self = reinterpret_cast<OverlayWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
+            return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DESTROY:
+            if (escapeRegistered) {
+                UnregisterHotKey(window, kEscapeHotKey);
+                escapeRegistered = false;
+            }
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            window = nullptr;
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT paint{};
+            HDC dc = BeginPaint(window, &paint);
+            FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_ERASEBKGND: return 1;
+        case WM_CANCELMODE:
+            Refresh();
+            return 0;
+        case WM_SETCURSOR:
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+            return TRUE;
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_DISPLAYCHANGE:
+            UpdateDisplays();
+            Refresh();
+            SaveWithPolicy();
+            return 0;
+        case CloseSkylightMessage:
+            CloseRegion(static_cast<size_t>(wParam));
+            return 0;
+        case ShowSaveErrorMessage:
+            CopyableError(window, L"未能保存天窗设置，现有数据未删除。 / Could not save skylight settings; existing data is retained.");
+            return 0;
+        default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

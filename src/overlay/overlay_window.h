@@ -1,0 +1,61 @@
+#pragma once
+// One black, layered, topmost window over the whole virtual screen with a clear hole cut for every
+// skylight. It keeps the shared state, the skylight windows and the settings file in step.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "overlay/skylight_window.h"
+#include "state/app_state.h"
+
+inline constexpr wchar_t kOverlayWindowClass[] = L"Lumenfold.Windows.Overlay";
+inline constexpr UINT CloseSkylightMessage = WM_APP + 31;
+// Private to the overlay: shows the save-failure box outside whatever handler failed to save.
+inline constexpr UINT ShowSaveErrorMessage = WM_APP + 32;
+
+class OverlayWindow {
+public:
+    OverlayWindow() = default;
+    OverlayWindow(const OverlayWindow&) = delete;
+    OverlayWindow& operator=(const OverlayWindow&) = delete;
+    ~OverlayWindow();
+
+    bool Create(HINSTANCE instance, AppState* state);
+    void SetVisibilityHandler(std::function<void(bool)> handler) { visibilityHandler = std::move(handler); }
+    void SetInteractionHandler(std::function<void(bool)> handler) { interactionHandler = std::move(handler); }
+    void SetControlsRequestedHandler(std::function<void()> handler) { controlsRequestedHandler = std::move(handler); }
+
+    void UpdateDisplays();
+    bool EnsureDefaultSkylight();
+    void Refresh();
+    void ApplyWindowRegion();
+    void Persist();
+    void SetBackgroundBrightness(int32_t value);
+    void SetBlackoutCursorBrightness(int32_t value);
+    void CloseRegion(size_t index);
+
+    HWND Window() const { return window; }
+    const std::vector<std::unique_ptr<SkylightWindow>>& SkylightWindows() const { return skylightWindows; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool HolesAllowed() const;
+    void SaveWithPolicy();
+    void DestroySkylightWindows();
+
+    HINSTANCE instance = nullptr;
+    HWND window = nullptr;
+    AppState* state = nullptr;
+    std::vector<std::unique_ptr<SkylightWindow>> skylightWindows;
+    std::function<void(bool)> visibilityHandler;
+    std::function<void()> controlsRequestedHandler;
+    std::function<void(bool)> interactionHandler;
+    bool pressDimmed = false;
+    bool saveErrorShown = false;
+    bool escapeRegistered = false;
+    int32_t blackoutCursorBrightness = 30;
+};
