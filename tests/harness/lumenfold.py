@@ -67,6 +67,23 @@ class Session(WineEnvironment):
     def post(self, hwnd, message, wparam=0, lparam=0):
         return self.probe("message", "post", hwnd, message, wparam, lparam)
 
+    def hold(self, *args):
+        """Starts a probe command that holds something (a file, the clipboard, a colour window) and
+        waits until it says so; returns (process, first line). The session ends it."""
+        process = subprocess.Popen(["wine", str(PROBE)] + [str(a) for a in args], env=self.env,
+                                   stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.children.append(process)
+        line = process.stdout.readline().decode().strip()
+        if not line:
+            raise TestFailure(f"lfprobe {args[0]} did not start")
+        return process, line
+
+    def wait_dialog(self, title, timeout=20):
+        """Waits for a dialog box of this process tree with the title; returns its info."""
+        def find():
+            return [w for w in self.windows("#32770") if w["title"] == title and w["visible"]]
+        return wait_until(find, timeout, interval=0.2, what=f"dialog '{title}'")[0]
+
     # -- X input and pixels ---------------------------------------------------------------------
     def xdotool(self, *args):
         subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True, timeout=30,

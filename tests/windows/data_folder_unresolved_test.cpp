@@ -19,3 +19,15 @@ TEST(DataFolderUnresolved, IsEmptyAndNothingIsWrittenAnywhere) {
 }
 
 }  // namespace
+
+#include "state/settings_file.h"
+
+namespace {
+
+TEST(DataFolderUnresolved, SettingsNeitherLoadNorSave) {
+    AppState state;
+    EXPECT_FALSE(LoadSettings(state)) << "no defaults without a place for the user's file";
+    EXPECT_FALSE(SaveSettings(state));
+}
+
+}  // namespace

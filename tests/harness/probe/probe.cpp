@@ -367,6 +367,54 @@ int Monitors(const Args&) {
     return Print("{\"monitors\": " + list + "], \"virtual\": " + Json(virtualScreen) + "}");
 }
 
+// hold-file PATH MILLISECONDS: keeps a file open without sharing (created when missing).
+int HoldFile(const Args& a) {
+    if (a.size() != 2) return Fail("usage: hold-file PATH MILLISECONDS");
+    HANDLE file = CreateFileW(a[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Fail("CreateFile failed");
+    std::printf("held\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(_wtoi(a[1].c_str())));
+    CloseHandle(file);
+    return 0;
+}
+
+LRESULT CALLBACK ColourProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint{};
+        HDC dc = BeginPaint(window, &paint);
+        HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+        FillRect(dc, &paint.rcPaint, brush);
+        DeleteObject(brush);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// colour-window R G B LEFT TOP RIGHT BOTTOM: a plain window of one colour, shown until the probe ends.
+int ColourWindow(const Args& a) {
+    if (a.size() != 7) return Fail("usage: colour-window R G B LEFT TOP RIGHT BOTTOM");
+    int v[7];
+    for (int i = 0; i < 7; ++i) v[i] = _wtoi(a[i].c_str());
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = ColourProc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = L"Lumenfold.Probe.Colour";
+    RegisterClassW(&cls);
+    HWND window = CreateWindowExW(0, cls.lpszClassName, L"Lumenfold probe colour", WS_POPUP, v[3], v[4], v[5] - v[3],
+                                  v[6] - v[4], nullptr, nullptr, cls.hInstance, nullptr);
+    SetWindowLongPtrW(window, GWLP_USERDATA, RGB(v[0], v[1], v[2]));
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    UpdateWindow(window);
+    std::printf("%lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(window)));
+    std::fflush(stdout);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -376,7 +424,8 @@ int wmain(int argc, wchar_t** argv) {
         {L"message", Message}, {L"focus", Focus},       {L"foreground", Foreground},
         {L"launch", Launch},   {L"hold-mutex", HoldMutex},
         {L"clipboard-get", ClipboardGet}, {L"clipboard-hold", ClipboardHold},
-        {L"monitors", Monitors},
+        {L"monitors", Monitors},          {L"hold-file", HoldFile},
+        {L"colour-window", ColourWindow},
     };
     if (argc < 2 || !commands.count(argv[1])) return Fail("usage: lfprobe COMMAND ARGS...");
     return commands.at(argv[1])(Args(argv + 2, argv + argc));
