@@ -114,7 +114,7 @@ class Session(WineEnvironment):
 
     def screenshot(self):
         """The whole screen as an (width, height, rgb bytes) tuple."""
-        data = subprocess.run(["import", "-window", "root", "ppm:-"], env=self.env, capture_output=True,
+        data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env, capture_output=True,
                               check=True, timeout=30).stdout
         return _parse_ppm(data)
 

@@ -172,6 +172,10 @@ class WineEnvironment:
         return proc
 
     # -- paths ----------------------------------------------------------------------------------
+    @staticmethod
+    def windows_path(path):
+        return windows_path(path)
+
     @property
     def user_profile(self):
         users = [p for p in (self.prefix / "drive_c" / "users").iterdir() if p.name != "Public"]

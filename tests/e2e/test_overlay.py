@@ -1,0 +1,180 @@
+"""The dimming overlay as a user sees it, and the settings file behind it."""
+import json
+import shutil
+
+from lumenfold import HOST_CLASS, Session, check, main, wait_until
+
+OVERLAY_CLASS = "Lumenfold.Windows.Overlay"
+INFO_TITLE = "Lumenfold · 信息 / Information"
+SETTINGS_MESSAGE = ("无法读取原有设置；为保护数据，此次启动已停止。 / Cannot read saved settings; startup stopped to "
+                    "preserve your data.")
+QUIT_FAILED_MESSAGE = "保存失败，尚未退出。 / Save failed; Lumenfold remains open."
+
+DEFAULT_SETTINGS = """{
+  "backgroundBrightness": 0,
+  "skylights": [
+    {
+      "bounds": [
+        480,
+        270,
+        1440,
+        810
+      ],
+      "brightness": 80,
+      "ellipse": false,
+      "moveEnabled": false,
+      "shape": 0
+    }
+  ],
+  "textScale": 100,
+  "version": 1
+}"""
+
+
+def in_hole(info, x, y):
+    """Whether screen point (x, y) lies in a hole of the window's region."""
+    wx, wy = x - info["rect"][0], y - info["rect"][1]
+    return not any(l <= wx < r and t <= wy < b for l, t, r, b in info["region"]["rects"])
+
+
+def write_settings(session, skylights, brightness=0, **extra):
+    session.data_folder.mkdir(parents=True, exist_ok=True)
+    document = {"version": 1, "backgroundBrightness": brightness, "skylights": skylights, **extra}
+    session.settings_file.write_text(json.dumps(document), encoding="utf-8")
+    return session.settings_file.read_bytes()
+
+
+def quit_running_copy(session, process):
+    check(session.run_program(["--quit"])["exit_code"] == 0, "--quit failed")
+    check(session.wait_exit(process) == 0, "the running copy did not end cleanly")
+
+
+def fresh_start_shows_the_default_skylight():
+    with Session("fresh") as s:
+        process, _ = s.start_running_copy()
+        overlay = s.wait_window(OVERLAY_CLASS)
+        check(overlay["rect"] == [0, 0, 1920, 1080], f"overlay at {overlay['rect']}")
+        check(overlay["exstyle"] & 0x08080088 == 0x08080088, f"extended style {overlay['exstyle']:#x}")
+        check(overlay["visible"] and overlay["layered"]["alpha"] == 255, f"overlay {overlay['layered']}")
+        check(in_hole(overlay, 960, 540) and in_hole(overlay, 481 + 12, 271), "no hole in the middle")
+        check(not in_hole(overlay, 479, 540) and not in_hole(overlay, 480, 270), "hole too large")
+        check(s.settings_file.read_text(encoding="utf-8") == DEFAULT_SETTINGS,
+              f"settings file:\n{s.settings_file.read_text(encoding='utf-8')}")
+        s.wait_log("startup monitors/layout regions=1")
+        quit_running_copy(s, process)
+
+
+def stored_layout_dims_the_screen_outside_its_holes():
+    with Session("pixels", compositor=True) as s:
+        write_settings(s, brightness=40, skylights=[
+            {"bounds": [100, 100, 500, 400], "shape": 2},
+            {"bounds": [600, 100, 1000, 400], "shape": 1},
+            {"bounds": [1100, 100, 1500, 400], "shape": 0},
+            {"bounds": [100, 500, 500, 900], "shape": 3},
+        ])
+        s.hold("colour-window", 250, 200, 100, 0, 0, 1920, 1080)
+        process, _ = s.start_running_copy()
+        overlay = s.wait_window(OVERLAY_CLASS)
+        check(overlay["layered"]["alpha"] == 153, f"alpha {overlay['layered']}")
+        bright, dim = (250, 200, 100), (100, 80, 40)  # 40 % brightness lets 102 of 255 through
+        for (x, y), colour, what in [
+                ((50, 50), dim, "background"),
+                ((300, 250), bright, "rectangle centre"), ((101, 101), bright, "rectangle corner"),
+                ((800, 250), bright, "ellipse centre"), ((603, 103), dim, "ellipse bounding corner"),
+                ((1300, 250), bright, "rounded centre"), ((1101, 101), dim, "rounded corner"),
+                ((1101, 250), bright, "rounded straight edge"), ((1500, 250), dim, "right of rounded"),
+                ((300, 700), bright, "circle centre"), ((103, 503), dim, "circle bounding corner")]:
+            try:
+                s.wait_pixel(x, y, colour, tolerance=2, timeout=10)
+            except AssertionError as failure:
+                raise AssertionError(f"{what}: {failure}") from None
+        quit_running_copy(s, process)
+
+
+def two_monitors_keep_negative_coordinates():
+    with Session("dual", two_monitors=True) as s:
+        stored = write_settings(s, skylights=[{"bounds": [-900, 100, -500, 400], "shape": 2},
+                                              {"bounds": [200, 200, 600, 500]}])
+        process, _ = s.start_running_copy()
+        overlay = s.wait_window(OVERLAY_CLASS)
+        check(overlay["rect"] == [-1024, 0, 1920, 1080], f"overlay at {overlay['rect']}")
+        check(in_hole(overlay, -700, 250) and in_hole(overlay, -899, 101), "no hole on the left monitor")
+        check(not in_hole(overlay, -901, 250) and in_hole(overlay, 400, 350), "holes misplaced")
+        check(s.settings_file.read_bytes() == stored, "the stored layout was rewritten")
+        quit_running_copy(s, process)
+        saved = s.settings()["skylights"][0]["bounds"]
+        check(saved == [-900, 100, -500, 400], f"saved as {saved}")
+
+
+def unacceptable_settings_stop_the_start():
+    with Session("refused") as s:
+        s.data_folder.mkdir(parents=True)
+        huge = b'{"version": 1, "skylights": []}' + b" " * (16 * 1024 * 1024)
+        cases = [("corrupt", b'{"version": 1, "skylights": [}'), ("empty", b""),
+                 ("byte order mark", b'\xef\xbb\xbf{"version": 1, "skylights": []}'),
+                 ("version 2", b'{"version": 2, "skylights": []}'), ("larger than 16 MiB", huge),
+                 ("folder", None), ("locked", b'{"version": 1, "skylights": []}')]
+        for name, content in cases:
+            holder = None
+            if content is None:
+                s.settings_file.unlink()
+                s.settings_file.mkdir()
+            else:
+                s.settings_file.write_bytes(content)
+            if name == "locked":
+                holder, _ = s.hold("hold-file", s.windows_path(s.settings_file), 60000)
+            process = s.start_program()
+            box = s.wait_dialog(INFO_TITLE)
+            texts = s.dialog_texts(box["hwnd"])
+            check(any(t.startswith(SETTINGS_MESSAGE + "\n\n") for t in texts), f"{name}: box says {texts}")
+            check(s.windows(OVERLAY_CLASS) == [], f"{name}: the overlay was created")
+            s.press_button(box["hwnd"], 1)  # OK copies the message
+            check(s.wait_exit(process) == 1, f"{name}: exit code {process.returncode}")
+            check(s.probe("clipboard-get") == SETTINGS_MESSAGE, f"{name}: clipboard")
+            if content is None:
+                check(s.settings_file.is_dir(), "the folder was replaced")
+                s.settings_file.rmdir()
+            else:
+                check(s.settings_file.read_bytes() == content, f"{name}: the file was changed")
+            if holder:
+                holder.kill()
+                holder.wait()
+
+
+def quit_saves_the_layout():
+    with Session("quit-saves") as s:
+        write_settings(s, brightness=25, skylights=[{"bounds": [10, 20, 410, 320], "ellipse": True}],
+                       unknownKey="dropped on save")
+        process, _ = s.start_running_copy()
+        quit_running_copy(s, process)
+        saved = s.settings()
+        check("unknownKey" not in saved, "the layout was not saved on the way out")
+        check(saved["backgroundBrightness"] == 25 and saved["skylights"][0]["shape"] == 1, f"saved {saved}")
+
+
+def quit_while_saves_fail_keeps_running_with_one_box():
+    with Session("quit-fails") as s:
+        process, _ = s.start_running_copy()
+        temp = s.data_folder / "settings.json.tmp"
+        temp.mkdir()
+        first = s.run_program(["--quit"])
+        check(first["exit_code"] == 2, f"first --quit exit code {first['exit_code']}")
+        box = s.wait_dialog(INFO_TITLE)
+        check(any(t.startswith(QUIT_FAILED_MESSAGE) for t in s.dialog_texts(box["hwnd"])), "wrong box")
+        second = s.run_program(["--quit"], timeout=60)
+        check(second["exit_code"] == 2, f"second --quit exit code {second['exit_code']}")
+        boxes = [w for w in s.windows("#32770") if w["visible"]]
+        check(len(boxes) == 1, f"{len(boxes)} boxes open")
+        check(process.poll() is None and s.windows(HOST_CLASS), "the program did not keep running")
+        s.press_button(box["hwnd"], 2)
+        wait_until(lambda: not [w for w in s.windows("#32770") if w["visible"]], 10, what="the box to close")
+        shutil.rmtree(temp)
+        quit_running_copy(s, process)
+
+
+main(fresh_start_shows_the_default_skylight,
+     stored_layout_dims_the_screen_outside_its_holes,
+     two_monitors_keep_negative_coordinates,
+     unacceptable_settings_stop_the_start,
+     quit_saves_the_layout,
+     quit_while_saves_fail_keeps_running_with_one_box)
