@@ -89,9 +89,7 @@ void OverlayWindow::Refresh() {
                      SWP_NOACTIVATE | SWP_SHOWWINDOW);
         // Retried on every refresh while another program owns Esc.
         if (!escapeRegistered) escapeRegistered = RegisterHotKey(window, kEscapeHotKey, MOD_NOREPEAT, VK_ESCAPE);
-        const int32_t opacity =
-            OverlayOpacity(state->backgroundBrightness, pressDimmed, mode == OverlayMode::Blackout);
-        SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(opacity), LWA_ALPHA);
+        ApplyOpacity(OverlayOpacity(state->backgroundBrightness, pressDimmed, mode == OverlayMode::Blackout));
         ApplyWindowRegion();
     } else {
         ShowWindow(window, SW_HIDE);
@@ -119,8 +117,20 @@ void OverlayWindow::ApplyWindowRegion() {
         for (const SkylightRegion& skylight : state->skylights) cut(skylight.shape, skylight.bounds);
         if (state->previewVisible) cut(state->creationShape, state->preview);
     }
+    // Setting a region is costly (the whole screen is reshaped and repainted), and most refreshes
+    // leave the holes as they were.
+    UniqueRegion current(CreateRectRgn(0, 0, 0, 0));
+    if (GetWindowRgn(window, current.get()) != ERROR && EqualRgn(current.get(), region.get())) return;
     // On success the system owns the region.
     if (SetWindowRgn(window, region.get(), TRUE)) region.release();
+}
+
+void OverlayWindow::ApplyOpacity(int32_t opacity) {
+    BYTE applied = 0;
+    DWORD flags = 0;
+    if (GetLayeredWindowAttributes(window, nullptr, &applied, &flags) && (flags & LWA_ALPHA) && applied == opacity)
+        return;
+    SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(opacity), LWA_ALPHA);
 }
 
 void OverlayWindow::SaveWithPolicy() {
@@ -137,9 +147,7 @@ void OverlayWindow::SetBackgroundBrightness(int32_t value) {
     value = std::clamp(value, 0, 100);
     if (value == state->backgroundBrightness) return;
     state->backgroundBrightness = value;
-    if (window && HolesAllowed()) {
-        SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(OverlayOpacity(value, false, false)), LWA_ALPHA);
-    }
+    if (window && HolesAllowed()) ApplyOpacity(OverlayOpacity(value, false, false));
     SaveWithPolicy();
 }
 

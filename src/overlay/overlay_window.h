@@ -44,6 +44,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool HolesAllowed() const;
+    void ApplyOpacity(int32_t opacity);
     void SaveWithPolicy();
     void DestroySkylightWindows();
 

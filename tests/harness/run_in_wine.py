@@ -1,8 +1,9 @@
 """Runs one Windows test executable inside a fresh Wine environment and passes on its exit code.
 
-    run_in_wine.py [--dpi N] [--reg KEY NAME TYPE DATA]... EXE [ARGS...]
+    run_in_wine.py [--dpi N] [--reg KEY NAME TYPE DATA]... [--two-monitors] EXE [ARGS...]
 
---dpi sets the prefix's display resolution before the test starts; --reg adds a registry value.
+--dpi sets the prefix's display resolution before the test starts; --reg adds a registry value;
+--two-monitors runs on a display with two monitors.
 The probe's Windows path is handed to the test in LUMENFOLD_PROBE."""
 import sys
 from pathlib import Path
@@ -12,17 +13,21 @@ from lumenfold_env import PROBE, WineEnvironment, windows_path
 
 def main(argv):
     registry = []
+    two_monitors = False
     while argv and argv[0].startswith("--"):
         if argv[0] == "--dpi":
             registry.append([r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", argv[1]])
             argv = argv[2:]
+        elif argv[0] == "--two-monitors":
+            two_monitors = True
+            argv = argv[1:]
         elif argv[0] == "--reg":
             registry.append(argv[1:5])
             argv = argv[5:]
         else:
             raise SystemExit(f"unknown option {argv[0]}")
     exe = Path(argv[0])
-    with WineEnvironment(exe.stem) as env:
+    with WineEnvironment(exe.stem, two_monitors=two_monitors) as env:
         for key, name, kind, data in registry:
             env.wine(["reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"], check=True)
         env.env["LUMENFOLD_PROBE"] = windows_path(PROBE)

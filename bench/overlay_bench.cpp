@@ -1,0 +1,66 @@
+// Timings of the settings file and the overlay's refresh under Wine, for 1 to 1000 skylights. Run it
+// on a two-monitor display (tools/bench.sh does); the figures include Wine's and the X server's
+// own cost and are indicative only.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "overlay/overlay_window.h"
+#include "state/settings_file.h"
+
+namespace {
+
+double MicrosecondsPerRun(int runs, const std::function<void()>& work) {
+    LARGE_INTEGER frequency{}, start{}, end{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    for (int i = 0; i < runs; ++i) work();
+    QueryPerformanceCounter(&end);
+    return 1e6 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart) / runs;
+}
+
+AppState Layout(int count) {
+    AppState state;
+    state.backgroundBrightness = 30;
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    for (int i = 0; i < count; ++i) {
+        const int x = left + (i * 97) % (width - 300);
+        const int y = (i * 53) % 700;
+        state.skylights.push_back({{x, y, x + 240, y + 160}, static_cast<SkylightShape>(i % 6), 100, true});
+    }
+    return state;
+}
+
+}  // namespace
+
+int main() {
+    std::printf("virtual screen %d x %d at %d\n", GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                GetSystemMetrics(SM_CYVIRTUALSCREEN), GetSystemMetrics(SM_XVIRTUALSCREEN));
+    std::printf("%10s %12s %12s %18s %18s\n", "skylights", "save (us)", "load (us)", "refresh same (us)",
+                "refresh moved (us)");
+    for (int count : {1, 10, 100, 1000}) {
+        const AppState layout = Layout(count);
+        const int runs = count >= 1000 ? 20 : 100;
+        const double save = MicrosecondsPerRun(runs, [&] { SaveSettings(layout); });
+        const double load = MicrosecondsPerRun(runs, [&] {
+            AppState loaded;
+            LoadSettings(loaded);
+        });
+        AppState state = layout;
+        OverlayWindow overlay;
+        if (!overlay.Create(GetModuleHandleW(nullptr), &state)) return 1;
+        const double same = MicrosecondsPerRun(runs, [&] { overlay.Refresh(); });
+        // A skylight moved by one pixel each time, as during a drag.
+        int step = 0;
+        const double moved = MicrosecondsPerRun(runs, [&] {
+            const int dx = (step++ % 2) ? -1 : 1;
+            state.skylights[0].bounds.left += dx;
+            state.skylights[0].bounds.right += dx;
+            overlay.Refresh();
+        });
+        std::printf("%10d %12.1f %12.1f %18.1f %18.1f\n", count, save, load, same, moved);
+    }
+    return 0;
+}
