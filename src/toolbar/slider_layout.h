@@ -1,0 +1,27 @@
+#pragma once
+// Where the parts of a brightness slider go, apart from drawing them. Two looks share the arithmetic:
+// the toolbar's flat slider and the skylight controls' raised one.
+#include <array>
+#include <cstdint>
+
+#include "common/geometry.h"
+
+struct SliderLayout {
+    float unit = 0;            // the height divided by 22 (flat) or 30 (raised)
+    int32_t trackThickness = 0;
+    int32_t thumbWidth = 0;
+    Rect track;                // full width, centred vertically
+    float trackRadius = 0;
+    float trackBorder = 0;     // 0 for no outline
+    Rect filled;               // raised only: the track from its left end to the thumb's centre
+    Rect thumb;
+    float thumbRadius = 0;
+    float thumbBorder = 0;     // 0 for no outline
+    std::array<float, 3> gripX{};  // raised only: three vertical grip lines on the thumb
+    float gripTop = 0;
+    float gripBottom = 0;
+    float gripWidth = 0;
+};
+
+// The layout of a slider filling area for a value in percent, clamped to 0..100.
+SliderLayout LayoutSlider(const Rect& area, int32_t value, bool raised);
