@@ -81,6 +81,7 @@ struct File {
 using UniqueWindow = Unique<handles::NullInvalid<HWND, DestroyWindow>>;
 using UniqueMemoryDC = Unique<handles::NullInvalid<HDC, DeleteDC>>;
 using UniqueIcon = Unique<handles::NullInvalid<HICON, DestroyIcon>>;
+using UniqueCursor = Unique<handles::NullInvalid<HCURSOR, DestroyCursor>>;  // built cursors, not LoadCursor's
 using UniqueMenu = Unique<handles::NullInvalid<HMENU, DestroyMenu>>;
 using UniqueHandle = Unique<handles::NullInvalid<HANDLE, CloseHandle>>;  // kernel objects
 using UniqueFile = Unique<handles::File>;                                  // CreateFileW results
