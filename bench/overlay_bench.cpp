@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 #include "overlay/overlay_window.h"
@@ -35,7 +36,44 @@ AppState Layout(int count) {
 
 }  // namespace
 
-int main() {
+double ProcessCpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto seconds = [](const FILETIME& t) {
+        return static_cast<double>((ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+// The mouse poll and a preview step with 10 skylights, and the CPU the overlay takes while idle.
+void PollAndIdle(int idleSeconds) {
+    AppState state = Layout(10);
+    OverlayWindow overlay;
+    if (!overlay.Create(GetModuleHandleW(nullptr), &state)) return;
+    const double poll = MicrosecondsPerRun(2000, [&] { overlay.PollMouse(); });
+    overlay.BeginBackgroundPress({400, 400});
+    int step = 0;
+    const double preview = MicrosecondsPerRun(100, [&] {
+        const LONG x = 700 + (step++ % 2);
+        overlay.MoveBackgroundPointer({x, 600});
+    });
+    overlay.CancelPreview();
+    overlay.Refresh();
+    std::printf("10 skylights: PollMouse %.1f us, preview step %.1f us\n", poll, preview);
+
+    const double cpuBefore = ProcessCpuSeconds();
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(idleSeconds) * 1000;
+    MSG message;
+    while (GetTickCount64() < end) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0)
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    const double cpu = ProcessCpuSeconds() - cpuBefore;
+    std::printf("idle with the overlay shown: %.3f s of CPU in %d s (%.2f %% of one core)\n", cpu, idleSeconds,
+                100.0 * cpu / idleSeconds);
+}
+
+int main(int argc, char** argv) {
     std::printf("virtual screen %d x %d at %d\n", GetSystemMetrics(SM_CXVIRTUALSCREEN),
                 GetSystemMetrics(SM_CYVIRTUALSCREEN), GetSystemMetrics(SM_XVIRTUALSCREEN));
     std::printf("%10s %12s %12s %18s %18s\n", "skylights", "save (us)", "load (us)", "refresh same (us)",
@@ -62,5 +100,6 @@ int main() {
         });
         std::printf("%10d %12.1f %12.1f %18.1f %18.1f\n", count, save, load, same, moved);
     }
+    PollAndIdle(argc > 1 ? std::atoi(argv[1]) : 60);
     return 0;
 }

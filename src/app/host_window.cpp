@@ -1,32 +1,80 @@
 #include "app/host_window.h"
 
+#include <shellapi.h>
+
+#include <cwchar>
+
 #include "app/application.h"
 #include "app/instance_coordinator.h"
+#include "app/tray_menu.h"
 #include "common/activity_log.h"
 #include "common/clipboard.h"
 #include "state/settings_file.h"
 
 namespace {
 
+// The shell broadcasts this after it restarts; every tray icon must then be added again.
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+void DeleteTrayIcon(Application& app) { Shell_NotifyIconW(NIM_DELETE, &app.tray); }
+
+void ShowTrayMenu(Application& app) {
+    UniqueMenu menu = BuildTrayMenu(app);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(app.host);
+    const unsigned id = static_cast<unsigned>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x,
+                                                             cursor.y, 0, app.host, nullptr));
+    menu.reset();
+    RunTrayCommand(app, id);
+}
+
+void HandleTray(Application& app, LPARAM lParam) {
+    // Version 4 sends WM_LBUTTONUP then NIN_SELECT for one left click, and WM_RBUTTONUP then
+    // WM_CONTEXTMENU for one right click: answer one of each pair, or each click acts twice.
+    switch (LOWORD(lParam)) {
+        case NIN_SELECT: app.overlay.ResetForCreation(); break;
+        case WM_CONTEXTMENU: ShowTrayMenu(app); break;
+        default: break;
+    }
+}
+
+void Quit(Application& app, HWND window) {
+    if (app.quitFailureOpen) return;
+    if (SaveSettings(app.state)) {
+        DestroyWindow(window);
+        return;
+    }
+    app.quitFailureOpen = true;
+    CopyableError(nullptr, L"保存失败，尚未退出。 / Save failed; Lumenfold remains open.");
+    app.quitFailureOpen = false;
+}
+
 LRESULT HandleHostMessage(Application& app, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
+            UnregisterHotKey(window, kRevealHotKey);
+            DeleteTrayIcon(app);
             PostQuitMessage(0);
             return 0;
-        case ShowControlsMessage:
-            LogActivity("show controls requested");
+        case WM_QUERYENDSESSION: return SaveSettings(app.state) ? TRUE : FALSE;
+        case WM_ENDSESSION:
+            if (wParam) DeleteTrayIcon(app);
             return 0;
-        case QuitMessage:
-            if (app.quitFailureOpen) return 0;
-            if (SaveSettings(app.state)) {
-                DestroyWindow(window);
-            } else {
-                app.quitFailureOpen = true;
-                CopyableError(nullptr, L"保存失败，尚未退出。 / Save failed; Lumenfold remains open.");
-                app.quitFailureOpen = false;
-            }
+        case WM_HOTKEY:
+            if (wParam == kRevealHotKey) app.overlay.RevealFromShortcut();
             return 0;
+        case TrayCallbackMessage: HandleTray(app, lParam); return 0;
+        case ShowControlsMessage: app.overlay.ResetForCreation(); return 0;
+        case QuitMessage: Quit(app, window); return 0;
         default:
+            if (message == TaskbarCreatedMessage() && message != 0) {
+                AddTrayIcon(&app, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)));
+                return 0;
+            }
             return DefWindowProcW(window, message, wParam, lParam);
     }
 }
@@ -55,7 +103,53 @@ HWND CreateHostWindow(HINSTANCE instance, Application* application) {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kHostWindowClass;
     RegisterClassW(&windowClass);
+    TaskbarCreatedMessage();
     // A normal hidden top-level window, not message-only, so that shell broadcasts reach it.
     return CreateWindowExW(WS_EX_TOOLWINDOW, kHostWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
                            application);
+}
+
+void AddTrayIcon(Application* application, HINSTANCE instance) {
+    NOTIFYICONDATAW& tray = application->tray;
+    tray = {};
+    tray.cbSize = sizeof tray;
+    tray.hWnd = application->host;
+    tray.uID = 1;
+    tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    tray.uCallbackMessage = TrayCallbackMessage;
+    tray.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kTrayIconResource), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                               LR_SHARED));
+    if (!tray.hIcon) tray.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wcsncpy(tray.szTip, L"Lumenfold", 127);
+    Shell_NotifyIconW(NIM_ADD, &tray);
+    tray.uVersion = NOTIFYICON_VERSION_4;
+    Shell_NotifyIconW(NIM_SETVERSION, &tray);
+}
+
+UniqueMenu BuildTrayMenu(const Application& application) {
+    UniqueMenu menu(CreatePopupMenu());
+    for (const TrayMenuItem& item : TrayMenuItems(application.state.textScale)) {
+        if (item.id == 0) {
+            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+        } else {
+            AppendMenuW(menu.get(), MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED), item.id, item.text.c_str());
+        }
+    }
+    return menu;
+}
+
+void RunTrayCommand(Application& app, unsigned id) {
+    if (const auto shape = ShapeForMenuId(id)) {
+        app.overlay.BeginCreating(*shape);
+    } else if (const auto scale = TextScaleForMenuId(id)) {
+        app.state.textScale = *scale;
+        app.overlay.Persist();
+    } else if (id == OpenControlsCommand) {
+        app.overlay.RevealFromShortcut();
+    } else if (id == HideOverlayCommand) {
+        app.overlay.ExitLikeEscape();
+    } else if (id == QuitCommand) {
+        PostMessageW(app.host, QuitMessage, 0, 0);
+    }
 }

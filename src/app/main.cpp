@@ -39,6 +39,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     }
     if (!CreateHostWindow(instance, &app)) return 1;
     if (!app.overlay.Create(instance, &app.state)) return 1;
+    // Taken by another program: the tray menu still reveals the overlay.
+    RegisterHotKey(app.host, kRevealHotKey, MOD_CONTROL | MOD_NOREPEAT, 'K');
+    AddTrayIcon(&app, instance);
 
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -14,6 +14,13 @@
 namespace {
 
 constexpr int kEscapeHotKey = 1;
+constexpr UINT_PTR kPollTimer = 1;
+
+POINT CursorPosition() {
+    POINT point{};
+    GetCursorPos(&point);
+    return point;
+}
 
 UniqueRegion HoleRegion(HoleOutline outline, const Rect& r) {
     switch (outline) {
@@ -51,6 +58,9 @@ bool OverlayWindow::Create(HINSTANCE instanceHandle, AppState* sharedState) {
                     static_cast<int>(Height(d)), nullptr, nullptr, instance, this);
     if (!window) return false;
 
+    GetCursorPos(&lastCursor);
+    lastActivity = GetTickCount64();
+    SetTimer(window, kPollTimer, 16, nullptr);
     const bool added = EnsureDefaultSkylight();
     state->mode = OverlayMode::Skylights;
     Refresh();
@@ -184,6 +194,7 @@ LRESULT CALLBACK OverlayWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPara
 LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
+            KillTimer(window, kPollTimer);
             if (escapeRegistered) {
                 UnregisterHotKey(window, kEscapeHotKey);
                 escapeRegistered = false;
@@ -199,17 +210,47 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         case WM_ERASEBKGND: return 1;
-        case WM_CANCELMODE:
+        case WM_CANCELMODE: {
+            const bool wasPressing = pressing;
+            CancelPreview();
             Refresh();
+            EndCancelledPress(wasPressing);
             return 0;
+        }
         case WM_SETCURSOR:
             SetCursor(LoadCursorW(nullptr, IDC_ARROW));
             return TRUE;
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-        case WM_DISPLAYCHANGE:
+        case WM_DISPLAYCHANGE: {
+            const bool wasPressing = pressing;
+            CancelPreview();
             UpdateDisplays();
             Refresh();
             SaveWithPolicy();
+            EndCancelledPress(wasPressing);
+            return 0;
+        }
+        case WM_TIMER:
+            PollMouse();
+            return 0;
+        case WM_MOUSEMOVE:
+            MoveBackgroundPointer(CursorPosition());
+            return 0;
+        case WM_LBUTTONDOWN:
+            BeginBackgroundPress(CursorPosition());
+            return 0;
+        case WM_LBUTTONUP:
+            EndBackgroundPress(CursorPosition());
+            return 0;
+        case WM_CAPTURECHANGED:
+            if (pressing && !releasingCapture) {
+                CancelPreview();
+                Refresh();
+                CallVisibility(state->mode != OverlayMode::Blackout);
+            }
+            return 0;
+        case WM_HOTKEY:
+            if (wParam == kEscapeHotKey) ExitLikeEscape();
             return 0;
         case CloseSkylightMessage:
             CloseRegion(static_cast<size_t>(wParam));

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "overlay/skylight_creation.h"
 #include "overlay/skylight_window.h"
 #include "state/app_state.h"
 
@@ -37,6 +38,19 @@ public:
     void SetBlackoutCursorBrightness(int32_t value);
     void CloseRegion(size_t index);
 
+    // Mode commands and the background press.
+    void RevealFromShortcut();
+    void ResetForCreation();
+    void BeginCreating(SkylightShape shape);
+    void ShowFullBlack();
+    void ExitLikeEscape();
+    void CancelPreview();
+    void BeginBackgroundPress(POINT point);
+    void MoveBackgroundPointer(POINT point);
+    void EndBackgroundPress(POINT point);
+    void FinishPreview(bool create, POINT point);
+    void PollMouse();
+
     HWND Window() const { return window; }
     const std::vector<std::unique_ptr<SkylightWindow>>& SkylightWindows() const { return skylightWindows; }
 
@@ -47,16 +61,28 @@ private:
     void ApplyOpacity(int32_t opacity);
     void SaveWithPolicy();
     void DestroySkylightWindows();
+    void CallVisibility(bool visible);
+    void EndCancelledPress(bool wasPressing);
+    void ShowIdleCursor(POINT point, uint64_t now);
 
     HINSTANCE instance = nullptr;
     HWND window = nullptr;
+    HWND previousForeground = nullptr;
     AppState* state = nullptr;
     std::vector<std::unique_ptr<SkylightWindow>> skylightWindows;
     std::function<void(bool)> visibilityHandler;
     std::function<void()> controlsRequestedHandler;
     std::function<void(bool)> interactionHandler;
+    bool pressing = false;
+    bool previewMoved = false;
+    bool releasingCapture = false;
     bool pressDimmed = false;
     bool saveErrorShown = false;
     bool escapeRegistered = false;
+    OverlayMode modeBeforePress = OverlayMode::Hidden;
     int32_t blackoutCursorBrightness = 30;
+    POINT pressPoint{};
+    POINT lastCursor{};
+    uint64_t lastActivity = 0;
+    ShakeSample shake;
 };

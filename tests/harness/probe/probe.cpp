@@ -1,6 +1,7 @@
 // lfprobe: the end-to-end tests' eyes and hands inside a test's Wine prefix. Each command prints one
 // JSON value on standard output and exits 0, or prints an error and exits 1.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -415,6 +416,24 @@ int ColourWindow(const Args& a) {
     return 0;
 }
 
+// tray-delete HWND ID: removes another program's tray icon, as a crashed shell would lose it.
+int TrayDelete(const Args& a) {
+    if (a.size() != 2) return Fail("usage: tray-delete HWND ID");
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = ParseWindow(a[0].c_str());
+    data.uID = static_cast<UINT>(_wtoi(a[1].c_str()));
+    return Shell_NotifyIconW(NIM_DELETE, &data) ? Print("true") : Fail("NIM_DELETE failed");
+}
+
+// broadcast-taskbar-created: what the shell sends every top-level window after it restarts.
+int BroadcastTaskbarCreated(const Args&) {
+    const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    return Print("true");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -425,7 +444,8 @@ int wmain(int argc, wchar_t** argv) {
         {L"launch", Launch},   {L"hold-mutex", HoldMutex},
         {L"clipboard-get", ClipboardGet}, {L"clipboard-hold", ClipboardHold},
         {L"monitors", Monitors},          {L"hold-file", HoldFile},
-        {L"colour-window", ColourWindow},
+        {L"colour-window", ColourWindow}, {L"tray-delete", TrayDelete},
+        {L"broadcast-taskbar-created", BroadcastTaskbarCreated},
     };
     if (argc < 2 || !commands.count(argv[1])) return Fail("usage: lfprobe COMMAND ARGS...");
     return commands.at(argv[1])(Args(argv + 2, argv + argc));

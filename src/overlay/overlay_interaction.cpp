@@ -1,0 +1,178 @@
+// The overlay between creation and destruction: mode commands, the press and drag on the dark
+// background that draws new skylights, and the 16 ms mouse poll.
+#include <string>
+
+#include "common/activity_log.h"
+#include "common/shell_services.h"
+#include "common/win_geometry.h"
+#include "overlay/dimmed_cursor.h"
+#include "overlay/overlay_window.h"
+
+namespace {
+
+POINT CursorPosition() {
+    POINT point{};
+    GetCursorPos(&point);
+    return point;
+}
+
+Rect MonitorOf(POINT point) { return ToRect(MonitorBounds(point, false)); }
+
+}  // namespace
+
+void OverlayWindow::CallVisibility(bool visible) {
+    if (visibilityHandler) visibilityHandler(visible);
+}
+
+void OverlayWindow::CancelPreview() {
+    if (!pressing && !previewMoved) return;
+    pressing = false;
+    previewMoved = false;
+    pressDimmed = false;
+    state->previewVisible = false;
+    state->mode = NextMode(state->mode, ModeEvent::PressEnded, modeBeforePress, state->skylights.size());
+    shake.valid = false;
+    lastActivity = GetTickCount64();
+    releasingCapture = true;
+    if (window && GetCapture() == window) ReleaseCapture();
+    releasingCapture = false;
+}
+
+void OverlayWindow::RevealFromShortcut() {
+    CancelPreview();
+    const bool added = EnsureDefaultSkylight();
+    state->mode = NextMode(state->mode, ModeEvent::Reveal, modeBeforePress, state->skylights.size());
+    Refresh();
+    if (added) SaveWithPolicy();
+    CallVisibility(true);
+    if (controlsRequestedHandler) controlsRequestedHandler();
+}
+
+void OverlayWindow::ResetForCreation() { RevealFromShortcut(); }
+
+void OverlayWindow::BeginCreating(SkylightShape shape) {
+    state->creationShape = shape;
+    RevealFromShortcut();
+}
+
+void OverlayWindow::ShowFullBlack() {
+    CancelPreview();
+    state->mode = NextMode(state->mode, ModeEvent::FullBlack, modeBeforePress, state->skylights.size());
+    LogActivity("blackout all displays");
+    shake.valid = false;
+    lastActivity = GetTickCount64();
+    Refresh();
+    CallVisibility(false);
+}
+
+void OverlayWindow::ExitLikeEscape() {
+    CancelPreview();
+    state->mode = NextMode(state->mode, ModeEvent::Escape, modeBeforePress, state->skylights.size());
+    LogActivity("overlay hidden");
+    Refresh();
+    CallVisibility(false);
+    SaveWithPolicy();
+}
+
+void OverlayWindow::BeginBackgroundPress(POINT point) {
+    if (pressing) return;
+    pressPoint = point;
+    pressDimmed = true;
+    pressing = true;
+    previewMoved = false;
+    modeBeforePress = state->mode;
+    previousForeground = GetForegroundWindow();
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
+    SetCapture(window);
+    CallVisibility(false);
+    LogActivity("background preview begin 50 percent");
+    Refresh();
+}
+
+void OverlayWindow::MoveBackgroundPointer(POINT point) {
+    if (!pressing || modeBeforePress == OverlayMode::Blackout) return;
+    if (Distance(ToPoint(pressPoint), ToPoint(point)) < kDragThreshold) return;
+    pressDimmed = false;
+    state->previewVisible = true;
+    previewMoved = true;
+    state->preview = DrawnRectangle(ToPoint(pressPoint), ToPoint(point), MonitorOf(pressPoint));
+    Refresh();
+}
+
+void OverlayWindow::EndBackgroundPress(POINT point) {
+    if (!pressing) return;
+    // A settings file holds at most kMaxSkylights; one more would stop the next start.
+    const bool atLimit = state->skylights.size() >= kMaxSkylights;
+    const bool create = previewMoved && !atLimit;
+    if (previewMoved && atLimit) LogActivity("skylight limit reached");
+    FinishPreview(create, point);
+    LogActivity(create ? "skylight created regions=" + std::to_string(state->skylights.size())
+                       : std::string("background preview end"));
+    if (previousForeground && IsWindow(previousForeground)) SetForegroundWindow(previousForeground);
+    previousForeground = nullptr;
+}
+
+void OverlayWindow::FinishPreview(bool create, POINT point) {
+    CancelPreview();
+    if (create) {
+        const Rect monitor = MonitorOf(pressPoint);
+        const Rect drawn = DrawnRectangle(ToPoint(pressPoint), ToPoint(point), monitor);
+        SkylightRegion skylight;
+        skylight.bounds = AdjustForShape(drawn, state->creationShape, monitor);
+        skylight.shape = state->creationShape;
+        skylight.brightness = 100;
+        skylight.moveEnabled = true;
+        state->skylights.push_back(skylight);
+        state->mode = NextMode(state->mode, ModeEvent::DragReleased, modeBeforePress, state->skylights.size());
+        SaveWithPolicy();
+    } else {
+        state->mode = NextMode(state->mode, ModeEvent::PressEnded, modeBeforePress, state->skylights.size());
+    }
+    Refresh();
+    CallVisibility(state->mode != OverlayMode::Blackout && state->mode != OverlayMode::Hidden);
+}
+
+// A press cut short by the system (cancel mode, display change) gives back what the press took:
+// the controls and the foreground.
+void OverlayWindow::EndCancelledPress(bool wasPressing) {
+    if (!wasPressing) return;
+    CallVisibility(state->mode != OverlayMode::Blackout);
+    if (previousForeground && IsWindow(previousForeground)) SetForegroundWindow(previousForeground);
+    previousForeground = nullptr;
+}
+
+void OverlayWindow::PollMouse() {
+    const POINT point = CursorPosition();
+    const uint64_t now = GetTickCount64();
+    const bool moved = point.x != lastCursor.x || point.y != lastCursor.y;
+    if (moved) {
+        lastActivity = now;
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    }
+    bool left = false;
+    if (state->mode == OverlayMode::Blackout && !pressing) {
+        const ShakeSample sample{ToPoint(point), now,
+                                 reinterpret_cast<intptr_t>(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST)), true};
+        left = IsShake(shake, sample);
+        shake = sample;
+        if (left) {
+            state->mode = NextMode(state->mode, ModeEvent::Shake, modeBeforePress, state->skylights.size());
+            Refresh();
+            CallVisibility(true);
+        }
+    }
+    if (!left && state->mode != OverlayMode::Blackout) shake.valid = false;
+    lastCursor = point;
+    ShowIdleCursor(point, now);
+}
+
+void OverlayWindow::ShowIdleCursor(POINT point, uint64_t now) {
+    // Decided first: the window lookups below cost a round trip to the window server every 16 ms.
+    const IdleCursor idle = IdleCursorFor(state->mode, now - lastActivity);
+    if (idle == IdleCursor::Unchanged) return;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(WindowFromPoint(point), &owner);
+    if (owner != GetCurrentProcessId() || GetCapture()) return;
+    SetCursor(idle == IdleCursor::Dimmed ? DimmedCursor(blackoutCursorBrightness) : nullptr);
+}

@@ -1,0 +1,272 @@
+// The overlay's background interaction on a real window: presses, drags, the blackout and its shake,
+// cancelled presses, and the tray menu's commands.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/host_window.h"
+#include "common/data_folder.h"
+#include "overlay/dimmed_cursor.h"
+#include "state/settings_file.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Pump(DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(2);
+    } while (GetTickCount64() < end);
+}
+
+BYTE Alpha(HWND window) {
+    BYTE alpha = 0;
+    GetLayeredWindowAttributes(window, nullptr, &alpha, nullptr);
+    return alpha;
+}
+
+int RegionType(HWND window) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const int type = GetWindowRgn(window, region);
+    DeleteObject(region);
+    return type;
+}
+
+std::vector<std::string> LogMessages() {
+    std::ifstream file(fs::path(DataFolder()) / "activity.log");
+    std::vector<std::string> messages;
+    for (std::string line; std::getline(file, line);) {
+        const auto at = line.find(" UTC ");
+        if (at != std::string::npos) messages.push_back(line.substr(at + 5, line.find_last_not_of('\r') - at - 4));
+    }
+    return messages;
+}
+
+// Moves the real pointer the way a mouse does.
+void MovePointer(int x, int y) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+    input.mi.dy = MulDiv(y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+class Interaction : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::remove(fs::path(DataFolder()) / "settings.json");
+        fs::remove(fs::path(DataFolder()) / "activity.log");
+        overlay().SetVisibilityHandler([this](bool visible) { visibility.push_back(visible); });
+    }
+    OverlayWindow& overlay() { return app.overlay; }
+    HWND Create() {
+        EXPECT_TRUE(overlay().Create(GetModuleHandleW(nullptr), &app.state));
+        return overlay().Window();
+    }
+    // A window of ours that the user was working in before the press.
+    HWND OtherWindow() {
+        WNDCLASSW cls{};
+        cls.lpfnWndProc = DefWindowProcW;
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.lpszClassName = L"Lumenfold.Tests.Other";
+        RegisterClassW(&cls);
+        other.reset(CreateWindowExW(0, cls.lpszClassName, L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 200, 100,
+                                    nullptr, nullptr, cls.hInstance, nullptr));
+        SetForegroundWindow(other.get());
+        return other.get();
+    }
+    Application app;
+    UniqueWindow other;
+    std::vector<bool> visibility;
+};
+
+TEST_F(Interaction, ClickPeeksAndChangesNothing) {
+    HWND window = Create();
+    const auto before = app.state.skylights;
+    overlay().BeginBackgroundPress({100, 100});
+    EXPECT_EQ(Alpha(window), 128);
+    EXPECT_EQ(RegionType(window), SIMPLEREGION) << "the peek covers every skylight";
+    EXPECT_EQ(GetCapture(), window);
+    overlay().MoveBackgroundPointer({102, 101});  // under 3 pixels
+    overlay().EndBackgroundPress({102, 101});
+    EXPECT_EQ(app.state.skylights, before);
+    EXPECT_EQ(app.state.mode, OverlayMode::Skylights);
+    EXPECT_EQ(Alpha(window), 255);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(visibility, (std::vector<bool>{false, true}));
+    const auto log = LogMessages();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], "background preview begin 50 percent");
+    EXPECT_EQ(log.back(), "background preview end");
+}
+
+TEST_F(Interaction, DragCreatesASkylightAndGivesTheForegroundBack) {
+    HWND window = Create();
+    HWND previous = OtherWindow();
+    overlay().BeginBackgroundPress({500, 400});
+    overlay().MoveBackgroundPointer({550, 410});
+    EXPECT_TRUE(app.state.previewVisible);
+    EXPECT_EQ(app.state.preview, (Rect{500, 400, 700, 500}));
+    EXPECT_EQ(Alpha(window), 255) << "the drag ends the peek";
+    overlay().EndBackgroundPress({550, 410});
+    ASSERT_EQ(app.state.skylights.size(), 2u);
+    const SkylightRegion& created = app.state.skylights.back();
+    EXPECT_EQ(created.bounds, (Rect{500, 400, 700, 500}));
+    EXPECT_EQ(created.brightness, 100);
+    EXPECT_TRUE(created.moveEnabled);
+    EXPECT_FALSE(app.state.previewVisible);
+    EXPECT_EQ(overlay().SkylightWindows().size(), 2u);
+    EXPECT_EQ(LogMessages().back(), "skylight created regions=2");
+    EXPECT_EQ(GetForegroundWindow(), previous);
+    AppState saved;
+    ASSERT_TRUE(LoadSettings(saved));
+    EXPECT_EQ(saved.skylights, app.state.skylights);
+}
+
+TEST_F(Interaction, ChosenShapeShapesTheNextSkylight) {
+    Create();
+    overlay().BeginCreating(SkylightShape::Circle);
+    overlay().BeginBackgroundPress({100, 100});
+    overlay().MoveBackgroundPointer({400, 280});
+    overlay().EndBackgroundPress({400, 280});
+    EXPECT_EQ(app.state.skylights.back().bounds, (Rect{100, 100, 400, 400}));
+    EXPECT_EQ(app.state.skylights.back().shape, SkylightShape::Circle);
+}
+
+TEST_F(Interaction, NothingIsDrawnInTheBlackout) {
+    HWND window = Create();
+    overlay().ShowFullBlack();
+    EXPECT_EQ(Alpha(window), 255);
+    EXPECT_EQ(visibility.back(), false);
+    overlay().BeginBackgroundPress({500, 400});
+    EXPECT_EQ(Alpha(window), 128);
+    overlay().MoveBackgroundPointer({900, 800});
+    EXPECT_FALSE(app.state.previewVisible);
+    overlay().EndBackgroundPress({900, 800});
+    EXPECT_EQ(app.state.mode, OverlayMode::Blackout);
+    EXPECT_EQ(Alpha(window), 255);
+    EXPECT_EQ(app.state.skylights.size(), 1u);
+    EXPECT_EQ(visibility.back(), false);
+}
+
+TEST_F(Interaction, CancelledPressBringsControlsAndForegroundBack) {
+    for (UINT message : {WM_CANCELMODE, WM_DISPLAYCHANGE}) {
+        HWND window = overlay().Window() ? overlay().Window() : Create();
+        HWND previous = OtherWindow();
+        visibility.clear();
+        overlay().BeginBackgroundPress({500, 400});
+        overlay().MoveBackgroundPointer({700, 600});
+        SendMessageW(window, message, 0, 0);
+        EXPECT_EQ(visibility, (std::vector<bool>{false, true})) << message;
+        EXPECT_EQ(GetForegroundWindow(), previous) << message;
+        EXPECT_FALSE(app.state.previewVisible);
+        EXPECT_EQ(app.state.skylights.size(), 1u) << "a cancelled press creates nothing";
+        EXPECT_EQ(Alpha(window), 255);
+        EXPECT_EQ(GetCapture(), nullptr);
+        visibility.clear();
+        SendMessageW(window, message, 0, 0);  // no press: nothing to give back
+        EXPECT_TRUE(visibility.empty()) << message;
+    }
+}
+
+TEST_F(Interaction, DrawingStopsAtTheSkylightLimit) {
+    for (int i = 0; i < 1000; ++i) app.state.skylights.push_back({{i % 40 * 40, i / 40 * 40, i % 40 * 40 + 30, i / 40 * 40 + 30}});
+    Create();
+    overlay().BeginBackgroundPress({1700, 900});
+    overlay().MoveBackgroundPointer({1800, 1000});
+    overlay().EndBackgroundPress({1800, 1000});
+    EXPECT_EQ(app.state.skylights.size(), 1000u);
+    const auto log = LogMessages();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], "skylight limit reached");
+    EXPECT_EQ(log.back(), "background preview end");
+    EXPECT_FALSE(fs::exists(fs::path(DataFolder()) / "settings.json")) << "nothing new to save";
+}
+
+TEST_F(Interaction, EscapeHidesAndSaves) {
+    HWND window = Create();
+    fs::remove(fs::path(DataFolder()) / "settings.json");
+    overlay().ExitLikeEscape();
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(app.state.mode, OverlayMode::Hidden);
+    EXPECT_TRUE(fs::exists(fs::path(DataFolder()) / "settings.json"));
+    EXPECT_EQ(LogMessages().back(), "overlay hidden");
+    overlay().RevealFromShortcut();
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(app.state.mode, OverlayMode::Skylights);
+}
+
+TEST_F(Interaction, FastFlickLeavesTheBlackoutSlowMovesDoNot) {
+    Create();
+    overlay().ShowFullBlack();
+    MovePointer(600, 500);
+    Pump(100);
+    for (int x = 601; x < 641; ++x) {  // 1 pixel per poll: about 60 px/s
+        MovePointer(x, 500);
+        Pump(17);
+    }
+    EXPECT_EQ(app.state.mode, OverlayMode::Blackout);
+    MovePointer(700, 500);  // 60 pixels between two polls
+    EXPECT_TRUE(WaitFor([&] {
+        Pump(5);
+        return app.state.mode == OverlayMode::Skylights;
+    }, 2000));
+    EXPECT_EQ(visibility.back(), true);
+}
+
+TEST_F(Interaction, IdlePointerBecomesTheDimmedCursorInTheBlackout) {
+    Create();
+    overlay().ShowFullBlack();
+    MovePointer(300, 300);
+    Pump(3200);
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetCursorInfo(&info));
+    EXPECT_EQ(info.hCursor, DimmedCursor(30));
+}
+
+TEST(TrayMenu, ReadBackWithItsCheckMark) {
+    Application app;
+    app.state.textScale = 125;
+    UniqueMenu menu = BuildTrayMenu(app);
+    ASSERT_EQ(GetMenuItemCount(menu.get()), 13);
+    wchar_t text[128] = {};
+    GetMenuStringW(menu.get(), 0, text, 128, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"打开控制栏 / Open controls (Ctrl+K)");
+    EXPECT_TRUE(GetMenuState(menu.get(), 7, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_FALSE(GetMenuState(menu.get(), 10, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(GetMenuState(menu.get(), 11, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(menu.get(), 12, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(GetMenuItemID(menu.get(), 12), 5u);
+}
+
+TEST(TrayMenu, SizeCommandSavesAndShapeCommandReveals) {
+    fs::remove(fs::path(DataFolder()) / "settings.json");
+    Application app;
+    ASSERT_TRUE(app.overlay.Create(GetModuleHandleW(nullptr), &app.state));
+    app.overlay.ExitLikeEscape();
+    RunTrayCommand(app, 12);
+    AppState saved;
+    ASSERT_TRUE(LoadSettings(saved));
+    EXPECT_EQ(saved.textScale, 150);
+    RunTrayCommand(app, 8);
+    EXPECT_EQ(app.state.creationShape, SkylightShape::HorizontalStrip);
+    EXPECT_EQ(app.state.mode, OverlayMode::Skylights);
+    EXPECT_TRUE(IsWindowVisible(app.overlay.Window()));
+    RunTrayCommand(app, 0);  // a dismissed menu
+    EXPECT_EQ(app.state.mode, OverlayMode::Skylights);
+}
+
+}  // namespace
