@@ -270,3 +270,25 @@ TEST(TrayMenu, SizeCommandSavesAndShapeCommandReveals) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HostWindow, EndOfSessionSavesAndObjectsWhenSavingFails) {
+    const fs::path settings = fs::path(DataFolder()) / "settings.json";
+    fs::remove(settings);
+    Application app;
+    ASSERT_TRUE(CreateHostWindow(GetModuleHandleW(nullptr), &app));
+    app.state.backgroundBrightness = 42;
+    EXPECT_EQ(SendMessageW(app.host, WM_QUERYENDSESSION, 0, 0), TRUE);
+    AppState saved;
+    ASSERT_TRUE(LoadSettings(saved));
+    EXPECT_EQ(saved.backgroundBrightness, 42);
+
+    fs::create_directory(settings.string() + ".tmp");
+    app.state.backgroundBrightness = 43;
+    EXPECT_EQ(SendMessageW(app.host, WM_QUERYENDSESSION, 0, 0), FALSE) << "the session may not end unsaved";
+    fs::remove(settings.string() + ".tmp");
+    DestroyWindow(app.host);
+}
+
+}  // namespace
