@@ -193,13 +193,7 @@ TEST(Handles, CounterReturnsToStartAndObjectsAreGone) {
     const long start = LiveHandleCount();
     HGDIOBJ font = nullptr, brush = nullptr, bitmap = nullptr;
     {
-        WNDCLASSW cls{};
-        cls.lpfnWndProc = DefWindowProcW;
-        cls.hInstance = GetModuleHandleW(nullptr);
-        cls.lpszClassName = L"Lumenfold.Tests.Handles";
-        RegisterClassW(&cls);
-        UniqueWindow window(CreateWindowExW(0, cls.lpszClassName, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
-                                            cls.hInstance, nullptr));
+        UniqueWindow window = TestWindow({0, 0, 100, 100});
         ASSERT_TRUE(window);
         UniqueFont interfaceFont = InterfaceFont(window.get(), 9, FW_NORMAL);
         UniqueBrush solid(CreateSolidBrush(RGB(1, 2, 3)));

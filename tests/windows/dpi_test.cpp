@@ -8,17 +8,12 @@
 
 #include "common/handles.h"
 #include "common/shell_services.h"
+#include "test_support.h"
 
 namespace {
 
 TEST(InterfaceFont, NinePointsAt144DpiAre18PixelsHigh) {
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = DefWindowProcW;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = L"Lumenfold.Tests.Dpi";
-    RegisterClassW(&cls);
-    UniqueWindow window(CreateWindowExW(0, cls.lpszClassName, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
-                                        cls.hInstance, nullptr));
+    UniqueWindow window = TestWindow({0, 0, 100, 100});
     ASSERT_TRUE(window);
     ASSERT_EQ(GetDpiForWindow(window.get()), 144u);
     UniqueFont font = InterfaceFont(window.get(), 9, FW_NORMAL);

@@ -77,13 +77,7 @@ protected:
     }
     // A window of ours that the user was working in before the press.
     HWND OtherWindow() {
-        WNDCLASSW cls{};
-        cls.lpfnWndProc = DefWindowProcW;
-        cls.hInstance = GetModuleHandleW(nullptr);
-        cls.lpszClassName = L"Lumenfold.Tests.Other";
-        RegisterClassW(&cls);
-        other.reset(CreateWindowExW(0, cls.lpszClassName, L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 200, 100,
-                                    nullptr, nullptr, cls.hInstance, nullptr));
+        other = TestWindow({50, 50, 250, 150}, 0, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
         SetForegroundWindow(other.get());
         return other.get();
     }

@@ -5,17 +5,13 @@
 
 #include "common/geometry.h"
 #include "common/win_geometry.h"
+#include "test_support.h"
 
 namespace {
 
 TEST(WindowRegion, SetAndReadBack) {
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = DefWindowProcW;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = L"Lumenfold.Tests.Region";
-    RegisterClassW(&cls);
-    HWND window = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW, cls.lpszClassName, L"", WS_POPUP,
-                                  10, 20, 400, 300, nullptr, nullptr, cls.hInstance, nullptr);
+    UniqueWindow owner = TestWindow({10, 20, 410, 320}, WS_EX_LAYERED | WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+    HWND window = owner.get();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(SetLayeredWindowAttributes(window, 0, 204, LWA_ALPHA));
 
@@ -41,7 +37,6 @@ TEST(WindowRegion, SetAndReadBack) {
     ASSERT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, &flags));
     EXPECT_EQ(alpha, 204);
     EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
-    DestroyWindow(window);
 }
 
 }  // namespace

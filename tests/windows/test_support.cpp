@@ -45,6 +45,19 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
+UniqueWindow TestWindow(RECT rect, DWORD exStyle, DWORD style) {
+    static const ATOM windowClass = [] {
+        WNDCLASSW cls{};
+        cls.lpfnWndProc = DefWindowProcW;
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.lpszClassName = L"Lumenfold.Tests.Window";
+        return RegisterClassW(&cls);
+    }();
+    return UniqueWindow(CreateWindowExW(exStyle, MAKEINTATOM(windowClass), L"test window", style, rect.left, rect.top,
+                                        rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr));
+}
+
 HWND FindOwnWindow(const wchar_t* className, const wchar_t* title) {
     for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, className, title));) {
         DWORD pid = 0;

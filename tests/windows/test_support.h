@@ -2,6 +2,8 @@
 // Small helpers shared by the Windows-side tests.
 #include <windows.h>
 
+#include "common/handles.h"
+
 #include <functional>
 #include <string>
 
@@ -11,6 +13,9 @@ std::string RunProbe(const std::wstring& arguments, const std::string& waitFor =
 
 // Polls until the condition holds or the deadline passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// A plain pop-up window of a test class (not shown unless the style says so).
+UniqueWindow TestWindow(RECT rect, DWORD exStyle = 0, DWORD style = WS_POPUP);
 
 // A top-level window of this process with the given class and title, or null.
 HWND FindOwnWindow(const wchar_t* className, const wchar_t* title);
