@@ -153,9 +153,11 @@ def check_icon(image, machine):
     for width, height, icon_id in entries:
         expect(width == height, f"icon {icon_id} is {width} x {height}")
         data = only_resource(resources, pe.RT_ICON, icon_id, f"icon image {icon_id}")
-        actual = pe.icon_image_size(data)
-        expect(actual == (width, height),
-               f"icon image {icon_id} is {actual[0]} x {actual[1]}, its group entry says {width}")
+        actual_width, actual_height, alpha = pe.icon_image(data)
+        expect((actual_width, actual_height) == (width, height),
+               f"icon image {icon_id} is {actual_width} x {actual_height}, its group entry says {width}")
+        # Without an alpha channel the rounded tile would sit on a square of black.
+        expect(alpha, f"icon image {icon_id} ({width} px) has no alpha channel")
 
 
 CHECKS = {"header": check_header, "imports": check_imports, "manifest": check_manifest,

@@ -130,8 +130,6 @@ class PeFile:
         return found
 
     def _resource_entries(self, base, directory, leaves=False):
-        if directory is None:
-            raise PeError("resource tree ends early")
         named, numbered = struct.unpack_from("<HH", self.data, base + directory + 12)
         for i in range(named + numbered):
             name, target = struct.unpack_from("<II", self.data, base + directory + 16 + 8 * i)
@@ -224,11 +222,12 @@ def icon_group(data):
     return entries
 
 
-def icon_image_size(data):
-    """(width, height) of one icon image: a PNG, or a DIB whose height counts the mask too."""
+def icon_image(data):
+    """(width, height, has alpha) of one icon image: a PNG, or a DIB whose height counts the mask too."""
     if data[:8] == b"\x89PNG\r\n\x1a\n":
-        return struct.unpack_from(">II", data, 16)
+        width, height, depth, colour = struct.unpack_from(">IIBB", data, 16)
+        return width, height, colour in (4, 6)
     if len(data) >= 40 and struct.unpack_from("<I", data)[0] == 40:
-        width, height = struct.unpack_from("<ii", data, 4)
-        return width, height // 2
+        width, height, _, bits = struct.unpack_from("<iiHH", data, 4)
+        return width, height // 2, bits == 32
     raise PeError("icon image is neither PNG nor DIB")

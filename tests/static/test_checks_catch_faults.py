@@ -95,6 +95,15 @@ def icon_size_missing(data, machine):
     return replace_once(data, directory, bytes(patched))
 
 
+def icon_without_alpha(data, machine):
+    image = pe.PeFile(data)
+    smallest = next(iter(image.resources()[(pe.RT_ICON, 1)].values()))
+    if smallest[:4] == b"\x89PNG":
+        raise AssertionError("the first icon image is a PNG; expected a DIB")
+    patched = smallest[:14] + struct.pack("<H", 24) + smallest[16:]
+    return replace_once(data, smallest, patched)
+
+
 CASES = [
     ("wrong machine type", wrong_machine, "header", "machine type"),
     ("console subsystem", console_subsystem, "header", "subsystem"),
@@ -106,6 +115,7 @@ CASES = [
     ("no Common Controls 6", no_common_controls, "manifest", "Common-Controls"),
     ("not PerMonitorV2", not_per_monitor_v2, "manifest", "PerMonitorV2"),
     ("icon size missing", icon_size_missing, "icon", "icon sizes"),
+    ("icon without alpha", icon_without_alpha, "icon", "no alpha channel"),
 ]
 
 
