@@ -2,8 +2,8 @@
 
 Both helpers come from one source that prints what wWinMain received; one is built by MinGW (the C
 runtime calls wWinMain), one by Zig with the shim the ARM64 program uses. Each in turn is copied
-into folders whose names hold "--quit" (one with spaces) inside the test's own prefix and started
-there with exact command lines through CreateProcessW.
+into folders whose names hold "--quit" and "--offline" (one with spaces) inside the test's own
+prefix and started there with exact command lines through CreateProcessW.
 
 usage: test_command_line.py LAUNCHER CRT_HELPER ZIG_HELPER
 """
@@ -15,8 +15,8 @@ from lumenfold import check, main
 from lumenfold_env import WineEnvironment
 
 # Folders under C:\; {program} in a command line is the helper's own path in one of them.
-SPACED = "Lumen fold --quit"
-UNSPACED = "Lumenfold--quit"
+SPACED = "Lumen fold --quit --offline"
+UNSPACED = "Lumenfold--quit--offline"
 
 # (what, command line, the text wWinMain must see, or None where only agreement is asked)
 CASES = [
