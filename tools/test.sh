@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test (native core with sanitizers, Windows-side units under Wine,
-# end-to-end tests of the real program under Wine on virtual displays) through one CTest run.
+# end-to-end tests of the real program under Wine on virtual displays, static checks of the x86-64
+# and ARM64 executables, the Zig entry shim against MinGW's C runtime) through one CTest run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -8,6 +9,11 @@ cd "$root"
 "$root/tools/setup.sh"
 cmake --preset native >/dev/null
 cmake --build --preset native
+# The Zig builds first: the MinGW build's ctest takes in their tests and programs.
+cmake --preset windows-arm64 >/dev/null
+cmake --build --preset windows-arm64
+cmake --preset windows-x64-zig >/dev/null
+cmake --build --preset windows-x64-zig
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64
 
