@@ -1,6 +1,7 @@
 """The dimming overlay as a user sees it, and the settings file behind it."""
 import json
 import shutil
+import subprocess
 
 from lumenfold import HOST_CLASS, Session, check, main, wait_until
 
@@ -106,6 +107,27 @@ def two_monitors_keep_negative_coordinates():
         check(saved == [-900, 100, -500, 400], f"saved as {saved}")
 
 
+def unplugged_monitor_sends_its_skylights_to_the_remaining_one():
+    with Session("unplug", two_monitors=True) as s:
+        write_settings(s, skylights=[{"bounds": [-900, 100, -500, 400], "shape": 2},
+                                     {"bounds": [200, 200, 600, 500]}])
+        process, _ = s.start_running_copy()
+        s.wait_window(OVERLAY_CLASS)
+        subprocess.run(["xrandr", "--output", "DUMMY1", "--off"], env=s.env, check=True, timeout=30)
+        wait_until(lambda: len(s.probe("monitors")["monitors"]) == 1, 20, what="Wine to see one monitor")
+        # Wine updates its monitors but does not broadcast WM_DISPLAYCHANGE for a change made outside
+        # it; Windows does, so the test delivers it.
+        s.send(s.windows(OVERLAY_CLASS)[0]["hwnd"], 0x007E, 32, (1080 << 16) | 1920)
+        wait_until(lambda: s.windows(OVERLAY_CLASS)[0]["rect"] == [0, 0, 1920, 1080], 20,
+                   what="the overlay to shrink to the remaining monitor")
+        wait_until(lambda: s.settings()["skylights"][0]["bounds"] == [0, 100, 400, 400], 10,
+                   what="the moved skylight to be saved")
+        check(s.settings()["skylights"][1]["bounds"] == [200, 200, 600, 500], "a fitting skylight moved")
+        overlay = s.window_info(s.windows(OVERLAY_CLASS)[0]["hwnd"])
+        check(in_hole(overlay, 100, 150) and not in_hole(overlay, 100, 90), "holes not refitted")
+        quit_running_copy(s, process)
+
+
 def unacceptable_settings_stop_the_start():
     with Session("refused") as s:
         s.data_folder.mkdir(parents=True)
@@ -175,6 +197,7 @@ def quit_while_saves_fail_keeps_running_with_one_box():
 main(fresh_start_shows_the_default_skylight,
      stored_layout_dims_the_screen_outside_its_holes,
      two_monitors_keep_negative_coordinates,
+     unplugged_monitor_sends_its_skylights_to_the_remaining_one,
      unacceptable_settings_stop_the_start,
      quit_saves_the_layout,
      quit_while_saves_fail_keeps_running_with_one_box)
