@@ -18,7 +18,14 @@ def start_with(session, skylights):
     session.data_folder.mkdir(parents=True, exist_ok=True)
     session.settings_file.write_text(json.dumps({"version": 1, "skylights": skylights}), encoding="utf-8")
     process, host = session.start_running_copy()
-    return process, host, session.wait_window(OVERLAY_CLASS)
+    overlay = session.wait_window(OVERLAY_CLASS)
+    # The window exists before X shows it; input sent earlier would reach whatever lies beneath.
+    session.wait_pixel(1900, 1070, (0, 0, 0), tolerance=0, timeout=15)
+    return process, host, overlay
+
+
+def pressed(session):
+    return session.log_lines()[-1:] == ["background preview begin 50 percent"]
 
 
 def overlay_visible(session):
@@ -54,8 +61,8 @@ def open_menus(session):
 def drag_creates_a_skylight_and_a_click_does_not():
     with Session("draw") as s:
         process, _, _ = start_with(s, [{"bounds": [1300, 700, 1700, 1000], "shape": 2}])
-        s.drag((500, 400), (550, 410))
-        s.wait_log("skylight created regions=2")
+        s.drag((500, 400), (550, 410), pressed=lambda: pressed(s),
+               done=lambda: "skylight created regions=2" in s.log_lines())
         saved = s.settings()["skylights"]
         check(len(saved) == 2 and saved[1]["bounds"] == [500, 400, 700, 500], f"saved {saved}")
         check(saved[1]["brightness"] == 100 and saved[1]["moveEnabled"] is True, f"saved {saved[1]}")
@@ -63,8 +70,7 @@ def drag_creates_a_skylight_and_a_click_does_not():
         check(in_hole(overlay, 600, 450) and not in_hole(overlay, 499, 450), "the new hole is misplaced")
 
         before = s.settings_file.read_bytes()
-        s.click(100, 100)
-        s.wait_log("background preview end")
+        s.click(100, 100, done=lambda: "background preview end" in s.log_lines())
         check(s.log_lines()[-2] == "background preview begin 50 percent", f"log {s.log_lines()[-3:]}")
         check(s.settings_file.read_bytes() == before, "a click changed the settings")
         quit_running_copy(s, process)
@@ -136,8 +142,8 @@ def a_full_list_takes_no_more_skylights_and_still_starts():
         skylights = [{"bounds": [i % 40 * 45, i // 40 * 40, i % 40 * 45 + 30, i // 40 * 40 + 30], "shape": 2}
                      for i in range(1000)]
         process, _, _ = start_with(s, skylights)
-        s.drag((1500, 1040), (1700, 1060))
-        s.wait_log("background preview end")
+        s.drag((1500, 1040), (1700, 1060), pressed=lambda: pressed(s),
+               done=lambda: "background preview end" in s.log_lines())
         check(s.log_lines()[-2] == "skylight limit reached", f"log {s.log_lines()[-3:]}")
         quit_running_copy(s, process)
         check(len(s.settings()["skylights"]) == 1000, "the list grew past the limit")

@@ -36,9 +36,15 @@ class Session(WineEnvironment):
 
     # -- the probe ------------------------------------------------------------------------------
     def probe(self, *args, timeout=30):
-        result = self.wine([PROBE] + list(args), timeout=timeout)
+        for attempt in range(3):
+            result = self.wine([PROBE] + list(args), timeout=timeout)
+            # Rarely the probe dies without a word while windows come and go under it; its own
+            # errors always say something.
+            if result.returncode == 0 or result.stderr.strip():
+                break
         if result.returncode != 0:
-            raise TestFailure(f"lfprobe {' '.join(map(str, args))}: {result.stderr.strip()}")
+            raise TestFailure(f"lfprobe {' '.join(map(str, args))} exited {result.returncode}: "
+                              f"{result.stderr.strip()}")
         return json.loads(result.stdout)
 
     def try_probe(self, *args, timeout=30):
@@ -92,18 +98,37 @@ class Session(WineEnvironment):
     def move_mouse(self, x, y):
         self.xdotool("mousemove", "--sync", x, y)
 
-    def click(self, x, y, button=1):
-        self.move_mouse(x, y)
-        self.xdotool("click", button)
+    def click(self, x, y, button=1, done=None):
+        self.gesture(lambda: (self.move_mouse(x, y), self.xdotool("click", button)), done)
 
-    def drag(self, start, end, steps=10):
-        self.move_mouse(*start)
-        self.xdotool("mousedown", 1)
-        for i in range(1, steps + 1):
-            x = start[0] + (end[0] - start[0]) * i // steps
-            y = start[1] + (end[1] - start[1]) * i // steps
-            self.move_mouse(x, y)
-        self.xdotool("mouseup", 1)
+    def drag(self, start, end, steps=10, pressed=None, done=None):
+        """Presses at `start`, waits until `pressed()` confirms the press arrived (as a user waits to
+        see it), then moves to `end` in steps and releases."""
+        def perform():
+            self.move_mouse(*start)
+            self.xdotool("mousedown", 1)
+            if pressed:
+                wait_until(pressed, 10, what="the press to arrive")
+            for i in range(1, steps + 1):
+                self.move_mouse(start[0] + (end[0] - start[0]) * i // steps,
+                                start[1] + (end[1] - start[1]) * i // steps)
+            self.xdotool("mouseup", 1)
+        self.gesture(perform, done)
+
+    def gesture(self, perform, done=None):
+        """Performs a mouse gesture; with `done`, waits for its effect and performs it once more if
+        it was lost. Without a window manager, Wine now and then drops the pointer events that
+        follow a press on a full-screen window while it grabs and releases the pointer."""
+        perform()
+        if done is None:
+            return
+        for attempt in range(2):
+            try:
+                return wait_until(done, 5, what="the effect of a mouse gesture")
+            except TestFailure:
+                if attempt:
+                    raise
+                perform()
 
     def focus_x_window(self, title):
         """Gives X focus to the Wine window with this title (hot keys need a focused Wine window)."""
@@ -148,7 +173,10 @@ class Session(WineEnvironment):
         return [line.split(" UTC ", 1)[1] if " UTC " in line else line for line in lines]
 
     def wait_log(self, message, timeout=10):
-        return wait_until(lambda: message in self.log_lines(), timeout, what=f"log line '{message}'")
+        try:
+            return wait_until(lambda: message in self.log_lines(), timeout, what=f"log line '{message}'")
+        except TestFailure as failure:
+            raise TestFailure(f"{failure}; the log ends {self.log_lines()[-4:]}") from None
 
     @property
     def settings_file(self):
