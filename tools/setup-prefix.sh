@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Creates the template Wine prefix that every test copies. Made once; a marker file records that it
-# finished, so an interrupted creation is started again from scratch.
+# Creates the template Wine prefix that every test copies. A marker file records which version of
+# this script finished it, so an interrupted creation or a changed script starts again from scratch.
 set -euo pipefail
 prefix=${1:?usage: setup-prefix.sh DIR}
-[ -f "$prefix/.lumenfold-template" ] && exit 0
+version=$(sha256sum "$0" | cut -c1-16)
+[ "$(cat "$prefix/.lumenfold-template" 2>/dev/null)" = "$version" ] && exit 0
 rm -rf "$prefix"
 mkdir -p "$prefix"
 home=$(mktemp -d)
@@ -18,8 +19,11 @@ wineserver -w
 # with Windows-like metrics (WenQuanYi's come out a pixel short), and link the Chinese half of every
 # text to a CJK face.
 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI' /t REG_SZ /d 'DejaVu Sans' /f >/dev/null 2>&1
-wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'DejaVu Sans' \
-  /t REG_MULTI_SZ /d 'wqy-zenhei.ttc,WenQuanYi Zen Hei' /f >/dev/null 2>&1
+# Links go by face name, so the bold face needs its own (GDI+ asks for it by name).
+for face in 'DejaVu Sans' 'DejaVu Sans Bold'; do
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+    /t REG_MULTI_SZ /d 'wqy-zenhei.ttc,WenQuanYi Zen Hei' /f >/dev/null 2>&1
+done
 # Test displays have no window manager; without this, Wine waits two seconds for one to acknowledge
 # every window it hides or destroys.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
@@ -30,4 +34,4 @@ wineserver -w
 for link in "$prefix"/drive_c/users/*/*; do
   if [ -L "$link" ]; then rm -f "$link"; mkdir -p "$link"; fi
 done
-touch "$prefix/.lumenfold-template"
+echo "$version" > "$prefix/.lumenfold-template"

@@ -8,6 +8,7 @@
 
 #include "common/handles.h"
 #include "common/shell_services.h"
+#include "toolbar/reference_drawing.h"
 #include "test_support.h"
 
 namespace {
@@ -55,6 +56,32 @@ TEST(InterfaceFont, ChineseCharactersHaveRealGlyphs) {
     const auto second = Render(L"遮");
     EXPECT_NE(first, second);
     EXPECT_NE(first, Render(L""));
+}
+
+std::vector<uint32_t> RenderLabel(const wchar_t* text, bool bold = false) {
+    UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 64, -64, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    SelectedObject selectBitmap(dc.get(), bitmap.get());
+    reference::Label(dc.get(), {0, 0, 64, 64}, text, 24.0f, RGB(255, 255, 255), bold, false);
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    return {pixels, pixels + 64 * 64};
+}
+
+TEST(InterfaceFont, ChineseCharactersHaveRealGlyphsInGdiPlusLabels) {
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartupInput input;
+    ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
+    {
+        const auto first = RenderLabel(L"信");
+        EXPECT_NE(first, RenderLabel(L"遮"));
+        EXPECT_NE(first, RenderLabel(L""));
+        EXPECT_NE(RenderLabel(L"信", true), RenderLabel(L"遮", true)) << "bold";
+    }
+    Gdiplus::GdiplusShutdown(token);
 }
 
 }  // namespace
