@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "common/handles.h"
@@ -30,24 +31,29 @@ TEST(InterfaceFont, NinePointsAt144DpiAre18PixelsHigh) {
 
 namespace {
 
-// Renders text in the interface font into a small black-and-white bitmap.
-std::vector<uint32_t> Render(const wchar_t* text) {
+// The pixels of a 64 x 64 black bitmap after `draw` drew into it.
+std::vector<uint32_t> Pixels(const std::function<void(HDC)>& draw) {
     UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), 64, -64, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     SelectedObject selectBitmap(dc.get(), bitmap.get());
-    UniqueFont font = InterfaceFont(nullptr, 20, FW_NORMAL);
-    SelectedObject selectFont(dc.get(), font.get());
-    RECT all{0, 0, 64, 64};
-    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    SetTextColor(dc.get(), RGB(255, 255, 255));
-    SetBkMode(dc.get(), TRANSPARENT);
-    TextOutW(dc.get(), 4, 4, text, lstrlenW(text));
+    draw(dc.get());
     GdiFlush();
     const auto* pixels = static_cast<const uint32_t*>(bits);
     return {pixels, pixels + 64 * 64};
+}
+
+// Text in the interface font through GDI.
+std::vector<uint32_t> Render(const wchar_t* text) {
+    return Pixels([text](HDC dc) {
+        UniqueFont font = InterfaceFont(nullptr, 20, FW_NORMAL);
+        SelectedObject selectFont(dc, font.get());
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkMode(dc, TRANSPARENT);
+        TextOutW(dc, 4, 4, text, lstrlenW(text));
+    });
 }
 
 // Without a face for them, Chinese characters all come out as the same missing-glyph box.
@@ -58,17 +64,11 @@ TEST(InterfaceFont, ChineseCharactersHaveRealGlyphs) {
     EXPECT_NE(first, Render(L""));
 }
 
+// Text in a GDI+ label, which asks for the face by name.
 std::vector<uint32_t> RenderLabel(const wchar_t* text, bool bold = false) {
-    UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 64, -64, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    SelectedObject selectBitmap(dc.get(), bitmap.get());
-    reference::Label(dc.get(), {0, 0, 64, 64}, text, 24.0f, RGB(255, 255, 255), bold, false);
-    GdiFlush();
-    const auto* pixels = static_cast<const uint32_t*>(bits);
-    return {pixels, pixels + 64 * 64};
+    return Pixels([text, bold](HDC dc) {
+        reference::Label(dc, {0, 0, 64, 64}, text, 24.0f, RGB(255, 255, 255), bold, false);
+    });
 }
 
 TEST(InterfaceFont, ChineseCharactersHaveRealGlyphsInGdiPlusLabels) {
