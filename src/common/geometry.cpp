@@ -1,6 +1,12 @@
 #include "common/geometry.h"
 
 #include <algorithm>
+#include <limits>
+
+int32_t ClampToInt32(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
 
 Point Centre(const Rect& r) {
     return {static_cast<int32_t>(r.left + Width(r) / 2), static_cast<int32_t>(r.top + Height(r) / 2)};

@@ -21,6 +21,9 @@ struct Rect {
 inline int64_t Width(const Rect& r) { return int64_t{r.right} - r.left; }
 inline int64_t Height(const Rect& r) { return int64_t{r.bottom} - r.top; }
 
+// A 64-bit coordinate brought back into the 32-bit range.
+int32_t ClampToInt32(int64_t value);
+
 // Centre as left + width / 2 (integer halves), as used to pick the monitor a rectangle belongs to.
 Point Centre(const Rect& r);
 

@@ -16,3 +16,10 @@ inline Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 inline RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 inline Point ToPoint(const POINT& p) { return {p.x, p.y}; }
 inline POINT ToPOINT(const Point& p) { return {p.x, p.y}; }
+
+// Mouse positions always come from here, in screen pixels, never from a message's lParam.
+inline POINT CursorPosition() {
+    POINT point{};
+    GetCursorPos(&point);
+    return point;
+}

@@ -1,16 +1,6 @@
 #include "overlay/overlay_geometry.h"
 
 #include <algorithm>
-#include <limits>
-
-namespace {
-
-int32_t Clamp32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
-
-}  // namespace
 
 int32_t OpacityForBrightness(int32_t brightness) {
     return (100 - std::clamp(brightness, 0, 100)) * 255 / 100;
@@ -27,7 +17,7 @@ Rect DefaultSkylightBounds(const Rect& monitor) {
     const int64_t height = Height(monitor) / 2;
     const int64_t left = monitor.left + (Width(monitor) - width) / 2;
     const int64_t top = monitor.top + (Height(monitor) - height) / 2;
-    return {Clamp32(left), Clamp32(top), Clamp32(left + width), Clamp32(top + height)};
+    return {ClampToInt32(left), ClampToInt32(top), ClampToInt32(left + width), ClampToInt32(top + height)};
 }
 
 HoleOutline OutlineOf(SkylightShape shape) {
@@ -40,5 +30,6 @@ HoleOutline OutlineOf(SkylightShape shape) {
 }
 
 Rect Offset(const Rect& rect, int64_t dx, int64_t dy) {
-    return {Clamp32(rect.left + dx), Clamp32(rect.top + dy), Clamp32(rect.right + dx), Clamp32(rect.bottom + dy)};
+    return {ClampToInt32(rect.left + dx), ClampToInt32(rect.top + dy), ClampToInt32(rect.right + dx),
+            ClampToInt32(rect.bottom + dy)};
 }

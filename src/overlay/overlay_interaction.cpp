@@ -10,12 +10,6 @@
 
 namespace {
 
-POINT CursorPosition() {
-    POINT point{};
-    GetCursorPos(&point);
-    return point;
-}
-
 Rect MonitorOf(POINT point) { return ToRect(MonitorBounds(point, false)); }
 
 }  // namespace
@@ -109,6 +103,11 @@ void OverlayWindow::EndBackgroundPress(POINT point) {
     FinishPreview(create, point);
     LogActivity(create ? "skylight created regions=" + std::to_string(state->skylights.size())
                        : std::string("background preview end"));
+    RestoreForeground();
+}
+
+// The window the user was in before the press gets the keyboard back, unless it closed meanwhile.
+void OverlayWindow::RestoreForeground() {
     if (previousForeground && IsWindow(previousForeground)) SetForegroundWindow(previousForeground);
     previousForeground = nullptr;
 }
@@ -126,8 +125,6 @@ void OverlayWindow::FinishPreview(bool create, POINT point) {
         state->skylights.push_back(skylight);
         state->mode = NextMode(state->mode, ModeEvent::DragReleased, modeBeforePress, state->skylights.size());
         SaveWithPolicy();
-    } else {
-        state->mode = NextMode(state->mode, ModeEvent::PressEnded, modeBeforePress, state->skylights.size());
     }
     Refresh();
     CallVisibility(state->mode != OverlayMode::Blackout && state->mode != OverlayMode::Hidden);
@@ -138,8 +135,7 @@ void OverlayWindow::FinishPreview(bool create, POINT point) {
 void OverlayWindow::EndCancelledPress(bool wasPressing) {
     if (!wasPressing) return;
     CallVisibility(state->mode != OverlayMode::Blackout);
-    if (previousForeground && IsWindow(previousForeground)) SetForegroundWindow(previousForeground);
-    previousForeground = nullptr;
+    RestoreForeground();
 }
 
 void OverlayWindow::PollMouse() {

@@ -16,11 +16,6 @@ namespace {
 constexpr int kEscapeHotKey = 1;
 constexpr UINT_PTR kPollTimer = 1;
 
-POINT CursorPosition() {
-    POINT point{};
-    GetCursorPos(&point);
-    return point;
-}
 
 UniqueRegion HoleRegion(HoleOutline outline, const Rect& r) {
     switch (outline) {

@@ -63,6 +63,7 @@ private:
     void DestroySkylightWindows();
     void CallVisibility(bool visible);
     void EndCancelledPress(bool wasPressing);
+    void RestoreForeground();
     void ShowIdleCursor(POINT point, uint64_t now);
 
     HINSTANCE instance = nullptr;

@@ -3,14 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 
 namespace {
-
-int32_t Clamp32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
 
 // One axis of the drawn rectangle: at least `minimum` long, growing away from the press point.
 void DrawnSpan(int64_t from, int64_t to, int64_t minimum, int64_t& low, int64_t& high) {
@@ -33,11 +27,8 @@ Rect DrawnRectangle(Point press, Point current, const Rect& monitor) {
     int64_t left = 0, right = 0, top = 0, bottom = 0;
     DrawnSpan(press.x, current.x, 200, left, right);
     DrawnSpan(press.y, current.y, 100, top, bottom);
-    const int64_t width = std::min(std::max(right - left, int64_t{200}), Width(monitor));
-    const int64_t height = std::min(std::max(bottom - top, int64_t{20}), Height(monitor));
-    left = left < monitor.left ? monitor.left : std::min(monitor.right - width, left);
-    top = top < monitor.top ? monitor.top : std::min(monitor.bottom - height, top);
-    return {Clamp32(left), Clamp32(top), Clamp32(left + width), Clamp32(top + height)};
+    // The same fitting as for stored skylights: never across two monitors.
+    return FitOnMonitor({ClampToInt32(left), ClampToInt32(top), ClampToInt32(right), ClampToInt32(bottom)}, monitor);
 }
 
 Rect AdjustForShape(Rect drawn, SkylightShape shape, const Rect& monitor) {
@@ -61,7 +52,7 @@ Rect AdjustForShape(Rect drawn, SkylightShape shape, const Rect& monitor) {
         top -= bottom - monitor.bottom;
         bottom = monitor.bottom;
     }
-    return {Clamp32(left), Clamp32(top), Clamp32(right), Clamp32(bottom)};
+    return {ClampToInt32(left), ClampToInt32(top), ClampToInt32(right), ClampToInt32(bottom)};
 }
 
 bool IsShake(const ShakeSample& previous, const ShakeSample& current) {
