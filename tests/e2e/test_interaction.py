@@ -1,22 +1,14 @@
 """Drawing skylights with the real mouse, Esc and Ctrl+K, the tray icon and its menu."""
-import json
 import time
 
-from lumenfold import HOST_CLASS, Session, check, main, wait_until
+from lumenfold import HOST_CLASS, OVERLAY_CLASS, Session, check, in_hole, main, wait_until
 
-OVERLAY_CLASS = "Lumenfold.Windows.Overlay"
 TRAY_CLASS = "__winex11_standalone_tray"
 COLOUR_TITLE = "Lumenfold probe colour"
 
 
-def in_hole(info, x, y):
-    wx, wy = x - info["rect"][0], y - info["rect"][1]
-    return not any(l <= wx < r and t <= wy < b for l, t, r, b in info["region"]["rects"])
-
-
 def start_with(session, skylights):
-    session.data_folder.mkdir(parents=True, exist_ok=True)
-    session.settings_file.write_text(json.dumps({"version": 1, "skylights": skylights}), encoding="utf-8")
+    session.write_settings(skylights)
     process, host = session.start_running_copy()
     overlay = session.wait_window(OVERLAY_CLASS)
     # The window exists before X shows it; input sent earlier would reach whatever lies beneath.
@@ -30,11 +22,6 @@ def pressed(session):
 
 def overlay_visible(session):
     return session.windows(OVERLAY_CLASS)[0]["visible"]
-
-
-def quit_running_copy(session, process):
-    check(session.run_program(["--quit"])["exit_code"] == 0, "--quit failed")
-    check(session.wait_exit(process) == 0, "the running copy did not end cleanly")
 
 
 def focus_colour_window(session):
@@ -73,7 +60,7 @@ def drag_creates_a_skylight_and_a_click_does_not():
         s.click(100, 100, done=lambda: "background preview end" in s.log_lines())
         check(s.log_lines()[-2] == "background preview begin 50 percent", f"log {s.log_lines()[-3:]}")
         check(s.settings_file.read_bytes() == before, "a click changed the settings")
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
 
 
 def escape_hides_and_saves_and_ctrl_k_reveals():
@@ -87,7 +74,7 @@ def escape_hides_and_saves_and_ctrl_k_reveals():
         check(s.settings_file.exists(), "hiding did not save")
         s.key("ctrl+k")
         wait_until(lambda: overlay_visible(s), 10, what="Ctrl+K to reveal the overlay")
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
 
 
 def tray_right_click_opens_the_menu_once_and_left_click_reveals():
@@ -109,7 +96,7 @@ def tray_right_click_opens_the_menu_once_and_left_click_reveals():
         s.click(x, y, 1)
         wait_until(lambda: overlay_visible(s), 10, what="a left click to reveal the overlay")
         check(not open_menus(s), "a left click opened the menu")
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
 
 
 def taskbar_created_brings_a_lost_icon_back():
@@ -120,7 +107,7 @@ def taskbar_created_brings_a_lost_icon_back():
         wait_until(lambda: not tray_icons(s), 10, what="the icon to go")
         s.probe("broadcast-taskbar-created")
         wait_until(lambda: tray_icons(s), 10, what="the icon to come back")
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
         check(not tray_icons(s), "the icon outlived the program")
 
 
@@ -134,7 +121,7 @@ def second_start_reveals_the_hidden_overlay():
         check(result["exit_code"] == 0, f"second copy exit code {result['exit_code']}")
         wait_until(lambda: overlay_visible(s), 10, what="the second start to reveal the overlay")
         check(len(s.windows(HOST_CLASS)) == 1, "not exactly one host window")
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
 
 
 def a_full_list_takes_no_more_skylights_and_still_starts():
@@ -145,11 +132,11 @@ def a_full_list_takes_no_more_skylights_and_still_starts():
         s.drag((1500, 1040), (1700, 1060), pressed=lambda: pressed(s),
                done=lambda: "background preview end" in s.log_lines())
         check(s.log_lines()[-2] == "skylight limit reached", f"log {s.log_lines()[-3:]}")
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
         check(len(s.settings()["skylights"]) == 1000, "the list grew past the limit")
         process, _ = s.start_running_copy()
         s.wait_window(OVERLAY_CLASS)
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
 
 
 main(drag_creates_a_skylight_and_a_click_does_not,

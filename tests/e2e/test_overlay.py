@@ -3,9 +3,8 @@ import json
 import shutil
 import subprocess
 
-from lumenfold import HOST_CLASS, Session, check, main, wait_until
+from lumenfold import HOST_CLASS, OVERLAY_CLASS, Session, check, in_hole, main, wait_until
 
-OVERLAY_CLASS = "Lumenfold.Windows.Overlay"
 INFO_TITLE = "Lumenfold · 信息 / Information"
 SETTINGS_MESSAGE = ("无法读取原有设置；为保护数据，此次启动已停止。 / Cannot read saved settings; startup stopped to "
                     "preserve your data.")
@@ -32,24 +31,6 @@ DEFAULT_SETTINGS = """{
 }"""
 
 
-def in_hole(info, x, y):
-    """Whether screen point (x, y) lies in a hole of the window's region."""
-    wx, wy = x - info["rect"][0], y - info["rect"][1]
-    return not any(l <= wx < r and t <= wy < b for l, t, r, b in info["region"]["rects"])
-
-
-def write_settings(session, skylights, brightness=0, **extra):
-    session.data_folder.mkdir(parents=True, exist_ok=True)
-    document = {"version": 1, "backgroundBrightness": brightness, "skylights": skylights, **extra}
-    session.settings_file.write_text(json.dumps(document), encoding="utf-8")
-    return session.settings_file.read_bytes()
-
-
-def quit_running_copy(session, process):
-    check(session.run_program(["--quit"])["exit_code"] == 0, "--quit failed")
-    check(session.wait_exit(process) == 0, "the running copy did not end cleanly")
-
-
 def fresh_start_shows_the_default_skylight():
     with Session("fresh") as s:
         process, _ = s.start_running_copy()
@@ -62,12 +43,12 @@ def fresh_start_shows_the_default_skylight():
         check(s.settings_file.read_text(encoding="utf-8") == DEFAULT_SETTINGS,
               f"settings file:\n{s.settings_file.read_text(encoding='utf-8')}")
         s.wait_log("startup monitors/layout regions=1")
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
 
 
 def stored_layout_dims_the_screen_outside_its_holes():
     with Session("pixels", compositor=True) as s:
-        write_settings(s, brightness=40, skylights=[
+        s.write_settings(backgroundBrightness=40, skylights=[
             {"bounds": [100, 100, 500, 400], "shape": 2},
             {"bounds": [600, 100, 1000, 400], "shape": 1},
             {"bounds": [1100, 100, 1500, 400], "shape": 0},
@@ -89,12 +70,12 @@ def stored_layout_dims_the_screen_outside_its_holes():
                 s.wait_pixel(x, y, colour, tolerance=2, timeout=10)
             except AssertionError as failure:
                 raise AssertionError(f"{what}: {failure}") from None
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
 
 
 def two_monitors_keep_negative_coordinates():
     with Session("dual", two_monitors=True) as s:
-        stored = write_settings(s, skylights=[{"bounds": [-900, 100, -500, 400], "shape": 2},
+        stored = s.write_settings(skylights=[{"bounds": [-900, 100, -500, 400], "shape": 2},
                                               {"bounds": [200, 200, 600, 500]}])
         process, _ = s.start_running_copy()
         overlay = s.wait_window(OVERLAY_CLASS)
@@ -102,14 +83,14 @@ def two_monitors_keep_negative_coordinates():
         check(in_hole(overlay, -700, 250) and in_hole(overlay, -899, 101), "no hole on the left monitor")
         check(not in_hole(overlay, -901, 250) and in_hole(overlay, 400, 350), "holes misplaced")
         check(s.settings_file.read_bytes() == stored, "the stored layout was rewritten")
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
         saved = s.settings()["skylights"][0]["bounds"]
         check(saved == [-900, 100, -500, 400], f"saved as {saved}")
 
 
 def unplugged_monitor_sends_its_skylights_to_the_remaining_one():
     with Session("unplug", two_monitors=True) as s:
-        write_settings(s, skylights=[{"bounds": [-900, 100, -500, 400], "shape": 2},
+        s.write_settings(skylights=[{"bounds": [-900, 100, -500, 400], "shape": 2},
                                      {"bounds": [200, 200, 600, 500]}])
         process, _ = s.start_running_copy()
         s.wait_window(OVERLAY_CLASS)
@@ -125,7 +106,7 @@ def unplugged_monitor_sends_its_skylights_to_the_remaining_one():
         check(s.settings()["skylights"][1]["bounds"] == [200, 200, 600, 500], "a fitting skylight moved")
         overlay = s.window_info(s.windows(OVERLAY_CLASS)[0]["hwnd"])
         check(in_hole(overlay, 100, 150) and not in_hole(overlay, 100, 90), "holes not refitted")
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
 
 
 def unacceptable_settings_stop_the_start():
@@ -165,10 +146,10 @@ def unacceptable_settings_stop_the_start():
 
 def quit_saves_the_layout():
     with Session("quit-saves") as s:
-        write_settings(s, brightness=25, skylights=[{"bounds": [10, 20, 410, 320], "ellipse": True}],
+        s.write_settings(backgroundBrightness=25, skylights=[{"bounds": [10, 20, 410, 320], "ellipse": True}],
                        unknownKey="dropped on save")
         process, _ = s.start_running_copy()
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
         saved = s.settings()
         check("unknownKey" not in saved, "the layout was not saved on the way out")
         check(saved["backgroundBrightness"] == 25 and saved["skylights"][0]["shape"] == 1, f"saved {saved}")
@@ -191,7 +172,7 @@ def quit_while_saves_fail_keeps_running_with_one_box():
         s.press_button(box["hwnd"], 2)
         wait_until(lambda: not [w for w in s.windows("#32770") if w["visible"]], 10, what="the box to close")
         shutil.rmtree(temp)
-        quit_running_copy(s, process)
+        s.quit_running_copy(process)
 
 
 main(fresh_start_shows_the_default_skylight,

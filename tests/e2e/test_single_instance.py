@@ -31,16 +31,13 @@ def second_start_from_another_path_takes_over():
             return hosts if len(hosts) == 1 and hosts[0]["pid"] != host["pid"] else None
         wait_until(new_host, 20, what="the new copy's host window")
         check(second.poll() is None, "the new copy did not keep running")
-        check(s.run_program(["--quit"])["exit_code"] == 0, "--quit failed")
-        check(s.wait_exit(second, 30) == 0, "the new copy did not end cleanly")
+        s.quit_running_copy(second)
 
 
 def quit_stops_the_running_copy():
     with Session("quit-running") as s:
         first, _ = s.start_running_copy()
-        result = s.run_program(["--quit"])
-        check(result["exit_code"] == 0, f"--quit exit code {result['exit_code']}")
-        check(s.wait_exit(first, 30) == 0, "the running copy did not end cleanly")
+        s.quit_running_copy(first)
         check(s.windows(HOST_CLASS) == [], "a host window is left")
 
 

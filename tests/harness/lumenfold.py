@@ -10,6 +10,13 @@ from lumenfold_env import BUILD, PROBE, TestFailure, WineEnvironment, wait_until
 EXE = BUILD / "src" / "Lumenfold.exe"
 
 HOST_CLASS = "Lumenfold.Windows.Host"
+OVERLAY_CLASS = "Lumenfold.Windows.Overlay"
+
+
+def in_hole(info, x, y):
+    """Whether screen point (x, y) lies in a hole of the region of a window (probe `info`)."""
+    wx, wy = x - info["rect"][0], y - info["rect"][1]
+    return not any(l <= wx < r and t <= wy < b for l, t, r, b in info["region"]["rects"])
 
 
 class Session(WineEnvironment):
@@ -27,6 +34,12 @@ class Session(WineEnvironment):
         """Starts Lumenfold and waits until its host window exists; returns (process, host window info)."""
         process = self.start_program(args, exe)
         return process, self.wait_window(HOST_CLASS)
+
+    def quit_running_copy(self, process):
+        """Asks the running copy to save and quit, as a second start with --quit does."""
+        result = self.run_program(["--quit"])
+        check(result["exit_code"] == 0, f"--quit exit code {result['exit_code']}")
+        check(self.wait_exit(process) == 0, "the running copy did not end cleanly")
 
     def wait_exit(self, process, timeout=30):
         try:
@@ -181,6 +194,13 @@ class Session(WineEnvironment):
     @property
     def settings_file(self):
         return self.data_folder / "settings.json"
+
+    def write_settings(self, skylights, **members):
+        """Stores a settings file with these skylights (and other top-level members); returns its bytes."""
+        self.data_folder.mkdir(parents=True, exist_ok=True)
+        document = {"version": 1, "skylights": skylights, **members}
+        self.settings_file.write_text(json.dumps(document), encoding="utf-8")
+        return self.settings_file.read_bytes()
 
     def settings(self):
         return json.loads(self.settings_file.read_text(encoding="utf-8"))

@@ -21,28 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Pump(DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(2);
-    } while (GetTickCount64() < end);
-}
-
-BYTE Alpha(HWND window) {
-    BYTE alpha = 0;
-    GetLayeredWindowAttributes(window, nullptr, &alpha, nullptr);
-    return alpha;
-}
-
-int RegionType(HWND window) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    const int type = GetWindowRgn(window, region);
-    DeleteObject(region);
-    return type;
-}
-
 std::vector<std::string> LogMessages() {
     std::ifstream file(fs::path(DataFolder()) / "activity.log");
     std::vector<std::string> messages;

@@ -18,36 +18,6 @@ namespace fs = std::filesystem;
 
 fs::path SettingsPath() { return fs::path(DataFolder()) / "settings.json"; }
 
-void Pump(DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    while (GetTickCount64() < end) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(5);
-    }
-}
-
-bool InHole(HWND window, int x, int y) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    const bool covered = GetWindowRgn(window, region) != ERROR && PtInRegion(region, x, y);
-    DeleteObject(region);
-    return !covered;
-}
-
-int RegionType(HWND window) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    const int type = GetWindowRgn(window, region);
-    DeleteObject(region);
-    return type;
-}
-
-BYTE Alpha(HWND window) {
-    BYTE alpha = 0;
-    DWORD flags = 0;
-    GetLayeredWindowAttributes(window, nullptr, &alpha, &flags);
-    return alpha;
-}
-
 class Overlay : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -45,6 +45,31 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
+void Pump(DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(2);
+    } while (GetTickCount64() < end);
+}
+
+BYTE Alpha(HWND window) {
+    BYTE alpha = 0;
+    GetLayeredWindowAttributes(window, nullptr, &alpha, nullptr);
+    return alpha;
+}
+
+int RegionType(HWND window) {
+    UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+    return GetWindowRgn(window, region.get());
+}
+
+bool InHole(HWND window, int x, int y) {
+    UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+    return GetWindowRgn(window, region.get()) == ERROR || !PtInRegion(region.get(), x, y);
+}
+
 UniqueWindow TestWindow(RECT rect, DWORD exStyle, DWORD style) {
     static const ATOM windowClass = [] {
         WNDCLASSW cls{};

@@ -14,6 +14,16 @@ std::string RunProbe(const std::wstring& arguments, const std::string& waitFor =
 // Polls until the condition holds or the deadline passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
+// Dispatches this thread's messages for at least the given time (at least once).
+void Pump(DWORD milliseconds);
+
+// A layered window's alpha, and the type of its region (ERROR when it has none).
+BYTE Alpha(HWND window);
+int RegionType(HWND window);
+
+// Whether a point in window coordinates lies in a hole of the window's region.
+bool InHole(HWND window, int x, int y);
+
 // A plain pop-up window of a test class (not shown unless the style says so).
 UniqueWindow TestWindow(RECT rect, DWORD exStyle = 0, DWORD style = WS_POPUP);
 
