@@ -13,24 +13,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     if (locale) {
         _free_locale(locale);
     }
-    static char text[65536];
-    int header = snprintf(text, sizeof text, "%d %d %d\n", show,
-                          instance == GetModuleHandleW(NULL) && previous == NULL, locale != NULL);
-    if (header < 0) {
-        return 3;
-    }
-    int used = header;
-    const WCHAR *lines[] = {GetCommandLineW(), commandLine};
-    for (int i = 0; i < 2; ++i) {
-        int length = WideCharToMultiByte(CP_UTF8, 0, lines[i], -1, text + used, (int)sizeof text - used,
-                                         NULL, NULL);
-        if (length <= 0) {
-            return 3;
-        }
-        used += length;
-        text[used - 1] = '\n';
-    }
+    static wchar_t text[65536];
+    static char utf8[3 * 65536];
+    int length = _snwprintf(text, 65536, L"%d %d %d\n%ls\n%ls", show,
+                            instance == GetModuleHandleW(NULL) && previous == NULL, locale != NULL,
+                            GetCommandLineW(), commandLine);
+    int size = length < 0 ? 0 : WideCharToMultiByte(CP_UTF8, 0, text, length, utf8, sizeof utf8, NULL, NULL);
     DWORD written = 0;
-    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    return WriteFile(output, text, (DWORD)(used - 1), &written, NULL) ? 0 : 4;
+    return size > 0 && WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8, (DWORD)size, &written, NULL) ? 0 : 3;
 }

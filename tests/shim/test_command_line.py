@@ -1,9 +1,9 @@
 """The Zig build's entry shim hands wWinMain the same text as MinGW's C runtime does.
 
-Both helpers come from one source that prints what wWinMain received; one is built by MinGW (the C
-runtime calls wWinMain), one by Zig with the shim the ARM64 program uses. Each in turn is copied
-into folders whose names hold "--quit" and "--offline" (one with spaces) inside the test's own
-prefix and started there with exact command lines through CreateProcessW.
+Both helpers come from one source that prints what wWinMain received; MinGW builds one (its C runtime
+calls wWinMain), Zig the other with the shim the ARM64 program uses. Each in turn is copied into a
+folder whose name holds spaces, "--quit" and "--offline" and started from there with exact command
+lines, whose first word need not name that path.
 
 usage: test_command_line.py LAUNCHER CRT_HELPER ZIG_HELPER
 """
@@ -11,78 +11,51 @@ import shutil
 import sys
 from pathlib import Path
 
-from lumenfold import check, main
-from lumenfold_env import WineEnvironment
+from lumenfold_env import TestFailure, WineEnvironment
 
-# Folders under C:\; {program} in a command line is the helper's own path in one of them.
-SPACED = "Lumen fold --quit --offline"
-UNSPACED = "Lumenfold--quit--offline"
+FOLDER = "Lumen fold --quit --offline"
+PROGRAM = f"C:\\{FOLDER}\\Lumenfold.exe"
 
-# (what, command line, the text wWinMain must see, or None where only agreement is asked)
-CASES = [
-    ("quoted path with spaces, nothing after", '"{program}"', ""),
-    ("quoted path holding --quit, an option after", '"{program}" --offline', "--offline"),
-    ("arguments after the program name", '"{program}" --offline "two words"  a\\"b  ',
+CASES = [  # (what, command line, the text wWinMain must see)
+    ("quoted path with spaces, nothing after", f'"{PROGRAM}"', ""),
+    ("quoted path holding --quit, an option after", f'"{PROGRAM}" --offline', "--offline"),
+    ("arguments after the program name", f'"{PROGRAM}" --offline "two words"  a\\"b  ',
      '--offline "two words"  a\\"b  '),
-    ("unquoted path holding --quit", "{unspaced}  --offline", "--offline"),
-    ("quotes in the middle of the path", '{quoted_middle} --offline', "--offline"),
-    ("unclosed quote around the path", '"{program} --offline', ""),
-    ("tab after the program name", '"{program}"\t--offline', "--offline"),
-    ("text beyond ASCII", '"{program}" 退出遮罩 --offline', "退出遮罩 --offline"),
+    ("unquoted path holding --quit", "C:\\Lumenfold--quit--offline\\Lumenfold.exe  --offline", "--offline"),
+    ("quotes in the middle of the path", f'C:\\"{FOLDER}"\\Lumenfold.exe --offline', "--offline"),
+    ("unclosed quote around the path", f'"{PROGRAM} --offline', ""),
+    ("tab after the program name", f'"{PROGRAM}"\t--offline', "--offline"),
+    ("text beyond ASCII", f'"{PROGRAM}" 退出遮罩 --offline', "退出遮罩 --offline"),
     ("empty command line", "", ""),
-    ("leading space before the program name", ' "{program}" x', None),
+    ("leading space before the program name", f' "{PROGRAM}" x', f'"{PROGRAM}" x'),
 ]
-
 # SW_SHOWMINNOACTIVE from the launcher; the instance is the module, no previous one; a locale was made.
-SHOW_HEADER = "7 1 1"
+HEADER = "7 1 1"
 
 
-def install(env, helper):
-    """Copies a helper to the same paths the other one had; returns the Windows paths by folder."""
-    paths = {}
-    for folder in (SPACED, UNSPACED):
-        target = env.prefix / "drive_c" / folder / "Lumenfold.exe"
-        target.parent.mkdir(parents=True, exist_ok=True)
-        shutil.copy(helper, target)
-        paths[folder] = f"C:\\{folder}\\Lumenfold.exe"
-    return paths
+def outputs(env, launcher, helper):
+    (env.prefix / "drive_c" / FOLDER).mkdir(exist_ok=True)
+    shutil.copy(helper, env.prefix / "drive_c" / FOLDER / "Lumenfold.exe")
+    results = []
+    for what, line, _ in CASES:
+        result = env.wine([launcher, PROGRAM, line.encode("utf-16-be").hex()])
+        if result.returncode != 0:
+            raise TestFailure(f"{helper.name}, {what}: exit code {result.returncode}: {result.stderr}")
+        results.append(result.stdout)
+    return results
 
 
-def command_line(template, paths):
-    return template.format(program=paths[SPACED], unspaced=paths[UNSPACED],
-                           quoted_middle=f'C:\\"{SPACED}"\\Lumenfold.exe')
-
-
-def run(env, launcher, program, text):
-    result = env.wine([launcher, program, text.encode("utf-8").hex()], timeout=60)
-    check(result.returncode == 0, f"{program} with {text!r} exited {result.returncode}: {result.stderr}")
-    header, _, rest = result.stdout.partition("\n")
-    whole, _, received = rest.partition("\n")
-    check(whole == text, f"{program} was started with {whole!r} instead of {text!r}")
-    return header, received
-
-
-def test():
-    launcher, crt_helper, zig_helper = (Path(p) for p in sys.argv[1:4])
-    check(zig_helper.exists(), f"{zig_helper} missing: build the windows-x64-zig preset first")
-    seen = {}
-    with WineEnvironment("shim") as env:
-        for flavour, helper in (("crt", crt_helper), ("zig", zig_helper)):
-            paths = install(env, helper)
-            seen[flavour] = [run(env, launcher, paths[SPACED], command_line(template, paths))
-                             for _, template, _ in CASES]
-    failures = []
-    for (what, _, expected), (crt_header, crt_text), (zig_header, zig_text) in \
-            zip(CASES, seen["crt"], seen["zig"]):
-        print(f"{what}: {zig_text!r}")
-        if zig_text != crt_text:
-            failures.append(f"{what}: the shim hands on {zig_text!r}, the C runtime {crt_text!r}")
-        elif expected is not None and crt_text != expected:
-            failures.append(f"{what}: both hand on {crt_text!r}, expected {expected!r}")
-        if (crt_header, zig_header) != (SHOW_HEADER, SHOW_HEADER):
-            failures.append(f"{what}: show command and instance {zig_header!r} (shim), "
-                            f"{crt_header!r} (C runtime), expected {SHOW_HEADER!r}")
-    check(not failures, "\n".join(failures))
-
-
-main(test)
+launcher, crt_helper, zig_helper = (Path(p) for p in sys.argv[1:4])
+if not zig_helper.exists():
+    raise TestFailure(f"{zig_helper} missing: build the windows-x64-zig preset first")
+with WineEnvironment("shim") as env:
+    by_crt, by_zig = outputs(env, launcher, crt_helper), outputs(env, launcher, zig_helper)
+failures = []
+for (what, line, received), crt, zig in zip(CASES, by_crt, by_zig):
+    print(f"{what}: {zig!r}")
+    if zig != crt:
+        failures.append(f"{what}: the shim gives {zig!r}, the C runtime {crt!r}")
+    elif crt != f"{HEADER}\n{line}\n{received}":
+        failures.append(f"{what}: both give {crt!r}, expected {HEADER!r}, {line!r} and {received!r} on three lines")
+if failures:
+    raise TestFailure("\n".join(failures))

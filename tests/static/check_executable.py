@@ -1,46 +1,35 @@
-"""Static checks of a built Lumenfold.exe: what Windows reads from the file before any of our code
-runs, so they hold for builds that cannot run here (ARM64) and catch what Wine forgives (a missing
-Common Controls 6 manifest).
+"""Static checks of a built Lumenfold.exe: what Windows reads from the file before our code runs, so
+they hold for builds that cannot run here (ARM64) and catch what Wine forgives (no Common Controls 6).
+Aspect faults_caught breaks copies of the file in each way the checks guard against.
 
 usage: check_executable.py --machine x64|ARM64 --aspect ASPECT EXE
 """
 import argparse
+import struct
 import sys
 import xml.etree.ElementTree as ElementTree
 
-import pe
+import pefile
 
-ASPECTS = ("header", "imports", "manifest", "version", "icon")
+MACHINES = {"x64": 0x8664, "ARM64": 0xAA64}
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 
-# The DLLs Windows itself ships that the program may use. Anything else (libstdc++, libgcc,
-# winpthread, libc++, the Visual C++ redistributable) would have to travel with the program.
-SYSTEM_DLLS = {
-    "advapi32.dll", "bcrypt.dll", "comctl32.dll", "comdlg32.dll", "crypt32.dll", "dwmapi.dll",
-    "gdi32.dll", "gdiplus.dll", "imm32.dll", "kernel32.dll", "msvcrt.dll", "ntdll.dll",
-    "ole32.dll", "oleaut32.dll", "shcore.dll", "shell32.dll", "shlwapi.dll", "ucrtbase.dll",
-    "user32.dll", "uxtheme.dll", "version.dll", "winhttp.dll", "ws2_32.dll",
-}
+# Anything else (libstdc++, libgcc, winpthread, libc++) would have to travel with the program.
+SYSTEM_DLLS = {"advapi32", "bcrypt", "comctl32", "comdlg32", "crypt32", "dwmapi", "gdi32", "gdiplus", "imm32",
+               "kernel32", "msvcrt", "ntdll", "ole32", "oleaut32", "shcore", "shell32", "shlwapi", "ucrtbase",
+               "user32", "uxtheme", "version", "winhttp", "ws2_32"}
+VERSION_STRINGS = {"CompanyName": "Lumenfold", "FileDescription": "Lumenfold Windows", "FileVersion": "3.0",
+                   "ProductName": "Lumenfold", "ProductVersion": "3.0", "OriginalFilename": "Lumenfold.exe"}
+ICON_SIZES = [16, 24, 32, 48, 64, 128, 256]
 
-VERSION_NUMBERS = (3, 0, 0, 79)
-VERSION_BLOCK = "040904B0"
-VERSION_STRINGS = {
-    "CompanyName": "Lumenfold",
-    "FileDescription": "Lumenfold Windows",
-    "FileVersion": "3.0",
-    "ProductName": "Lumenfold",
-    "ProductVersion": "3.0",
-    "OriginalFilename": "Lumenfold.exe",
-}
-
-ICON_GROUP = 101
-ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
-
-ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
-TRUST_NAMESPACES = ("{urn:schemas-microsoft-com:asm.v2}", "{urn:schemas-microsoft-com:asm.v3}")
-ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
-COMPATIBILITY = "{urn:schemas-microsoft-com:compatibility.v1}"
-SETTINGS_2016 = "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}"
+ASM_V1, ASM_V3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
+EXECUTION_LEVEL = {ns + "requestedExecutionLevel" for ns in (ASM_V3, "{urn:schemas-microsoft-com:asm.v2}")}
+SUPPORTED_OS = "{urn:schemas-microsoft-com:compatibility.v1}supportedOS"
+SETTINGS = (f"{ASM_V3}application/{ASM_V3}windowsSettings/"
+            "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}")
 WINDOWS_10 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
+COMMON_CONTROLS = {"name": "Microsoft.Windows.Common-Controls", "version": "6.0.0.0",
+                   "publicKeyToken": "6595b64144ccf1df", "type": "win32"}
 
 
 class CheckFailure(Exception):
@@ -52,137 +41,180 @@ def expect(condition, message):
         raise CheckFailure(message)
 
 
+def resources(image, kind):
+    types = getattr(image, "DIRECTORY_ENTRY_RESOURCE", None)
+    return [n for t in (types.entries if types else []) if t.id == kind for n in t.directory.entries]
+
+
+def resource(image, kind, name, what):
+    """The data of resource (kind, name), which must exist in exactly one language."""
+    languages = [e.data.struct for n in resources(image, kind) if n.id == name for e in n.directory.entries]
+    expect(len(languages) == 1, f"{what} resource in {len(languages)} languages")
+    return image.get_data(languages[0].OffsetToData, languages[0].Size)
+
+
 def check_header(image, machine):
-    wanted = pe.MACHINES[machine]
-    expect(image.machine == wanted,
-           f"machine type {image.machine:#06x}, expected {wanted:#06x} ({machine})")
-    expect(image.subsystem == pe.SUBSYSTEM_WINDOWS_GUI,
-           f"subsystem {image.subsystem}, expected {pe.SUBSYSTEM_WINDOWS_GUI} (Windows GUI)")
+    found, wanted = image.FILE_HEADER.Machine, MACHINES[machine]
+    expect(found == wanted, f"machine type {found:#06x}, expected {wanted:#06x} ({machine})")
+    subsystem = image.OPTIONAL_HEADER.Subsystem
+    expect(subsystem == 2, f"subsystem {subsystem}, expected 2 (Windows GUI)")
 
 
 def check_imports(image, machine):
-    names = image.imported_dlls()
+    names = [e.dll.decode() for kind in ("DIRECTORY_ENTRY_IMPORT", "DIRECTORY_ENTRY_DELAY_IMPORT")
+             for e in getattr(image, kind, [])]
     expect(names, "the import table names no DLL")
-    foreign = sorted({n for n in names
-                      if n.lower() not in SYSTEM_DLLS and not n.lower().startswith("api-ms-win-")})
+    foreign = [n for n in names if n.lower().removesuffix(".dll") not in SYSTEM_DLLS
+               and not n.lower().startswith("api-ms-win-")]
     expect(not foreign, f"imports from DLLs that are not Windows' own: {', '.join(foreign)}")
 
 
-def only_resource(resources, kind, name, what):
-    languages = resources.get((kind, name))
-    expect(languages, f"no {what} resource")
-    expect(len(languages) == 1, f"{what} resource in {len(languages)} languages")
-    return next(iter(languages.values()))
-
-
 def check_manifest(image, machine):
-    resources = image.resources()
-    manifests = [key for key in resources if key[0] == pe.RT_MANIFEST]
-    expect(manifests == [(pe.RT_MANIFEST, 1)], f"manifest resources {manifests}, expected exactly id 1")
-    text = only_resource(resources, pe.RT_MANIFEST, 1, "manifest")
-    try:
-        root = ElementTree.fromstring(text)
-    except ElementTree.ParseError as error:
-        raise CheckFailure(f"manifest is not well-formed XML: {error}") from error
-    expect(root.tag == ASM_V1 + "assembly", f"manifest root {root.tag}")
-    identity = root.find(ASM_V1 + "assemblyIdentity")
-    expect(identity is not None, "manifest names no assembly identity")
-    expect(identity.get("name") == "Lumenfold.Windows", f"assembly name {identity.get('name')!r}")
-    expect(identity.get("version") == "1.1.0.0", f"assembly version {identity.get('version')!r}")
-
-    levels = [e for ns in TRUST_NAMESPACES
-              for e in root.iter(ns + "requestedExecutionLevel")]
-    expect(len(levels) == 1, f"{len(levels)} requested execution levels")
-    expect(levels[0].get("level") == "asInvoker", f"execution level {levels[0].get('level')!r}")
-    expect(levels[0].get("uiAccess") == "false", f"uiAccess {levels[0].get('uiAccess')!r}")
-
-    systems = [e.get("Id", "").lower() for e in root.iter(COMPATIBILITY + "supportedOS")]
+    manifests = [n.id for n in resources(image, RT_MANIFEST)]
+    expect(manifests == [1], f"manifest resources {manifests}, expected exactly id 1")
+    root = ElementTree.fromstring(resource(image, RT_MANIFEST, 1, "manifest"))
+    names = [e.get("name") for e in root.findall(ASM_V1 + "assemblyIdentity")]
+    expect(names == ["Lumenfold.Windows"], f"assembly names {names}, expected ['Lumenfold.Windows']")
+    levels = [(e.get("level"), e.get("uiAccess")) for e in root.iter() if e.tag in EXECUTION_LEVEL]
+    expect(levels == [("asInvoker", "false")], f"execution levels {levels}, expected asInvoker only")
+    systems = [e.get("Id", "").lower() for e in root.iter(SUPPORTED_OS)]
     expect(WINDOWS_10 in systems, f"Windows 10 is not among the supported systems {systems}")
-
-    settings = root.find(f"{ASM_V3}application/{ASM_V3}windowsSettings")
-    expect(settings is not None, "manifest has no windowsSettings in the asm.v3 namespace")
-    awareness = settings.find(SETTINGS_2016 + "dpiAwareness")
-    expect(awareness is not None, "no dpiAwareness in the 2016 WindowsSettings namespace")
-    first = (awareness.text or "").split(",")[0].strip()
-    expect(first == "PerMonitorV2", f"DPI awareness {awareness.text!r}, expected PerMonitorV2 first")
-    long_paths = settings.find(SETTINGS_2016 + "longPathAware")
-    expect(long_paths is not None and (long_paths.text or "").strip() == "true", "not long path aware")
-
-    dependencies = f"{ASM_V1}dependency/{ASM_V1}dependentAssembly/{ASM_V1}assemblyIdentity"
-    controls = [e for e in root.findall(dependencies) if e.get("name") == "Microsoft.Windows.Common-Controls"]
-    expect(len(controls) == 1, "no dependency on Microsoft.Windows.Common-Controls")
-    dependency = controls[0]
-    expect(dependency.get("version") == "6.0.0.0", f"Common Controls version {dependency.get('version')!r}")
-    expect(dependency.get("publicKeyToken") == "6595b64144ccf1df",
-           f"Common Controls public key token {dependency.get('publicKeyToken')!r}")
-    expect(dependency.get("type") == "win32", f"Common Controls type {dependency.get('type')!r}")
+    awareness = root.findtext(SETTINGS + "dpiAwareness", "").split(",")
+    expect(awareness[0].strip() == "PerMonitorV2", f"DPI awareness {awareness}, not PerMonitorV2 first")
+    expect(root.findtext(SETTINGS + "longPathAware", "").strip() == "true", "not long path aware")
+    dependencies = [e.attrib for e in root.iterfind(f"{ASM_V1}dependency/{ASM_V1}dependentAssembly/"
+                                                    f"{ASM_V1}assemblyIdentity")]
+    expect(any(COMMON_CONTROLS.items() <= d.items() for d in dependencies),
+           f"no dependency on Common Controls 6 among {dependencies}")
 
 
 def check_version(image, machine):
-    resources = image.resources()
-    data = only_resource(resources, pe.RT_VERSION, 1, "version")
-    root = pe.parse_version(data)
-    expect(root.key == "VS_VERSION_INFO", f"version resource key {root.key!r}")
-    file_version, product_version = pe.fixed_versions(root)
-    expect(file_version == VERSION_NUMBERS, f"file version {file_version}")
-    expect(product_version == VERSION_NUMBERS, f"product version {product_version}")
-
-    strings = root.child("StringFileInfo")
-    expect(strings is not None, "no StringFileInfo")
-    blocks = [c.key for c in strings.children]
-    expect(blocks == [VERSION_BLOCK], f"string blocks {blocks}, expected [{VERSION_BLOCK!r}]")
-    table = {c.key: c.text() for c in strings.children[0].children}
+    resource(image, RT_VERSION, 1, "version")
+    fixed = getattr(image, "VS_FIXEDFILEINFO", [None])[0]
+    expect(fixed is not None and fixed.Signature == 0xFEEF04BD, "no VS_FIXEDFILEINFO")
+    for what, most, least in (("file", fixed.FileVersionMS, fixed.FileVersionLS),
+                              ("product", fixed.ProductVersionMS, fixed.ProductVersionLS)):
+        numbers = (most >> 16, most & 0xFFFF, least >> 16, least & 0xFFFF)
+        expect(numbers == (3, 0, 0, 79), f"{what} version {numbers}, expected (3, 0, 0, 79)")
+    info = getattr(image, "FileInfo", [[]])[0]
+    tables = [t for i in info if i.Key == b"StringFileInfo" for t in i.StringTable]
+    blocks = [t.LangID.decode().upper() for t in tables]
+    expect(blocks == ["040904B0"], f"string blocks {blocks}, expected ['040904B0']")
+    strings = {key.decode(): value.decode() for key, value in tables[0].entries.items()}
     for key, value in VERSION_STRINGS.items():
-        expect(key in table, f"version string {key!r} missing")
-        expect(table[key] == value, f"version string {key!r} is {table[key]!r}, expected {value!r}")
-
-    variables = root.child("VarFileInfo")
-    translation = variables.child("Translation") if variables else None
-    expect(translation is not None, "no VarFileInfo\\Translation")
-    expect(translation.value[:4] == bytes.fromhex("0904b004"),
-           f"translation {translation.value.hex()}, expected language 0x0409 with code page 1200")
+        expect(key in strings, f"version string {key!r} missing")
+        expect(strings[key] == value, f"version string {key!r} is {strings[key]!r}, expected {value!r}")
+    translations = [v.entry.get(b"Translation") for i in info if i.Key == b"VarFileInfo" for v in i.Var]
+    expect(translations == ["0x0409 0x04b0"], f"translations {translations}, expected US English in UTF-16")
 
 
 def check_icon(image, machine):
-    resources = image.resources()
-    groups = [key[1] for key in resources if key[0] == pe.RT_GROUP_ICON]
-    expect(ICON_GROUP in groups, f"no icon group {ICON_GROUP} (groups: {groups})")
-    entries = pe.icon_group(only_resource(resources, pe.RT_GROUP_ICON, ICON_GROUP, "icon group"))
-    sizes = sorted(width for width, height, _ in entries)
-    expect(sizes == list(ICON_SIZES), f"icon sizes {sizes}, expected {list(ICON_SIZES)}")
+    group = resource(image, RT_GROUP_ICON, 101, "icon group 101")
+    reserved, kind, count = struct.unpack_from("<HHH", group)
+    expect((reserved, kind) == (0, 1) and len(group) >= 6 + 14 * count, "icon group 101 is no icon directory")
+    entries = [struct.unpack_from("<BB10xH", group, 6 + 14 * i) for i in range(count)]
+    sizes = sorted(width or 256 for width, _, _ in entries)  # a stored 0 means 256
+    expect(sizes == ICON_SIZES, f"icon sizes {sizes}, expected {ICON_SIZES}")
     for width, height, icon_id in entries:
-        expect(width == height, f"icon {icon_id} is {width} x {height}")
-        data = only_resource(resources, pe.RT_ICON, icon_id, f"icon image {icon_id}")
-        actual_width, actual_height, alpha = pe.icon_image(data)
-        expect((actual_width, actual_height) == (width, height),
-               f"icon image {icon_id} is {actual_width} x {actual_height}, its group entry says {width}")
+        data = resource(image, RT_ICON, icon_id, f"icon image {icon_id}")
+        if data[:8] == b"\x89PNG\r\n\x1a\n":
+            size = struct.unpack_from(">II", data, 16)
+            alpha = data[25] in (4, 6)
+        else:  # a DIB, whose height counts the mask too
+            expect(data[:4] == b"\x28\0\0\0", f"icon image {icon_id} is neither PNG nor DIB")
+            columns, rows, _, bits = struct.unpack_from("<iiHH", data, 4)
+            size, alpha = (columns, rows // 2), bits == 32
+        wanted = (width or 256, height or 256)
+        expect(size == wanted, f"icon image {icon_id} is {size}, its group entry says {wanted}")
         # Without an alpha channel the rounded tile would sit on a square of black.
-        expect(alpha, f"icon image {icon_id} ({width} px) has no alpha channel")
+        expect(alpha, f"icon image {icon_id} ({size[0]} px) has no alpha channel")
 
 
 CHECKS = {"header": check_header, "imports": check_imports, "manifest": check_manifest,
           "version": check_version, "icon": check_icon}
 
 
-def run(path, machine, aspect):
-    """Runs one aspect's checks; raises CheckFailure (or pe.PeError on a malformed file)."""
-    CHECKS[aspect](pe.read(path), machine)
-
-
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--machine", choices=sorted(pe.MACHINES), required=True)
-    parser.add_argument("--aspect", choices=ASPECTS, required=True)
-    parser.add_argument("exe")
-    args = parser.parse_args()
+def failure(data, machine, aspect):
+    """What the check of one aspect finds wrong with an executable's bytes, or None."""
     try:
-        run(args.exe, args.machine, args.aspect)
-    except (CheckFailure, pe.PeError) as error:
-        print(f"FAIL {args.aspect} of {args.exe}: {error}")
-        return 1
-    print(f"ok {args.aspect} of {args.exe}")
-    return 0
+        CHECKS[aspect](pefile.PE(data=data), machine)
+    except (CheckFailure, pefile.PEFormatError, ElementTree.ParseError) as error:
+        return str(error)
+    return None
+
+
+# -- the checks must catch the faults they guard against ---------------------------------------------
+def swap(old, new):
+    """Replaces the one occurrence of `old` (text as UTF-16) with as many bytes: every offset holds."""
+    old, new = (t.encode("utf-16-le") if isinstance(t, str) else t for t in (old, new))
+    return lambda data: data.replace(old, new) if data.count(old) == 1 and len(old) == len(new) else None
+
+
+def edit(change):
+    """Changes the parsed image; pefile writes its structures back (version strings too: swap those)."""
+    def mutate(data):
+        image = pefile.PE(data=data)
+        change(image)
+        return bytes(image.write())
+    return mutate
+
+
+def foreign_import(image):
+    longest = max(image.DIRECTORY_ENTRY_IMPORT, key=lambda entry: len(entry.dll))
+    image.set_bytes_at_rva(longest.struct.Name, b"libgcc_s.dll\0")  # KERNEL32.dll is as long
+
+
+def without_alpha(image):
+    first = next(n for n in resources(image, RT_ICON) if n.id == 1).directory.entries[0].data.struct
+    image.set_word_at_rva(first.OffsetToData + 14, 24)  # the 16 px DIB: 32 bits a pixel become 24
+
+
+def field(part, name, value):
+    return edit(lambda image: setattr(part(image), name, value))
+
+
+FAULTS = [  # (fault, aspect, words its failure must hold, mutation)
+    ("x86 machine type", "header", "machine type", field(lambda i: i.FILE_HEADER, "Machine", 0x14C)),
+    ("console subsystem", "header", "subsystem", field(lambda i: i.OPTIONAL_HEADER, "Subsystem", 3)),
+    ("import from libgcc", "imports", "libgcc_s.dll", edit(foreign_import)),
+    ("manifest removed", "manifest", "manifest resources",
+     field(lambda i: next(t for t in i.DIRECTORY_ENTRY_RESOURCE.entries if t.id == RT_MANIFEST).struct,
+           "Name", 0x7FFF)),
+    ("other assembly", "manifest", "assembly names", swap(b'"Lumenfold.Windows"', b'"Lumenfold.Windowz"')),
+    ("administrator rights", "manifest", "execution levels", swap(b'"asInvoker"', b'"asInvokez"')),
+    ("no Windows 10", "manifest", "Windows 10", swap(b"{8e0f7a12-", b"{8e0f7a13-")),
+    ("not PerMonitorV2", "manifest", "PerMonitorV2", swap(b">PerMonitorV2<", b">PerMonitorV1<")),
+    ("short paths only", "manifest", "long path", swap(b">true</longPathAware>", b">fals</longPathAware>")),
+    ("no Common Controls 6", "manifest", "Common Controls 6", swap(b'"6.0.0.0"', b'"5.8.0.0"')),
+    ("wrong file version", "version", "file version",
+     field(lambda i: i.VS_FIXEDFILEINFO[0], "FileVersionLS", 80)),
+    ("wrong description", "version", "'FileDescription' is", swap("Lumenfold Windows", "Lumenfold Wind0ws")),
+    ("original name missing", "version", "'OriginalFilename' missing", swap("OriginalFile", "OriginalFyle")),
+    ("icon size missing", "icon", "icon sizes", swap(b"\x10\x10\0\0\x01\0\x20", b"\x11\x11\0\0\x01\0\x20")),
+    ("icon without alpha", "icon", "no alpha channel", edit(without_alpha)),
+]
+
+
+def faults_missed(data, machine):
+    missed = 0
+    for fault, aspect, words, mutate in FAULTS:
+        broken = mutate(data)
+        error = failure(broken, machine, aspect) if broken else "the fault could not be made"
+        missed += error is None or words not in error
+        print(f"{'ok' if error and words in error else 'FAIL'} {fault}: the {aspect} check says {error}")
+    return missed
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--machine", choices=sorted(MACHINES), required=True)
+    parser.add_argument("--aspect", choices=[*CHECKS, "faults_caught"], required=True)
+    parser.add_argument("exe")
+    args = parser.parse_args()
+    with open(args.exe, "rb") as file:
+        data = file.read()
+    if args.aspect == "faults_caught":
+        sys.exit(1 if faults_missed(data, args.machine) else 0)
+    error = failure(data, args.machine, args.aspect)
+    print(f"FAIL {args.aspect} of {args.exe}: {error}" if error else f"ok {args.aspect} of {args.exe}")
+    sys.exit(1 if error else 0)
