@@ -1,9 +1,8 @@
 """One copy per logon session: later starts hand over to the running copy, or replace it when they
 come from another folder; --quit stops it."""
 import shutil
-import subprocess
 
-from lumenfold import EXE, HOST_CLASS, OVERLAY_CLASS, PROBE, Session, check, main, wait_until
+from lumenfold import EXE, HOST_CLASS, Session, check, main, wait_until
 
 QUIT_MESSAGE = 0x8016
 
@@ -66,10 +65,7 @@ def stuck_copy_and_quit_without_a_copy():
         check(alone["windows"] == [], f"--quit alone created windows: {alone['windows']}")
         check(not s.data_folder.exists(), "--quit alone created the data folder")
 
-        holder = subprocess.Popen(["wine", str(PROBE), "hold-mutex", r"Local\Lumenfold.Windows.SingleInstance",
-                                   "60000"], env=s.env, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL)
-        s.children.append(holder)
-        check(holder.stdout.readline().strip() == b"held", "the probe could not create the mutex")
+        s.hold("hold-mutex", r"Local\Lumenfold.Windows.SingleInstance", 60000)
         result = s.run_program()
         check(result["exit_code"] == 2, f"exit code {result['exit_code']}")
         waited = result["ms"] - alone["ms"]

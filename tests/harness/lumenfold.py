@@ -86,7 +86,7 @@ class Session(WineEnvironment):
 
     # -- the probe ------------------------------------------------------------------------------
     # Commands that only look; only these may be run again when the probe itself died.
-    READ_ONLY = {"find", "list", "wait", "info", "children", "monitors", "clipboard-get", "foreground", "short-path"}
+    READ_ONLY = {"find", "list", "wait", "info", "children", "monitors", "clipboard-get", "short-path"}
 
     def probe(self, *args, timeout=30):
         result = self.wine([PROBE] + list(args), timeout=timeout)
@@ -99,10 +99,6 @@ class Session(WineEnvironment):
             raise TestFailure(f"lfprobe {' '.join(map(str, args))} exited {result.returncode}: "
                               f"{result.stderr.strip()}")
         return json.loads(result.stdout)
-
-    def try_probe(self, *args, timeout=30):
-        result = self.wine([PROBE] + list(args), timeout=timeout)
-        return json.loads(result.stdout) if result.returncode == 0 else None
 
     def wait_window(self, class_name, timeout=20):
         return self.probe("wait", class_name, int(timeout * 1000), timeout=timeout + 30)
@@ -122,9 +118,6 @@ class Session(WineEnvironment):
 
     def send(self, hwnd, message, wparam=0, lparam=0):
         return self.probe("message", "send", hwnd, message, wparam, lparam)
-
-    def post(self, hwnd, message, wparam=0, lparam=0):
-        return self.probe("message", "post", hwnd, message, wparam, lparam)
 
     def hold(self, *args):
         """Starts a probe command that holds something (a file, the clipboard, a colour window) and

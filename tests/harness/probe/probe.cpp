@@ -260,16 +260,6 @@ int Message(const Args& a) {
                  "}");
 }
 
-// focus HWND: makes the window the foreground window.
-int Focus(const Args& a) {
-    if (a.size() != 1) return Fail("usage: focus HWND");
-    HWND window = ParseWindow(a[0].c_str());
-    SetForegroundWindow(window);
-    return Print(GetForegroundWindow() == window ? "true" : "false");
-}
-
-int Foreground(const Args&) { return Print(InfoJson(GetForegroundWindow())); }
-
 // short-path PATH: the 8.3 spelling of an existing path.
 int ShortPath(const Args& a) {
     if (a.size() != 1) return Fail("usage: short-path PATH");
@@ -451,7 +441,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::map<std::wstring, std::function<int(const Args&)>> commands = {
         {L"find", Find},       {L"list", List},         {L"wait", Wait},
         {L"info", Info},       {L"children", ChildrenCommand}, {L"press", Press},
-        {L"message", Message}, {L"focus", Focus},       {L"foreground", Foreground}, {L"short-path", ShortPath},
+        {L"message", Message}, {L"short-path", ShortPath},
         {L"launch", Launch},   {L"hold-mutex", HoldMutex},
         {L"clipboard-get", ClipboardGet}, {L"clipboard-hold", ClipboardHold},
         {L"monitors", Monitors},          {L"hold-file", HoldFile},
