@@ -19,6 +19,9 @@ cmake --build --preset windows-x64
 
 # Every process a test starts carries this mark, so none can outlive the run, whatever happens.
 export LUMENFOLD_TEST_RUN="run-$$-$(date +%s%N)"
+# Every retry of a failed environment (never of a check) is written here and counted at the end.
+export LUMENFOLD_RETRY_LOG="$root/build/windows-x64/environment-retries.log"
+: >"$LUMENFOLD_RETRY_LOG"
 sweep() {
   local pid
   for environ in /proc/[0-9]*/environ; do
@@ -30,4 +33,9 @@ sweep() {
   rm -rf "$root/build/windows-x64/test-tmp"
 }
 trap sweep EXIT
-ctest --preset all "$@"
+status=0
+ctest --preset all "$@" || status=$?
+retries=$(wc -l <"$LUMENFOLD_RETRY_LOG")
+echo "environment retries: $retries"
+sed 's/^/  /' "$LUMENFOLD_RETRY_LOG"
+exit "$status"

@@ -8,6 +8,15 @@
 #include "state/app_state.h"
 
 struct Application {
+    Application() = default;
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+    // A start that stops half-way still takes the host window and the tray icon down before the
+    // objects its window procedure reaches.
+    ~Application() {
+        if (host) DestroyWindow(host);
+    }
+
     AppState state;
     OverlayWindow overlay;
     HWND host = nullptr;

@@ -45,7 +45,9 @@ void HandleTray(Application& app, LPARAM lParam) {
 void Quit(Application& app, HWND window) {
     if (app.quitFailureOpen) return;
     if (SaveSettings(app.state)) {
-        DestroyWindow(window);
+        // Torn down after the answer: a copy that asked waits for this process to end, and its send
+        // time-out must not have to cover the teardown too.
+        PostMessageW(window, DestroyHostMessage, 0, 0);
         return;
     }
     app.quitFailureOpen = true;
@@ -70,6 +72,7 @@ LRESULT HandleHostMessage(Application& app, HWND window, UINT message, WPARAM wP
         case TrayCallbackMessage: HandleTray(app, lParam); return 0;
         case ShowControlsMessage: app.overlay.ResetForCreation(); return 0;
         case QuitMessage: Quit(app, window); return 0;
+        case DestroyHostMessage: DestroyWindow(window); return 0;
         default:
             if (message == TaskbarCreatedMessage() && message != 0) {
                 AddTrayIcon(&app, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)));
@@ -91,6 +94,11 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         }
         auto* app = reinterpret_cast<Application*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         if (!app) return DefWindowProcW(window, message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            app->host = nullptr;
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
         return HandleHostMessage(*app, window, message, wParam, lParam);
     } catch (...) {
         return 0;

@@ -6,22 +6,19 @@ namespace {
 
 constexpr DWORD kPathCapacity = 32768;
 
-std::wstring ProcessImagePath(DWORD processId) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (!process) return {};
+std::wstring ImagePath(HANDLE process) {
     std::wstring path(kPathCapacity, L'\0');
     DWORD size = kPathCapacity;
-    const bool ok = QueryFullProcessImageNameW(process, 0, path.data(), &size) != 0;
-    CloseHandle(process);
-    if (!ok) return {};
+    if (!QueryFullProcessImageNameW(process, 0, path.data(), &size)) return {};
     path.resize(size);
     return path;
 }
 
-std::wstring OwnModulePath() {
-    std::wstring path(kPathCapacity, L'\0');
-    const DWORD size = GetModuleFileNameW(nullptr, path.data(), kPathCapacity);
-    path.resize(size < kPathCapacity ? size : 0);
+std::wstring ProcessImagePath(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return {};
+    std::wstring path = ImagePath(process);
+    CloseHandle(process);
     return path;
 }
 
@@ -70,7 +67,8 @@ InstanceCoordinator::Result InstanceCoordinator::Begin(bool quit) {
     DWORD processId = 0;
     GetWindowThreadProcessId(host, &processId);
     const std::wstring running = ProcessImagePath(processId);
-    const std::wstring own = OwnModulePath();
+    // Both read the same way: a short name, a subst drive or a junction spells one file many ways.
+    const std::wstring own = ImagePath(GetCurrentProcess());
     const bool samePath = CompareStringOrdinal(running.c_str(), static_cast<int>(running.size()), own.c_str(),
                                                static_cast<int>(own.size()), TRUE) == CSTR_EQUAL;
     if (!running.empty() && !samePath) {

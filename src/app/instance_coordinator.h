@@ -9,6 +9,8 @@ inline constexpr wchar_t kHostWindowClass[] = L"Lumenfold.Windows.Host";
 inline constexpr UINT TrayCallbackMessage = WM_APP + 20;
 inline constexpr UINT ShowControlsMessage = WM_APP + 21;
 inline constexpr UINT QuitMessage = WM_APP + 22;
+// Private to the running copy: the host window destroys itself after QuitMessage was answered.
+inline constexpr UINT DestroyHostMessage = WM_APP + 23;
 
 // Delivers a message to the running copy's host window; with waitForExit, also waits for that
 // process to end.

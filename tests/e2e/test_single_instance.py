@@ -1,20 +1,33 @@
 """One copy per logon session: later starts hand over to the running copy, or replace it when they
 come from another folder; --quit stops it."""
 import shutil
-import time
 
-from lumenfold import EXE, HOST_CLASS, PROBE, Session, check, main, wait_until
+from lumenfold import EXE, HOST_CLASS, Session, check, main, wait_until
+
+QUIT_MESSAGE = 0x8016
 
 
-def second_start_from_same_path_hands_over_to_the_running_copy():
+def second_start_from_same_folder_reveals_the_running_copy():
     with Session("same-path") as s:
-        first, host = s.start_running_copy()
-        result = s.run_program()
-        check(result["exit_code"] == 0, f"second copy exit code {result['exit_code']}")
-        check(result["windows"] == [], f"second copy created windows {result['windows']}")
-        check(first.poll() is None, "the running copy ended")
-        hosts = s.windows(HOST_CLASS)
-        check([h["pid"] for h in hosts] == [host["pid"]], f"host windows {hosts}")
+        folder = s.prefix / "drive_c" / "Lumenfold portable copy"
+        folder.mkdir()
+        shutil.copy(EXE, folder / "Lumenfold.exe")
+        s.write_settings([{"bounds": [100, 100, 500, 400]}])
+        exe = r"C:\Lumenfold portable copy\Lumenfold.exe"
+        first, host = s.start_running_copy(exe=exe)
+        s.wait_log("startup monitors/layout regions=", timeout=30, prefix=True)
+        s.focus_colour_window()
+        for spelling in (exe, s.probe("short-path", exe)):
+            s.key("Escape")
+            wait_until(lambda: not s.overlay_visible(), 10, what="the overlay to hide")
+            result = s.run_program(exe=spelling)
+            check(result["exit_code"] == 0, f"{spelling}: second copy exit code {result['exit_code']}")
+            check(result["windows"] == [], f"{spelling}: second copy created windows {result['windows']}")
+            wait_until(lambda: s.overlay_visible(), 10, what=f"{spelling}: the second start to reveal the overlay")
+            check(first.poll() is None, f"{spelling}: the running copy ended")
+            hosts = s.windows(HOST_CLASS)
+            check([h["pid"] for h in hosts] == [host["pid"]], f"{spelling}: host windows {hosts}")
+        s.quit_running_copy(first)
 
 
 def second_start_from_another_path_takes_over():
@@ -32,50 +45,51 @@ def second_start_from_another_path_takes_over():
         wait_until(new_host, 20, what="the new copy's host window")
         check(second.poll() is None, "the new copy did not keep running")
         s.quit_running_copy(second)
-
-
-def quit_stops_the_running_copy():
-    with Session("quit-running") as s:
-        first, _ = s.start_running_copy()
-        s.quit_running_copy(first)
         check(s.windows(HOST_CLASS) == [], "a host window is left")
 
 
-def quit_without_running_copy_creates_nothing():
-    with Session("quit-alone") as s:
-        result = s.run_program(["--quit"])
-        check(result["exit_code"] == 0, f"exit code {result['exit_code']}")
-        check(result["windows"] == [], f"windows were created: {result['windows']}")
-        check(not s.data_folder.exists(), "the data folder was created")
+def quit_is_answered_before_the_teardown():
+    with Session("quit-answer") as s:
+        process, host = s.start_running_copy()
+        s.wait_log("startup monitors/layout regions=", timeout=30, prefix=True)
+        sent = s.send(host["hwnd"], QUIT_MESSAGE)
+        check(sent["alive"], "the host window was torn down before the quit request was answered")
+        check(s.wait_exit(process) == 0, f"exit code {process.returncode}")
 
 
-def mutex_without_host_window_gives_up_after_about_a_second():
+def stuck_copy_and_quit_without_a_copy():
     with Session("stuck-copy") as s:
-        import subprocess
-        holder = subprocess.Popen(["wine", str(PROBE), "hold-mutex", r"Local\Lumenfold.Windows.SingleInstance",
-                                   "60000"], env=s.env, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL)
-        s.children.append(holder)
-        check(holder.stdout.readline().strip() == b"held", "the probe could not create the mutex")
+        # Without a running copy, --quit leaves at once: this also times a bare start here.
+        alone = s.run_program(["--quit"])
+        check(alone["exit_code"] == 0, f"--quit alone exit code {alone['exit_code']}")
+        check(alone["windows"] == [], f"--quit alone created windows: {alone['windows']}")
+        check(not s.data_folder.exists(), "--quit alone created the data folder")
+
+        s.hold("hold-mutex", r"Local\Lumenfold.Windows.SingleInstance", 60000)
         result = s.run_program()
         check(result["exit_code"] == 2, f"exit code {result['exit_code']}")
-        check(900 <= result["ms"] <= 3000, f"gave up after {result['ms']} ms")
+        waited = result["ms"] - alone["ms"]
+        check(900 <= waited <= 2500, f"gave up {waited} ms later than a bare start")
         check(HOST_CLASS not in result["windows"], "a host window was created")
 
 
 def two_copies_started_at_once_leave_one_running():
     with Session("race") as s:
-        a = s.start_program()
-        b = s.start_program()
-        ended = wait_until(lambda: [p for p in (a, b) if p.poll() is not None], 30, what="one copy to leave")
-        check(len(ended) == 1, "both copies left")
-        check(ended[0].returncode in (0, 2), f"exit code {ended[0].returncode}")
-        time.sleep(0.5)  # give a wrongly second host window the chance to show up
-        check(len(s.windows(HOST_CLASS)) == 1, "not exactly one host window")
+        for round_ in range(3):
+            a = s.start_program()
+            b = s.start_program()
+            ended = wait_until(lambda: [p for p in (a, b) if p.poll() is not None], 60, what="one copy to leave")
+            check(len(ended) == 1, f"round {round_}: both copies left")
+            check(ended[0].returncode in (0, 2), f"round {round_}: exit code {ended[0].returncode}")
+            running = b if ended[0] is a else a
+            s.wait_log("startup monitors/layout regions=", timeout=30, prefix=True)
+            check(len(s.windows(HOST_CLASS)) == 1, f"round {round_}: not exactly one host window")
+            s.quit_running_copy(running)
+            s.activity_log.unlink()
 
 
-main(second_start_from_same_path_hands_over_to_the_running_copy,
+main(second_start_from_same_folder_reveals_the_running_copy,
      second_start_from_another_path_takes_over,
-     quit_stops_the_running_copy,
-     quit_without_running_copy_creates_nothing,
-     mutex_without_host_window_gives_up_after_about_a_second,
+     quit_is_answered_before_the_teardown,
+     stuck_copy_and_quit_without_a_copy,
      two_copies_started_at_once_leave_one_running)

@@ -26,6 +26,20 @@ class TestFailure(AssertionError):
     pass
 
 
+class EnvironmentFailure(Exception):
+    """The test's world did not come up (display, compositor, wineserver): not the program's fault."""
+
+
+def record_retry(what):
+    """Prints an environment retry and counts it for the test command's closing summary."""
+    line = f"environment retry: {what}"
+    print(line, flush=True)
+    log = os.environ.get("LUMENFOLD_RETRY_LOG")
+    if log:
+        with open(log, "a", encoding="utf-8") as out:
+            out.write(line + "\n")
+
+
 def wait_until(condition, timeout, interval=0.05, what="condition"):
     """Polls `condition` until it returns a truthy value; fails after `timeout` seconds."""
     deadline = time.monotonic() + timeout
@@ -54,6 +68,9 @@ class WineEnvironment:
         self.root = Path(tempfile.mkdtemp(prefix=self.name + "-", dir=TEST_TMP))
         try:
             self._build()
+        except (OSError, subprocess.SubprocessError, TestFailure) as failure:
+            self.close()
+            raise EnvironmentFailure(f"{self.name}: {failure}") from failure
         except BaseException:
             self.close()
             raise
@@ -88,8 +105,11 @@ class WineEnvironment:
         subprocess.run(["wine", PROBE, "find", "Lumenfold.Tests.Nothing"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=True)
         if self.compositor:
-            self._spawn(["picom", "--config", "/dev/null", "--backend", "xrender", "--no-fading-openclose"],
-                        env=self.env)
+            picom = self._spawn(["picom", "--config", "/dev/null", "--backend", "xrender", "--no-fading-openclose"],
+                                env=self.env)
+            time.sleep(0.3)
+            if picom.poll() is not None:
+                raise TestFailure(f"picom did not start (exit {picom.returncode})")
 
     def _start_display(self):
         read_end, write_end = os.pipe()
@@ -164,12 +184,29 @@ class WineEnvironment:
             raise TestFailure(f"{argv} exited {result.returncode}: {result.stdout}{result.stderr}")
         return result
 
-    def start(self, argv):
-        """Starts a Windows program and returns its Popen (the wine loader's exit code is the program's)."""
-        proc = subprocess.Popen(["wine"] + [str(a) for a in argv], env=self.env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    def start(self, argv, relay=None):
+        """Starts a Windows program and returns its Popen (the wine loader's exit code is the program's).
+        With relay (say "user32.MessageBoxW"), Wine logs every call of those functions with its
+        arguments; relay_calls reads them."""
+        env, stderr = self.env, subprocess.DEVNULL
+        if relay:
+            self.wine(["reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t", "REG_SZ", "/d", relay,
+                       "/f"], check=True)
+            env = dict(self.env, WINEDEBUG="+relay")
+            stderr = open(self.root / "relay.log", "ab")
+        proc = subprocess.Popen(["wine"] + [str(a) for a in argv], env=env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=stderr)
+        if relay:
+            stderr.close()
         self.children.append(proc)
         return proc
+
+    def relay_calls(self, function):
+        """The arguments of each logged call of `function` ("user32.MessageBoxW"), as text."""
+        log = self.root / "relay.log"
+        lines = log.read_text(errors="replace").splitlines() if log.exists() else []
+        marker = f"Call {function}("
+        return [line.split(marker, 1)[1].rsplit(") ret=", 1)[0] for line in lines if marker in line]
 
     # -- paths ----------------------------------------------------------------------------------
     @staticmethod

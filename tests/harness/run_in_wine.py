@@ -8,7 +8,7 @@ The probe's Windows path is handed to the test in LUMENFOLD_PROBE."""
 import sys
 from pathlib import Path
 
-from lumenfold_env import PROBE, WineEnvironment, windows_path
+from lumenfold_env import PROBE, EnvironmentFailure, WineEnvironment, record_retry, windows_path
 
 
 def main(argv):
@@ -27,10 +27,19 @@ def main(argv):
         else:
             raise SystemExit(f"unknown option {argv[0]}")
     exe = Path(argv[0])
-    with WineEnvironment(exe.stem, two_monitors=two_monitors) as env:
+    for attempt in (1, 2):
+        try:
+            env = WineEnvironment(exe.stem, two_monitors=two_monitors).__enter__()
+            break
+        except EnvironmentFailure as failure:
+            if attempt == 2:
+                raise
+            record_retry(f"{exe.stem}: {failure}")
+    with env:
         for key, name, kind, data in registry:
             env.wine(["reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"], check=True)
         env.env["LUMENFOLD_PROBE"] = windows_path(PROBE)
+        # The test's own verdict stands as it is: a failed case is never run again.
         result = env.wine([exe] + argv[1:], timeout=240)
         sys.stdout.write(result.stdout)
         sys.stderr.write(result.stderr)

@@ -244,7 +244,8 @@ int Press(const Args& a) {
     return Print("true");
 }
 
-// message post|send HWND MSG WPARAM LPARAM: send waits up to 5 s and prints the answer.
+// message post|send HWND MSG WPARAM LPARAM: send waits up to 5 s and prints the answer, and whether the
+// window still existed the moment the answer came.
 int Message(const Args& a) {
     if (a.size() != 5) return Fail("usage: message post|send HWND MSG WPARAM LPARAM");
     HWND window = ParseWindow(a[1].c_str());
@@ -254,18 +255,18 @@ int Message(const Args& a) {
     if (a[0] == L"post") return PostMessageW(window, msg, wParam, lParam) ? Print("true") : Fail("post failed");
     DWORD_PTR answer = 0;
     if (!SendMessageTimeoutW(window, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &answer)) return Fail("send failed");
-    return Print(Number(static_cast<long long>(answer)));
+    const bool alive = IsWindow(window);
+    return Print("{\"answer\": " + Number(static_cast<long long>(answer)) + ", \"alive\": " + (alive ? "true" : "false") +
+                 "}");
 }
 
-// focus HWND: makes the window the foreground window.
-int Focus(const Args& a) {
-    if (a.size() != 1) return Fail("usage: focus HWND");
-    HWND window = ParseWindow(a[0].c_str());
-    SetForegroundWindow(window);
-    return Print(GetForegroundWindow() == window ? "true" : "false");
+// short-path PATH: the 8.3 spelling of an existing path.
+int ShortPath(const Args& a) {
+    if (a.size() != 1) return Fail("usage: short-path PATH");
+    wchar_t path[MAX_PATH] = {};
+    if (!GetShortPathNameW(a[0].c_str(), path, MAX_PATH)) return Fail("GetShortPathName failed");
+    return Print(Json(path));
 }
-
-int Foreground(const Args&) { return Print(InfoJson(GetForegroundWindow())); }
 
 // launch PROGRAM ARGS...: runs a program to its end, watching which windows it creates.
 int Launch(const Args& a) {
@@ -440,7 +441,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::map<std::wstring, std::function<int(const Args&)>> commands = {
         {L"find", Find},       {L"list", List},         {L"wait", Wait},
         {L"info", Info},       {L"children", ChildrenCommand}, {L"press", Press},
-        {L"message", Message}, {L"focus", Focus},       {L"foreground", Foreground},
+        {L"message", Message}, {L"short-path", ShortPath},
         {L"launch", Launch},   {L"hold-mutex", HoldMutex},
         {L"clipboard-get", ClipboardGet}, {L"clipboard-hold", ClipboardHold},
         {L"monitors", Monitors},          {L"hold-file", HoldFile},
