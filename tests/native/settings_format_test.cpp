@@ -133,11 +133,12 @@ TEST(ParseSettings, NulBytesAreRefusedWhereverTheyAre) {
     EXPECT_FALSE(Load(R"({"version": 1, "skylights": [], "note": "a)"s + "\0"s + R"(b"})"));
 }
 
-TEST(ParseSettings, ByteOrderMarkIsRefused) {
-    const std::string valid = R"({"version": 1, "skylights": []})";
-    ASSERT_TRUE(Load(valid));
-    EXPECT_FALSE(Load("\xEF\xBB\xBF" + valid));
-    EXPECT_FALSE(Load("\xEF\xBB\xBF"));
+TEST(ParseSettings, OneLeadingByteOrderMarkIsAccepted) {
+    const std::string bom = "\xEF\xBB\xBF";
+    EXPECT_TRUE(Load(bom + R"({"version": 1, "skylights": []})"));
+    EXPECT_FALSE(Load(bom + bom + R"({"version": 1, "skylights": []})"));
+    EXPECT_FALSE(Load(R"({"version": 1, )" + bom + R"("skylights": []})"));
+    EXPECT_FALSE(Load(bom));
 }
 
 TEST(ParseSettings, WhitespaceAndLineEndsOfHandEditedFilesAreFine) {
