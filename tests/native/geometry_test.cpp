@@ -57,4 +57,11 @@ TEST(Centre, UsesIntegerHalvesWithoutOverflow) {
     EXPECT_EQ(Centre({2000000000, 2000000000, 2100000000, 2100000000}), (Point{2050000000, 2050000000}));
 }
 
+TEST(MonitorOrVirtualScreen, UnreadableMonitorFallsBackToTheVirtualScreen) {
+    const Rect virtualScreen{-1024, 0, 1920, 1080};
+    EXPECT_EQ(MonitorOrVirtualScreen(Rect{}, virtualScreen), virtualScreen);
+    EXPECT_EQ(MonitorOrVirtualScreen({0, 0, 1920, 0}, virtualScreen), virtualScreen);
+    EXPECT_EQ(MonitorOrVirtualScreen(kMonitor, virtualScreen), kMonitor);
+}
+
 }  // namespace
