@@ -23,3 +23,7 @@ Rect FitOnMonitor(const Rect& rect, const Rect& monitor) {
     return {static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(left + width),
             static_cast<int32_t>(top + height)};
 }
+
+Rect MonitorOrVirtualScreen(const Rect& monitor, const Rect& virtualScreen) {
+    return Width(monitor) > 0 && Height(monitor) > 0 ? monitor : virtualScreen;
+}

@@ -30,3 +30,7 @@ Point Centre(const Rect& r);
 // Keeps a rectangle where it is unless it sticks out of the monitor, makes it at least 200 x 20
 // unless the monitor is smaller, and never larger than the monitor.
 Rect FitOnMonitor(const Rect& rect, const Rect& monitor);
+
+// The monitor's rectangle, or the virtual screen when it is empty: a monitor whose information could
+// not be read comes back as 0 x 0, and fitting skylights onto that would leave nothing of them.
+Rect MonitorOrVirtualScreen(const Rect& monitor, const Rect& virtualScreen);

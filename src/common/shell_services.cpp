@@ -23,8 +23,13 @@ UniqueFont InterfaceFont(HWND window, int points, int weight) {
 RECT MonitorBounds(POINT point, bool workArea) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    GetMonitorInfoW(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &info);
-    return workArea ? info.rcWork : info.rcMonitor;
+    if (!GetMonitorInfoW(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &info)) {
+        info = MONITORINFO{};
+    }
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const Rect virtualScreen{x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    return ToRECT(MonitorOrVirtualScreen(ToRect(workArea ? info.rcWork : info.rcMonitor), virtualScreen));
 }
 
 RECT FitOnMonitor(const RECT& rect, POINT point) {

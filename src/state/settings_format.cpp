@@ -18,8 +18,9 @@ constexpr int32_t kSettingsVersion = 1;
 constexpr int32_t kMinShape = static_cast<int32_t>(SkylightShape::Rounded);
 constexpr int32_t kMaxShape = static_cast<int32_t>(SkylightShape::VerticalStrip);
 
-// The library skips a byte order mark, and it takes a NUL byte for the end of the input, accepting
-// whatever follows. Neither belongs in our file, so both are refused before the library sees them.
+// Windows editors (Notepad's "UTF-8 with BOM", PowerShell 5) start a file with a byte order mark,
+// so one is taken off. The library would skip a second one, and it takes a NUL byte for the end of
+// the input, accepting whatever follows: both are refused before it sees them.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr char kNul = '\0';
 
@@ -150,8 +151,13 @@ bool Loadable(const SkylightRegion& region) {
 
 bool ParseSettings(std::string_view bytes, AppState& state) noexcept {
     try {
-        if (bytes.size() > kMaxSettingsFileBytes || bytes.starts_with(kByteOrderMark) ||
-            bytes.find(kNul) != std::string_view::npos) {
+        if (bytes.size() > kMaxSettingsFileBytes) {
+            return false;
+        }
+        if (bytes.starts_with(kByteOrderMark)) {
+            bytes.remove_prefix(kByteOrderMark.size());
+        }
+        if (bytes.starts_with(kByteOrderMark) || bytes.find(kNul) != std::string_view::npos) {
             return false;
         }
         const Json document = Json::parse(bytes.begin(), bytes.end(), nullptr, /*allow_exceptions=*/false,
