@@ -2,7 +2,17 @@
 
 #include <cstring>
 
+#include "common/handles.h"
+
 bool CopyText(HWND owner, const std::wstring& text) {
+    // Windows leaves a clipboard opened without a window ownerless after EmptyClipboard, and then
+    // refuses SetClipboardData: an ownerless caller borrows a message-only window of ours.
+    UniqueWindow borrowed;
+    if (!owner) {
+        borrowed.reset(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+        if (!borrowed) return false;
+        owner = borrowed.get();
+    }
     if (!OpenClipboard(owner)) return false;
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);

@@ -145,8 +145,24 @@ std::string ClipboardFromAnotherProcess() {
     return out;
 }
 
-TEST(Clipboard, CopyTextIsVisibleToOtherProcesses) {
-    ASSERT_TRUE(CopyText(nullptr, L"skylight 信 copied"));
+// The process whose window owned the clipboard when a copy arrived, as a clipboard viewer sees it.
+DWORD copyOwnerProcess = 0;
+
+LRESULT CALLBACK ClipboardViewer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DRAWCLIPBOARD) GetWindowThreadProcessId(GetClipboardOwner(), &copyOwnerProcess);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(Clipboard, CopyWithoutAnOwnerWindowGivesTheClipboardAnOwner) {
+    UniqueWindow viewer = TestWindow({0, 0, 10, 10});
+    SetWindowLongPtrW(viewer.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ClipboardViewer));
+    const HWND next = SetClipboardViewer(viewer.get());
+    copyOwnerProcess = 0;
+    const bool copied = CopyText(nullptr, L"skylight 信 copied");
+    ChangeClipboardChain(viewer.get(), next);
+    ASSERT_TRUE(copied);
+    // Windows refuses SetClipboardData on a clipboard nobody owns; Wine takes the text anyway.
+    EXPECT_EQ(copyOwnerProcess, GetCurrentProcessId()) << "the clipboard had no owner of ours";
     EXPECT_EQ(ClipboardFromAnotherProcess(), "\"skylight 信 copied\"");
 }
 
