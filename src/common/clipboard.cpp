@@ -36,6 +36,9 @@ bool CopyText(HWND owner, const std::wstring& text) {
 
 void CopyableError(HWND owner, const std::wstring& message) {
     const std::wstring text = message + L"\n\n点击确定复制完整信息。 / OK copies this information.";
-    if (MessageBoxW(owner, text.c_str(), L"Lumenfold · 信息 / Information", MB_OKCANCEL | MB_ICONWARNING) == IDOK)
+    // A box without an owner would open under the topmost overlay, where nobody sees it.
+    const UINT placement = owner ? 0u : static_cast<UINT>(MB_TOPMOST | MB_SETFOREGROUND);
+    if (MessageBoxW(owner, text.c_str(), L"Lumenfold · 信息 / Information",
+                    MB_OKCANCEL | MB_ICONWARNING | placement) == IDOK)
         CopyText(owner, message);
 }
