@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/application.h"
@@ -133,24 +136,59 @@ TEST_F(Interaction, NothingIsDrawnInTheBlackout) {
     EXPECT_EQ(visibility.back(), false);
 }
 
-TEST_F(Interaction, CancelledPressBringsControlsAndForegroundBack) {
-    for (UINT message : {WM_CANCELMODE, WM_DISPLAYCHANGE}) {
-        HWND window = overlay().Window() ? overlay().Window() : Create();
-        HWND previous = OtherWindow();
+// A window of another thread, with a message loop of its own: the window the user was in.
+class UserWindow {
+public:
+    UserWindow() {
+        WaitFor([this] { return window != nullptr; });
+    }
+    ~UserWindow() {
+        PostThreadMessageW(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0);
+        thread.join();
+    }
+    std::atomic<HWND> window{nullptr};
+
+private:
+    std::thread thread{[this] {
+        UniqueWindow own = TestWindow({50, 50, 250, 150}, 0, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+        window = own.get();
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    }};
+};
+
+TEST_F(Interaction, PressCutShortGivesBackControlsAndForeground) {
+    HWND window = Create();
+    const struct {
+        const char* how;
+        std::function<void()> cut;
+        bool controls;
+    } cuts[] = {
+        {"cancel mode", [&] { SendMessageW(window, WM_CANCELMODE, 0, 0); }, true},
+        {"display change", [&] { SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080)); }, true},
+        {"capture lost", [] { ReleaseCapture(); }, true},
+        {"Ctrl+K", [&] { overlay().RevealFromShortcut(); }, true},
+        {"blackout", [&] { overlay().ShowFullBlack(); }, false},
+    };
+    UserWindow user;
+    for (const auto& c : cuts) {
+        SetForegroundWindow(user.window);
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == user.window; })) << c.how;
         visibility.clear();
         overlay().BeginBackgroundPress({500, 400});
         overlay().MoveBackgroundPointer({700, 600});
-        SendMessageW(window, message, 0, 0);
-        EXPECT_EQ(visibility, (std::vector<bool>{false, true})) << message;
-        EXPECT_EQ(GetForegroundWindow(), previous) << message;
-        EXPECT_FALSE(app.state.previewVisible);
-        EXPECT_EQ(app.state.skylights.size(), 1u) << "a cancelled press creates nothing";
-        EXPECT_EQ(Alpha(window), 255);
-        EXPECT_EQ(GetCapture(), nullptr);
-        visibility.clear();
-        SendMessageW(window, message, 0, 0);  // no press: nothing to give back
-        EXPECT_TRUE(visibility.empty()) << message;
+        ASSERT_EQ(GetForegroundWindow(), window) << c.how << ": the press takes the foreground";
+        c.cut();
+        EXPECT_EQ(visibility, (std::vector<bool>{false, c.controls})) << c.how;
+        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == user.window; }, 2000)) << c.how;
+        EXPECT_FALSE(app.state.previewVisible) << c.how;
+        EXPECT_EQ(app.state.skylights.size(), 1u) << c.how << ": a press cut short creates nothing";
+        EXPECT_EQ(GetCapture(), nullptr) << c.how;
     }
+    visibility.clear();
+    SendMessageW(window, WM_CANCELMODE, 0, 0);
+    SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
+    EXPECT_TRUE(visibility.empty()) << "without a press there is nothing to give back";
 }
 
 TEST_F(Interaction, DrawingStopsAtTheSkylightLimit) {
