@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <set>
@@ -93,4 +94,27 @@ int AnswerBoxesDuring(int button, const std::function<void()>& action, std::wstr
     done = true;
     answer.join();
     return static_cast<int>(answered.size());
+}
+
+BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return info;
+}
+
+std::vector<uint32_t> Drawn(int width, int height, uint32_t background, const std::function<void(HDC)>& draw) {
+    const BITMAPINFO info = TopDown32(width, height);
+    UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    auto* pixels = static_cast<uint32_t*>(bits);
+    std::fill(pixels, pixels + width * height, background);
+    {
+        SelectedObject selected(dc.get(), bitmap.get());
+        draw(dc.get());
+    }
+    GdiFlush();
+    std::vector<uint32_t> result(pixels, pixels + width * height);
+    for (uint32_t& pixel : result) pixel &= 0xFFFFFFu;
+    return result;
 }

@@ -2,9 +2,11 @@
 // Helpers shared by the Windows-side tests.
 #include <windows.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/handles.h"
 
@@ -40,3 +42,9 @@ UniqueWindow TestWindow(RECT rect, DWORD style = WS_POPUP);
 // Runs the action while another thread presses the button on every Lumenfold message box of this
 // process; returns how many it answered, and the text of the last one.
 int AnswerBoxesDuring(int button, const std::function<void()>& action, std::wstring* lastText = nullptr);
+
+// The layout of a top-down 32-bit bitmap.
+BITMAPINFO TopDown32(int width, int height);
+
+// The pixels (0xRRGGBB, row by row from the top) of a bitmap of one colour after draw drew on it.
+std::vector<uint32_t> Drawn(int width, int height, uint32_t background, const std::function<void(HDC)>& draw);
