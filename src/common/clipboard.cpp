@@ -2,7 +2,17 @@
 
 #include <cstring>
 
+#include "common/handles.h"
+
 bool CopyText(HWND owner, const std::wstring& text) {
+    // Windows leaves a clipboard opened without a window ownerless after EmptyClipboard, and then
+    // refuses SetClipboardData: an ownerless caller borrows a message-only window of ours.
+    UniqueWindow borrowed;
+    if (!owner) {
+        borrowed.reset(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+        if (!borrowed) return false;
+        owner = borrowed.get();
+    }
     if (!OpenClipboard(owner)) return false;
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
@@ -26,6 +36,9 @@ bool CopyText(HWND owner, const std::wstring& text) {
 
 void CopyableError(HWND owner, const std::wstring& message) {
     const std::wstring text = message + L"\n\n点击确定复制完整信息。 / OK copies this information.";
-    if (MessageBoxW(owner, text.c_str(), L"Lumenfold · 信息 / Information", MB_OKCANCEL | MB_ICONWARNING) == IDOK)
+    // A box without an owner would open under the topmost overlay, where nobody sees it.
+    const UINT placement = owner ? 0u : static_cast<UINT>(MB_TOPMOST | MB_SETFOREGROUND);
+    if (MessageBoxW(owner, text.c_str(), L"Lumenfold · 信息 / Information",
+                    MB_OKCANCEL | MB_ICONWARNING | placement) == IDOK)
         CopyText(owner, message);
 }

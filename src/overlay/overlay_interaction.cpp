@@ -32,8 +32,11 @@ void OverlayWindow::CancelPreview() {
     releasingCapture = false;
 }
 
+// A mode command that cuts a press short gives the foreground back (RestoreForeground does nothing
+// without a press); the toolbar follows the command's own visibility call.
 void OverlayWindow::RevealFromShortcut() {
     CancelPreview();
+    RestoreForeground();
     const bool added = EnsureDefaultSkylight();
     state->mode = NextMode(state->mode, ModeEvent::Reveal, modeBeforePress, state->skylights.size());
     Refresh();
@@ -51,6 +54,7 @@ void OverlayWindow::BeginCreating(SkylightShape shape) {
 
 void OverlayWindow::ShowFullBlack() {
     CancelPreview();
+    RestoreForeground();
     state->mode = NextMode(state->mode, ModeEvent::FullBlack, modeBeforePress, state->skylights.size());
     LogActivity("blackout all displays");
     shake.valid = false;
@@ -61,6 +65,7 @@ void OverlayWindow::ShowFullBlack() {
 
 void OverlayWindow::ExitLikeEscape() {
     CancelPreview();
+    RestoreForeground();
     state->mode = NextMode(state->mode, ModeEvent::Escape, modeBeforePress, state->skylights.size());
     LogActivity("overlay hidden");
     Refresh();
@@ -130,8 +135,8 @@ void OverlayWindow::FinishPreview(bool create, POINT point) {
     CallVisibility(state->mode != OverlayMode::Blackout && state->mode != OverlayMode::Hidden);
 }
 
-// A press cut short by the system (cancel mode, display change) gives back what the press took:
-// the controls and the foreground.
+// A press cut short by the system (cancel mode, display change, a lost capture) gives back what the
+// press took: the controls and the foreground.
 void OverlayWindow::EndCancelledPress(bool wasPressing) {
     if (!wasPressing) return;
     CallVisibility(state->mode != OverlayMode::Blackout);

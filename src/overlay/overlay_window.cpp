@@ -241,7 +241,7 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             if (pressing && !releasingCapture) {
                 CancelPreview();
                 Refresh();
-                CallVisibility(state->mode != OverlayMode::Blackout);
+                EndCancelledPress(true);
             }
             return 0;
         case WM_HOTKEY:

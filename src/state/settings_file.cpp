@@ -21,8 +21,10 @@ std::wstring SettingsPath() {
 bool LoadSettings(AppState& state) {
     const std::wstring path = SettingsPath();
     if (path.empty()) return false;
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Editors, sync and backup programs keep the file open for writing or renaming; reading must
+    // not fail beside them.
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         // Only a missing file means defaults; one that exists but cannot be opened (locked, or a
         // folder of that name) must not be replaced by them.

@@ -5,29 +5,18 @@
 
 #include "common/activity_log.h"
 #include "common/data_folder.h"
-
-namespace {
-
-bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
-
-TEST(DataFolderUnresolved, IsEmptyAndNothingIsWrittenAnywhere) {
-    EXPECT_EQ(DataFolder(), L"");
-    LogActivity("overlay hidden");
-    EXPECT_FALSE(Exists(L"\\Lumenfold"));
-    EXPECT_FALSE(Exists(L"C:\\Lumenfold"));
-    EXPECT_FALSE(Exists(L"C:\\nowhere"));
-}
-
-}  // namespace
-
 #include "state/settings_file.h"
 
 namespace {
 
-TEST(DataFolderUnresolved, SettingsNeitherLoadNorSave) {
+TEST(DataFolderUnresolved, NothingIsWrittenAnywhereAndSettingsNeitherLoadNorSave) {
+    EXPECT_EQ(DataFolder(), L"");
+    LogActivity("overlay hidden");
     AppState state;
     EXPECT_FALSE(LoadSettings(state)) << "no defaults without a place for the user's file";
     EXPECT_FALSE(SaveSettings(state));
+    for (const wchar_t* path : {L"\\Lumenfold", L"C:\\Lumenfold", L"C:\\nowhere"})
+        EXPECT_EQ(GetFileAttributesW(path), INVALID_FILE_ATTRIBUTES) << "something was written";
 }
 
 }  // namespace

@@ -1,93 +1,120 @@
 #include "test_support.h"
 
-#include <vector>
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <thread>
 
-std::string RunProbe(const std::wstring& arguments, const std::string& waitFor, DWORD timeoutMs) {
+#include "common/data_folder.h"
+
+std::string RunProbe(const std::wstring& arguments, const std::string& waitFor) {
     wchar_t probe[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"LUMENFOLD_PROBE", probe, MAX_PATH)) return "no LUMENFOLD_PROBE";
+    GetEnvironmentVariableW(L"LUMENFOLD_PROBE", probe, MAX_PATH);
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     CreatePipe(&readEnd, &writeEnd, &inherit, 0);
+    UniqueHandle reading(readEnd), writing(writeEnd);
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
+    startup.hStdOutput = startup.hStdError = writeEnd;
     PROCESS_INFORMATION info{};
     std::wstring commandLine = L"\"" + std::wstring(probe) + L"\" " + arguments;
-    const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                        &startup, &info);
-    CloseHandle(writeEnd);
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
+        return "the probe did not start";
+    UniqueHandle process(info.hProcess), thread(info.hThread);
+    writing.reset();  // so the pipe ends with the probe
     std::string output;
-    if (started) {
-        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-        char buffer[4096];
-        DWORD read = 0;
-        while (GetTickCount64() < deadline && ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read) {
-            output.append(buffer, read);
-            if (!waitFor.empty() && output.find(waitFor) != std::string::npos) break;
-        }
-        if (waitFor.empty()) WaitForSingleObject(info.hProcess, timeoutMs);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
+    char buffer[4096];
+    for (DWORD read = 0; ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read;) {
+        output.append(buffer, read);
+        if (!waitFor.empty() && output.find(waitFor) != std::string::npos) break;
     }
-    CloseHandle(readEnd);
     return output;
 }
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs, bool pumpMessages) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (!condition()) {
         if (GetTickCount64() >= deadline) return false;
-        Sleep(10);
+        if (!pumpMessages) {
+            Sleep(1);
+            continue;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     }
     return true;
 }
 
-void Pump(DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(2);
-    } while (GetTickCount64() < end);
+std::filesystem::path DataFile(const char* name) { return std::filesystem::path(DataFolder()) / name; }
+
+void RemoveSettingsFiles() {
+    std::filesystem::remove_all(DataFile("settings.json"));
+    std::filesystem::remove_all(DataFile("settings.json.tmp"));
 }
 
-BYTE Alpha(HWND window) {
-    BYTE alpha = 0;
-    GetLayeredWindowAttributes(window, nullptr, &alpha, nullptr);
-    return alpha;
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
 }
 
-int RegionType(HWND window) {
-    UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
-    return GetWindowRgn(window, region.get());
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
-bool InHole(HWND window, int x, int y) {
-    UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
-    return GetWindowRgn(window, region.get()) == ERROR || !PtInRegion(region.get(), x, y);
+UniqueWindow TestWindow(RECT rect, DWORD style) {
+    return UniqueWindow(CreateWindowExW(0, L"STATIC", L"test window", style, rect.left, rect.top, rect.right - rect.left,
+                                        rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr));
 }
 
-UniqueWindow TestWindow(RECT rect, DWORD exStyle, DWORD style) {
-    static const ATOM windowClass = [] {
-        WNDCLASSW cls{};
-        cls.lpfnWndProc = DefWindowProcW;
-        cls.hInstance = GetModuleHandleW(nullptr);
-        cls.lpszClassName = L"Lumenfold.Tests.Window";
-        return RegisterClassW(&cls);
-    }();
-    return UniqueWindow(CreateWindowExW(exStyle, MAKEINTATOM(windowClass), L"test window", style, rect.left, rect.top,
-                                        rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                                        GetModuleHandleW(nullptr), nullptr));
+int AnswerBoxesDuring(int button, const std::function<void()>& action, std::wstring* lastText) {
+    std::atomic<bool> done{false};
+    std::set<HWND> answered;
+    std::thread answer([&] {
+        for (; !done; Sleep(10)) {
+            for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Lumenfold · 信息 / Information"));) {
+                DWORD process = 0;
+                GetWindowThreadProcessId(box, &process);
+                if (process != GetCurrentProcessId() || !IsWindowVisible(box) || !answered.insert(box).second) continue;
+                wchar_t text[1024] = {};
+                GetDlgItemTextW(box, 0xFFFF, text, 1024);  // a message box's text
+                if (lastText) *lastText = text;
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+            }
+        }
+    });
+    action();
+    done = true;
+    answer.join();
+    return static_cast<int>(answered.size());
 }
 
-HWND FindOwnWindow(const wchar_t* className, const wchar_t* title) {
-    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, className, title));) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        if (pid == GetCurrentProcessId()) return window;
+BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return info;
+}
+
+std::vector<uint32_t> Drawn(int width, int height, uint32_t background, const std::function<void(HDC)>& draw) {
+    const BITMAPINFO info = TopDown32(width, height);
+    UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    auto* pixels = static_cast<uint32_t*>(bits);
+    std::fill(pixels, pixels + width * height, background);
+    {
+        SelectedObject selected(dc.get(), bitmap.get());
+        draw(dc.get());
     }
-    return nullptr;
+    GdiFlush();
+    std::vector<uint32_t> result(pixels, pixels + width * height);
+    for (uint32_t& pixel : result) pixel &= 0xFFFFFFu;
+    return result;
 }

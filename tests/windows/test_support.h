@@ -1,31 +1,50 @@
 #pragma once
-// Small helpers shared by the Windows-side tests.
+// Helpers shared by the Windows-side tests.
 #include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "common/handles.h"
 
-#include <functional>
-#include <string>
+// Runs the probe (path from LUMENFOLD_PROBE) and returns its output once it ended, or as soon as
+// the output holds waitFor, leaving the probe running.
+std::string RunProbe(const std::wstring& arguments, const std::string& waitFor = {});
 
-// Runs the probe (path from LUMENFOLD_PROBE) with the arguments; returns its standard output.
-// With waitFor, returns as soon as that text appeared and leaves the probe running.
-std::string RunProbe(const std::wstring& arguments, const std::string& waitFor = {}, DWORD timeoutMs = 20000);
+// Dispatches this thread's messages (unless told not to) until the condition holds or the deadline
+// passes.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000, bool pumpMessages = true);
 
-// Polls until the condition holds or the deadline passes.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+// A file in the data folder, whole files as bytes, and a data folder without settings files.
+std::filesystem::path DataFile(const char* name);
+void RemoveSettingsFiles();
+std::string ReadBytes(const std::filesystem::path& path);
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 
-// Dispatches this thread's messages for at least the given time (at least once).
-void Pump(DWORD milliseconds);
-
-// A layered window's alpha, and the type of its region (ERROR when it has none).
-BYTE Alpha(HWND window);
-int RegionType(HWND window);
+inline BYTE Alpha(HWND layeredWindow) {
+    BYTE alpha = 0;
+    GetLayeredWindowAttributes(layeredWindow, nullptr, &alpha, nullptr);
+    return alpha;
+}
 
 // Whether a point in window coordinates lies in a hole of the window's region.
-bool InHole(HWND window, int x, int y);
+inline bool InHole(HWND window, int x, int y) {
+    UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+    return GetWindowRgn(window, region.get()) != ERROR && !PtInRegion(region.get(), x, y);
+}
 
-// A plain pop-up window of a test class (not shown unless the style says so).
-UniqueWindow TestWindow(RECT rect, DWORD exStyle = 0, DWORD style = WS_POPUP);
+// A plain window of this thread (not shown unless the style says so).
+UniqueWindow TestWindow(RECT rect, DWORD style = WS_POPUP);
 
-// A top-level window of this process with the given class and title, or null.
-HWND FindOwnWindow(const wchar_t* className, const wchar_t* title);
+// Runs the action while another thread presses the button on every Lumenfold message box of this
+// process; returns how many it answered, and the text of the last one.
+int AnswerBoxesDuring(int button, const std::function<void()>& action, std::wstring* lastText = nullptr);
+
+// The layout of a top-down 32-bit bitmap.
+BITMAPINFO TopDown32(int width, int height);
+
+// The pixels (0xRRGGBB, row by row from the top) of a bitmap of one colour after draw drew on it.
+std::vector<uint32_t> Drawn(int width, int height, uint32_t background, const std::function<void(HDC)>& draw);
