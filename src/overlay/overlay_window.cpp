@@ -1,6 +1,7 @@
 #include "overlay/overlay_window.h"
 
 #include <algorithm>
+#include <utility>
 #include <string>
 
 #include "common/activity_log.h"
@@ -16,9 +17,10 @@ namespace {
 constexpr int kEscapeHotKey = 1;
 constexpr UINT_PTR kPollTimer = 1;
 
+}  // namespace
 
-UniqueRegion HoleRegion(HoleOutline outline, const Rect& r) {
-    switch (outline) {
+UniqueRegion HoleRegion(SkylightShape shape, const Rect& r) {
+    switch (OutlineOf(shape)) {
         case HoleOutline::Ellipse: return UniqueRegion(CreateEllipticRgn(r.left, r.top, r.right, r.bottom));
         case HoleOutline::Rectangle: return UniqueRegion(CreateRectRgn(r.left, r.top, r.right, r.bottom));
         case HoleOutline::RoundedRectangle:
@@ -28,7 +30,14 @@ UniqueRegion HoleRegion(HoleOutline outline, const Rect& r) {
     return {};
 }
 
-}  // namespace
+void SetRegionIfChanged(HWND window, UniqueRegion region) {
+    // Setting a region is costly (the window is reshaped and repainted), and most refreshes leave it
+    // as it was.
+    UniqueRegion current(CreateRectRgn(0, 0, 0, 0));
+    if (GetWindowRgn(window, current.get()) != ERROR && EqualRgn(current.get(), region.get())) return;
+    // On success the system owns the region.
+    if (SetWindowRgn(window, region.get(), TRUE)) region.release();
+}
 
 OverlayWindow::~OverlayWindow() {
     DestroySkylightWindows();
@@ -115,19 +124,14 @@ void OverlayWindow::ApplyWindowRegion() {
     const Rect& d = state->desktop;
     UniqueRegion region(CreateRectRgn(0, 0, static_cast<int>(Width(d)), static_cast<int>(Height(d))));
     auto cut = [&](SkylightShape shape, const Rect& bounds) {
-        UniqueRegion hole = HoleRegion(OutlineOf(shape), Offset(bounds, -int64_t{d.left}, -int64_t{d.top}));
+        UniqueRegion hole = HoleRegion(shape, Offset(bounds, -int64_t{d.left}, -int64_t{d.top}));
         CombineRgn(region.get(), region.get(), hole.get(), RGN_DIFF);
     };
     if (HolesAllowed()) {
         for (const SkylightRegion& skylight : state->skylights) cut(skylight.shape, skylight.bounds);
         if (state->previewVisible) cut(state->creationShape, state->preview);
     }
-    // Setting a region is costly (the whole screen is reshaped and repainted), and most refreshes
-    // leave the holes as they were.
-    UniqueRegion current(CreateRectRgn(0, 0, 0, 0));
-    if (GetWindowRgn(window, current.get()) != ERROR && EqualRgn(current.get(), region.get())) return;
-    // On success the system owns the region.
-    if (SetWindowRgn(window, region.get(), TRUE)) region.release();
+    SetRegionIfChanged(window, std::move(region));
 }
 
 void OverlayWindow::ApplyOpacity(int32_t opacity) {

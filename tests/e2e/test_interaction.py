@@ -9,6 +9,9 @@ TRAY_CLASS = "__winex11_standalone_tray"
 INFO_TITLE = "Lumenfold · 信息 / Information"
 QUIT_FAILED_MESSAGE = "保存失败，尚未退出。 / Save failed; Lumenfold remains open."
 BRIGHT = (250, 200, 100)
+# A clear skylight over Wine's tray, which sits under the overlay at the top left; low, so that its
+# grips stay clear of the icon.
+TRAY_SKYLIGHT = [{"bounds": [0, 0, 300, 44], "shape": 2}]
 # The tray menu's items from the top; a separator stands before the interface sizes.
 MENU = ["open", "rounded", "elliptical", "rectangle", "circle", "horizontal", "vertical",
         "size 100", "size 125", "size 150", "hide", "quit"]
@@ -40,7 +43,7 @@ def choose_from_tray_menu(session, entry):
 
 
 def drag_creates_a_skylight_and_a_click_does_not():
-    with Session("draw") as s:
+    with Session("draw", compositor=True) as s:
         s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)
         process, _, _ = s.start_overlay([{"bounds": [1300, 700, 1700, 1000], "shape": 2}])
         s.wait_pixel(600, 450, (0, 0, 0), tolerance=0)
@@ -49,9 +52,9 @@ def drag_creates_a_skylight_and_a_click_does_not():
         saved = s.settings()["skylights"]
         check(len(saved) == 2 and saved[1]["bounds"] == [500, 400, 700, 500], f"saved {saved}")
         check(saved[1]["brightness"] == 100 and saved[1]["moveEnabled"] is True, f"saved {saved[1]}")
-        s.wait_pixel(600, 450, BRIGHT, tolerance=0)
-        s.wait_pixel(501, 450, BRIGHT, tolerance=0)
-        s.wait_pixel(499, 450, (0, 0, 0), tolerance=0)
+        s.wait_pixel(600, 450, BRIGHT)
+        s.wait_pixel(501, 450, BRIGHT)
+        s.wait_pixel(499, 450, (0, 0, 0))
 
         before = s.settings_file.read_bytes()
         s.background_gesture((100, 100))
@@ -81,10 +84,9 @@ def escape_hides_and_saves_and_ctrl_k_reveals():
 
 
 def tray_menu_hides_picks_a_shape_and_quits():
-    with Session("tray") as s:
+    with Session("tray", compositor=True) as s:
         s.hold("colour-window", *BRIGHT, 0, 320, 1920, 1080)  # clear of the tray
-        # A clear skylight over the tray, which sits under the overlay at the top left.
-        process, _, _ = s.start_overlay([{"bounds": [0, 0, 400, 300], "shape": 2}], unknownKey="dropped on save")
+        process, _, _ = s.start_overlay(TRAY_SKYLIGHT, unknownKey="dropped on save")
         choose_from_tray_menu(s, "hide")
         s.wait_log("overlay hidden")
         check(not s.overlay_visible(), "the overlay is still shown")
@@ -101,9 +103,9 @@ def tray_menu_hides_picks_a_shape_and_quits():
         s.wait_log("skylight created regions=2")
         circle = s.settings()["skylights"][1]
         check(circle["shape"] == 3 and circle["bounds"] == [600, 500, 900, 800], f"saved {circle}")
-        s.wait_pixel(750, 650, BRIGHT, tolerance=0)
-        s.wait_pixel(750, 502, BRIGHT, tolerance=0)
-        s.wait_pixel(604, 504, (0, 0, 0), tolerance=0)  # outside the circle, inside its box
+        s.wait_pixel(750, 650, BRIGHT)
+        s.wait_pixel(750, 795, BRIGHT)
+        s.wait_pixel(604, 796, (0, 0, 0))  # outside the circle, inside its box
 
         choose_from_tray_menu(s, "quit")
         check(s.wait_exit(process) == 0, f"exit code {process.returncode}")
@@ -113,7 +115,7 @@ def tray_menu_hides_picks_a_shape_and_quits():
 
 def quit_while_saving_fails_shows_one_box_above_the_overlay():
     with Session("quit-fails") as s:
-        process, _, _ = s.start_overlay([{"bounds": [0, 0, 400, 300], "shape": 2}], relay=ERROR_BOX)
+        process, _, _ = s.start_overlay(TRAY_SKYLIGHT, relay=ERROR_BOX)
         temp = s.data_folder / "settings.json.tmp"
         temp.mkdir()
         choose_from_tray_menu(s, "quit")
@@ -150,23 +152,8 @@ def taskbar_created_brings_a_lost_icon_back():
         s.quit_running_copy(process)
 
 
-def a_full_list_takes_no_more_skylights_and_still_starts():
-    with Session("limit") as s:
-        skylights = [{"bounds": [i % 40 * 45, i // 40 * 40, i % 40 * 45 + 30, i // 40 * 40 + 30], "shape": 2}
-                     for i in range(1000)]
-        process, _, _ = s.start_overlay(skylights)
-        s.background_gesture((1500, 1040), (1700, 1060))
-        s.wait_log("background preview end")
-        check(s.log_lines()[-2] == "skylight limit reached", f"log {s.log_lines()[-3:]}")
-        s.quit_running_copy(process)
-        check(len(s.settings()["skylights"]) == 1000, "the list grew past the limit")
-        process, _, _ = s.start_overlay()
-        s.quit_running_copy(process)
-
-
 main(drag_creates_a_skylight_and_a_click_does_not,
      escape_hides_and_saves_and_ctrl_k_reveals,
      tray_menu_hides_picks_a_shape_and_quits,
      quit_while_saving_fails_shows_one_box_above_the_overlay,
-     taskbar_created_brings_a_lost_icon_back,
-     a_full_list_takes_no_more_skylights_and_still_starts)
+     taskbar_created_brings_a_lost_icon_back)
