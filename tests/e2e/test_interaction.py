@@ -64,8 +64,8 @@ def drag_creates_a_skylight_and_a_click_does_not():
 
         # Left still over the dark background, the pointer goes out of the way.
         s.move_mouse(300, 700)
-        check(s.pointer_visible(), "the pointer is hidden while it moves")
-        wait_until(lambda: not s.pointer_visible(), 15, what="the idle pointer to hide")
+        wait_until(lambda: s.pointer_alpha() == 255, 5, what="the pointer shown as it moves")
+        wait_until(lambda: s.pointer_alpha() == 0, 15, what="the idle pointer to hide")
         s.quit_running_copy(process)
 
 

@@ -178,8 +178,8 @@ class Session(WineEnvironment):
     def key(self, *keys):
         self.xdotool("key", "--clearmodifiers", *keys)
 
-    def pointer_visible(self):
-        """Whether the X server draws a visible pointer: any opaque pixel in its current image."""
+    def pointer_alpha(self):
+        """The most opaque pixel's alpha in the pointer image the X server draws (0: no pointer)."""
         x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
         x11.XOpenDisplay.restype = ctypes.c_void_p
         xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(_CursorImage)
@@ -193,9 +193,9 @@ class Session(WineEnvironment):
             if not image:
                 raise TestFailure("XFixesGetCursorImage failed")
             count = image.contents.width * image.contents.height
-            visible = any(image.contents.pixels[i] >> 24 for i in range(count))
+            alpha = max((image.contents.pixels[i] >> 24 for i in range(count)), default=0)
             x11.XFree(image)
-            return visible
+            return alpha
         finally:
             x11.XCloseDisplay(display)
 
