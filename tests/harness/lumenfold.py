@@ -193,7 +193,7 @@ class Session(WineEnvironment):
             if not image:
                 raise TestFailure("XFixesGetCursorImage failed")
             count = image.contents.width * image.contents.height
-            alpha = max((image.contents.pixels[i] >> 24 for i in range(count)), default=0)
+            alpha = max((image.contents.pixels[i] >> 24 & 0xFF for i in range(count)), default=0)
             x11.XFree(image)
             return alpha
         finally:
