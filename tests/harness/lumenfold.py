@@ -185,9 +185,9 @@ class Session(WineEnvironment):
         xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(_CursorImage)
         xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
         x11.XCloseDisplay.argtypes = x11.XFree.argtypes = [ctypes.c_void_p]
-        display = x11.XOpenDisplay(self.display.encode())
+        display = x11.XOpenDisplay(self.env["DISPLAY"].encode())
         if not display:
-            raise EnvironmentFailure(f"cannot open display {self.display}")
+            raise EnvironmentFailure(f"cannot open display {self.env['DISPLAY']}")
         try:
             image = xfixes.XFixesGetCursorImage(display)
             if not image:
