@@ -6,7 +6,7 @@ from lumenfold import ERROR_BOX, HOST_CLASS, PRESS_LINE, Session, centre, check,
 
 TRAY_CLASS = "__winex11_standalone_tray"
 QUIT_FAILED_MESSAGE = "保存失败，尚未退出。 / Save failed; Lumenfold remains open."
-BRIGHT = (250, 200, 100)
+BRIGHT, DARK = (250, 200, 100), (0, 0, 0)
 # The tray menu's items from the top; a separator stands before the interface sizes.
 MENU = ["open", "rounded", "elliptical", "rectangle", "circle", "horizontal", "vertical",
         "size 100", "size 125", "size 150", "hide", "quit"]
@@ -23,9 +23,8 @@ def choose_from_tray_menu(session, entry):
     menus = wait_until(lambda: session.shown("#32768"), 10, what="the tray menu")
     check(len(menus) == 1, f"{len(menus)} menus open")
     left, top, right, bottom = menus[0]["rect"]
-    separator = 9
+    separator, index = 9, MENU.index(entry)
     item = (bottom - top - 6 - separator) // len(MENU)
-    index = MENU.index(entry)
     y = top + 3 + index * item + item // 2 + (separator if index >= MENU.index("size 100") else 0)
     session.click((left + right) // 2, y)
     wait_until(lambda: not session.shown("#32768"), 10, what="the menu to close")
@@ -35,15 +34,14 @@ def drag_creates_a_skylight_and_a_click_does_not():
     with Session("draw") as s:
         s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)
         process, _, _ = s.start_overlay([{"bounds": [1300, 700, 1700, 1000], "shape": 2}])
-        s.wait_pixel(600, 450, (0, 0, 0), tolerance=0)
+        s.wait_pixel(600, 450, DARK, tolerance=0)
         s.background_gesture((500, 400), (550, 410))
         s.wait_log("skylight created regions=2")
         saved = s.settings()["skylights"]
-        check(len(saved) == 2 and saved[1]["bounds"] == [500, 400, 700, 500], f"saved {saved}")
-        check(saved[1]["brightness"] == 100 and saved[1]["moveEnabled"] is True, f"saved {saved[1]}")
-        s.wait_pixel(600, 450, BRIGHT, tolerance=0)
-        s.wait_pixel(501, 450, BRIGHT, tolerance=0)
-        s.wait_pixel(499, 450, (0, 0, 0), tolerance=0)
+        check(len(saved) == 2 and saved[1]["bounds"] == [500, 400, 700, 500] and saved[1]["brightness"] == 100
+              and saved[1]["moveEnabled"] is True, f"saved {saved}")
+        for x, y, colour in ((600, 450, BRIGHT), (501, 450, BRIGHT), (499, 450, DARK)):
+            s.wait_pixel(x, y, colour, tolerance=0)
 
         before = s.settings_file.read_bytes()
         s.background_gesture((100, 100))
@@ -92,9 +90,8 @@ def tray_menu_hides_picks_a_shape_and_quits():
         s.wait_log("skylight created regions=2")
         circle = s.settings()["skylights"][1]
         check(circle["shape"] == 3 and circle["bounds"] == [600, 500, 900, 800], f"saved {circle}")
-        s.wait_pixel(750, 650, BRIGHT, tolerance=0)
-        s.wait_pixel(750, 502, BRIGHT, tolerance=0)
-        s.wait_pixel(604, 504, (0, 0, 0), tolerance=0)  # outside the circle, inside its box
+        for x, y, colour in ((750, 650, BRIGHT), (750, 502, BRIGHT), (604, 504, DARK)):  # the last: off the circle
+            s.wait_pixel(x, y, colour, tolerance=0)
 
         choose_from_tray_menu(s, "quit")
         check(s.wait_exit(process) == 0, f"exit code {process.returncode}")
@@ -109,15 +106,13 @@ def quit_while_saving_fails_shows_one_box_above_the_overlay():
         temp.mkdir()
         choose_from_tray_menu(s, "quit")
         box = s.wait_error_box(QUIT_FAILED_MESSAGE)
-        left, top, right, bottom = box["rect"]
         # The box's face, not the black overlay, at its lower corners.
-        for x, y in ((left + 6, bottom - 6), (right - 6, bottom - 6)):
+        for x, y in ((box["rect"][0] + 6, box["rect"][3] - 6), (box["rect"][2] - 6, box["rect"][3] - 6)):
             wait_until(lambda: sum(s.pixel(x, y)) > 300, 10, what=f"the box's face at ({x}, {y})")
 
         second = s.run_program(["--quit"], timeout=60)
         check(second["exit_code"] == 2, f"a second quit request exit code {second['exit_code']}")
-        boxes = s.shown("#32770")
-        check(len(boxes) == 1, f"{len(boxes)} boxes open")
+        check(len(boxes := s.shown("#32770")) == 1, f"{len(boxes)} boxes open")
         check(process.poll() is None and s.windows(HOST_CLASS), "the program did not keep running")
         s.probe("send", box["hwnd"], 0x0111, 2, 0)  # WM_COMMAND: the Cancel button
         wait_until(lambda: not s.shown("#32770"), 10, what="the box to close")

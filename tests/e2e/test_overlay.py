@@ -1,4 +1,5 @@
 """The dimming overlay as a user sees it, and the settings file behind it."""
+import json
 import subprocess
 
 from lumenfold import ERROR_BOX, EXE, OVERLAY_CLASS, Session, check, in_hole, main, wait_until
@@ -6,25 +7,12 @@ from lumenfold import ERROR_BOX, EXE, OVERLAY_CLASS, Session, check, in_hole, ma
 SETTINGS_MESSAGE = ("无法读取原有设置；为保护数据，此次启动已停止。 / Cannot read saved settings; startup stopped to "
                     "preserve your data.")
 
-DEFAULT_SETTINGS = """{
-  "backgroundBrightness": 0,
-  "skylights": [
-    {
-      "bounds": [
-        480,
-        270,
-        1440,
-        810
-      ],
-      "brightness": 80,
-      "ellipse": false,
-      "moveEnabled": false,
-      "shape": 0
-    }
-  ],
-  "textScale": 100,
-  "version": 1
-}"""
+# As the program writes it: indented by two, keys in ascending order, no final line break.
+DEFAULT_SETTINGS = json.dumps({"backgroundBrightness": 0, "skylights": [
+    {"bounds": [480, 270, 1440, 810], "brightness": 80, "ellipse": False, "moveEnabled": False, "shape": 0}],
+    "textScale": 100, "version": 1}, indent=2)
+# One on the monitor left of the primary one (at negative x), one on the primary monitor.
+TWO_MONITOR_SKYLIGHTS = [{"bounds": [-900, 100, -500, 400], "shape": 2}, {"bounds": [200, 200, 600, 500]}]
 
 
 def fresh_start_shows_the_default_skylight():
@@ -35,8 +23,7 @@ def fresh_start_shows_the_default_skylight():
         check(overlay["visible"] and overlay["alpha"] == 255, f"overlay alpha {overlay['alpha']}")
         check(in_hole(overlay, 960, 540) and in_hole(overlay, 481 + 12, 271), "no hole in the middle")
         check(not in_hole(overlay, 479, 540) and not in_hole(overlay, 480, 270), "hole too large")
-        check(s.settings_file.read_text(encoding="utf-8") == DEFAULT_SETTINGS,
-              f"settings file:\n{s.settings_file.read_text(encoding='utf-8')}")
+        check((text := s.settings_file.read_text(encoding="utf-8")) == DEFAULT_SETTINGS, f"settings file:\n{text}")
         s.wait_log("startup monitors/layout regions=1")
         s.quit_running_copy(process)
 
@@ -44,11 +31,8 @@ def fresh_start_shows_the_default_skylight():
 def stored_layout_dims_the_screen_outside_its_holes():
     with Session("pixels", compositor=True) as s:
         s.write_settings(backgroundBrightness=40, skylights=[
-            {"bounds": [100, 100, 500, 400], "shape": 2},
-            {"bounds": [600, 100, 1000, 400], "shape": 1},
-            {"bounds": [1100, 100, 1500, 400], "shape": 0},
-            {"bounds": [100, 500, 500, 900], "shape": 3},
-        ])
+            {"bounds": [100, 100, 500, 400], "shape": 2}, {"bounds": [600, 100, 1000, 400], "shape": 1},
+            {"bounds": [1100, 100, 1500, 400], "shape": 0}, {"bounds": [100, 500, 500, 900], "shape": 3}])
         s.hold("colour-window", 250, 200, 100, 0, 0, 1920, 1080)
         process, _, overlay = s.start_overlay(shade=(100, 80, 40))
         check(overlay["alpha"] == 153, f"alpha {overlay['alpha']}")
@@ -66,8 +50,7 @@ def stored_layout_dims_the_screen_outside_its_holes():
 
 def two_monitors_keep_negative_coordinates():
     with Session("dual", two_monitors=True) as s:
-        stored = s.write_settings(skylights=[{"bounds": [-900, 100, -500, 400], "shape": 2},
-                                              {"bounds": [200, 200, 600, 500]}])
+        stored = s.write_settings(TWO_MONITOR_SKYLIGHTS)
         process, _, overlay = s.start_overlay()
         check(overlay["rect"] == [-1024, 0, 1920, 1080], f"overlay at {overlay['rect']}")
         check(in_hole(overlay, -700, 250) and in_hole(overlay, -899, 101), "no hole on the left monitor")
@@ -80,8 +63,7 @@ def two_monitors_keep_negative_coordinates():
 
 def unplugged_monitor_sends_its_skylights_to_the_remaining_one():
     with Session("unplug", two_monitors=True) as s:
-        s.write_settings(skylights=[{"bounds": [-900, 100, -500, 400], "shape": 2},
-                                     {"bounds": [200, 200, 600, 500]}])
+        s.write_settings(TWO_MONITOR_SKYLIGHTS)
         process, _, _ = s.start_overlay()
         subprocess.run(["xrandr", "--output", "DUMMY1", "--off"], env=s.env, check=True, timeout=30)
         wait_until(lambda: s.probe("monitors") == 1, 20, what="Wine to see one monitor")

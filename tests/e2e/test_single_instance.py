@@ -37,11 +37,8 @@ def second_start_from_another_path_takes_over():
         shutil.copy(EXE, other)
         second = s.start([other])
         check(s.wait_exit(first, 30) == 0, "the replaced copy did not end cleanly")
-
-        def new_host():
-            hosts = s.windows(HOST_CLASS)
-            return hosts if len(hosts) == 1 and hosts[0]["pid"] != host["pid"] else None
-        wait_until(new_host, 20, what="the new copy's host window")
+        wait_until(lambda: [h["pid"] != host["pid"] for h in s.windows(HOST_CLASS)] == [True], 20,
+                   what="the new copy's host window, alone")
         check(second.poll() is None, "the new copy did not keep running")
         s.quit_running_copy(second)
         check(s.windows(HOST_CLASS) == [], "a host window is left")
@@ -74,15 +71,13 @@ def stuck_copy_and_quit_without_a_copy():
 def two_copies_started_at_once_leave_one_running():
     with Session("race") as s:
         for round_ in range(3):
-            a = s.start([EXE])
-            b = s.start([EXE])
+            a, b = s.start([EXE]), s.start([EXE])
             ended = wait_until(lambda: [p for p in (a, b) if p.poll() is not None], 60, what="one copy to leave")
             check(len(ended) == 1, f"round {round_}: both copies left")
             check(ended[0].returncode in (0, 2), f"round {round_}: exit code {ended[0].returncode}")
-            running = b if ended[0] is a else a
             s.wait_log(STARTED_LINE, timeout=30, prefix=True)
             check(len(s.windows(HOST_CLASS)) == 1, f"round {round_}: not exactly one host window")
-            s.quit_running_copy(running)
+            s.quit_running_copy(b if ended[0] is a else a)
             s.activity_log.unlink()
 
 
