@@ -2,13 +2,11 @@
 import shutil
 import time
 
-from lumenfold import (ERROR_BOX, HOST_CLASS, OVERLAY_CLASS, PRESS_LINE, TOPMOST_FOREGROUND, Session, check,
-                       main, wait_until)
+from lumenfold import ERROR_BOX, HOST_CLASS, PRESS_LINE, Session, centre, check, main, wait_until
 
 TRAY_CLASS = "__winex11_standalone_tray"
-INFO_TITLE = "Lumenfold · 信息 / Information"
 QUIT_FAILED_MESSAGE = "保存失败，尚未退出。 / Save failed; Lumenfold remains open."
-BRIGHT = (250, 200, 100)
+BRIGHT, DARK = (250, 200, 100), (0, 0, 0)
 # A clear skylight over Wine's tray, which sits under the overlay at the top left; low, so that its
 # grips stay clear of the icon.
 TRAY_SKYLIGHT = [{"bounds": [0, 0, 300, 44], "shape": 2}]
@@ -22,39 +20,31 @@ def tray_icons(session):
     return [c for c in session.probe("children", tray[0]["hwnd"]) if c["visible"]] if tray else []
 
 
-def open_menus(session):
-    return [w for w in session.windows("#32768") if w["visible"]]
-
-
 def choose_from_tray_menu(session, entry):
     """Right-clicks the tray icon and clicks one entry of the menu, as a user does."""
-    icon = session.window_info(wait_until(lambda: tray_icons(session), 10, what="the tray icon")[0]["hwnd"])
-    left, top, right, bottom = icon["rect"]
-    session.click((left + right) // 2, (top + bottom) // 2, 3)
-    menus = wait_until(lambda: open_menus(session), 10, what="the tray menu")
+    session.click(*centre(wait_until(lambda: tray_icons(session), 10, what="the tray icon")[0]), 3)
+    menus = wait_until(lambda: session.shown("#32768"), 10, what="the tray menu")
     check(len(menus) == 1, f"{len(menus)} menus open")
     left, top, right, bottom = menus[0]["rect"]
-    separator = 9
+    separator, index = 9, MENU.index(entry)
     item = (bottom - top - 6 - separator) // len(MENU)
-    index = MENU.index(entry)
     y = top + 3 + index * item + item // 2 + (separator if index >= MENU.index("size 100") else 0)
     session.click((left + right) // 2, y)
-    wait_until(lambda: not open_menus(session), 10, what="the menu to close")
+    wait_until(lambda: not session.shown("#32768"), 10, what="the menu to close")
 
 
 def drag_creates_a_skylight_and_a_click_does_not():
     with Session("draw", compositor=True) as s:
         s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)
         process, _, _ = s.start_overlay([{"bounds": [1300, 700, 1700, 1000], "shape": 2}])
-        s.wait_pixel(600, 450, (0, 0, 0), tolerance=0)
+        s.wait_pixel(600, 450, DARK, tolerance=0)
         s.background_gesture((500, 400), (550, 410))
         s.wait_log("skylight created regions=2")
         saved = s.settings()["skylights"]
-        check(len(saved) == 2 and saved[1]["bounds"] == [500, 400, 700, 500], f"saved {saved}")
-        check(saved[1]["brightness"] == 100 and saved[1]["moveEnabled"] is True, f"saved {saved[1]}")
-        s.wait_pixel(600, 450, BRIGHT)
-        s.wait_pixel(501, 450, BRIGHT)
-        s.wait_pixel(499, 450, (0, 0, 0))
+        check(len(saved) == 2 and saved[1]["bounds"] == [500, 400, 700, 500] and saved[1]["brightness"] == 100
+              and saved[1]["moveEnabled"] is True, f"saved {saved}")
+        for x, y, colour in ((600, 450, BRIGHT), (501, 450, BRIGHT), (499, 450, DARK)):
+            s.wait_pixel(x, y, colour)
 
         before = s.settings_file.read_bytes()
         s.background_gesture((100, 100))
@@ -91,21 +81,19 @@ def tray_menu_hides_picks_a_shape_and_quits():
         s.wait_log("overlay hidden")
         check(not s.overlay_visible(), "the overlay is still shown")
         time.sleep(1)  # a menu that wrongly opens again does so right after the command
-        check(not open_menus(s), "the menu opened again after its command")
+        check(not s.shown("#32768"), "the menu opened again after its command")
 
-        icon = s.window_info(tray_icons(s)[0]["hwnd"])
-        s.click((icon["rect"][0] + icon["rect"][2]) // 2, (icon["rect"][1] + icon["rect"][3]) // 2)
+        s.click(*centre(tray_icons(s)[0]))
         wait_until(lambda: s.overlay_visible(), 10, what="a left click to reveal the overlay")
-        check(not open_menus(s), "a left click opened the menu")
+        check(not s.shown("#32768"), "a left click opened the menu")
 
         choose_from_tray_menu(s, "circle")
         s.background_gesture((600, 500), (900, 680))
         s.wait_log("skylight created regions=2")
         circle = s.settings()["skylights"][1]
         check(circle["shape"] == 3 and circle["bounds"] == [600, 500, 900, 800], f"saved {circle}")
-        s.wait_pixel(750, 650, BRIGHT)
-        s.wait_pixel(750, 795, BRIGHT)
-        s.wait_pixel(604, 796, (0, 0, 0))  # outside the circle, inside its box
+        for x, y, colour in ((750, 650, BRIGHT), (750, 795, BRIGHT), (604, 796, DARK)):  # the last: off the circle
+            s.wait_pixel(x, y, colour)
 
         choose_from_tray_menu(s, "quit")
         check(s.wait_exit(process) == 0, f"exit code {process.returncode}")
@@ -119,24 +107,17 @@ def quit_while_saving_fails_shows_one_box_above_the_overlay():
         temp = s.data_folder / "settings.json.tmp"
         temp.mkdir()
         choose_from_tray_menu(s, "quit")
-        box = s.wait_dialog(INFO_TITLE)
-        check(any(t.startswith(QUIT_FAILED_MESSAGE) for t in s.dialog_texts(box["hwnd"])), "wrong box")
-        # Ownerless, it must still rise above the topmost overlay (Wine 8 ignores the flags and shows
-        # it above anyway, so the flags are read from Wine's log of the call).
-        check([f & TOPMOST_FOREGROUND for f in s.error_box_flags()] == [TOPMOST_FOREGROUND],
-              f"asked for boxes with {list(map(hex, s.error_box_flags()))}")
-        left, top, right, bottom = box["rect"]
+        box = s.wait_error_box(QUIT_FAILED_MESSAGE)
         # The box's face, not the black overlay, at its lower corners.
-        for x, y in ((left + 6, bottom - 6), (right - 6, bottom - 6)):
+        for x, y in ((box["rect"][0] + 6, box["rect"][3] - 6), (box["rect"][2] - 6, box["rect"][3] - 6)):
             wait_until(lambda: sum(s.pixel(x, y)) > 300, 10, what=f"the box's face at ({x}, {y})")
 
         second = s.run_program(["--quit"], timeout=60)
         check(second["exit_code"] == 2, f"a second quit request exit code {second['exit_code']}")
-        boxes = [w for w in s.windows("#32770") if w["visible"]]
-        check(len(boxes) == 1, f"{len(boxes)} boxes open")
+        check(len(boxes := s.shown("#32770")) == 1, f"{len(boxes)} boxes open")
         check(process.poll() is None and s.windows(HOST_CLASS), "the program did not keep running")
-        s.press_button(box["hwnd"], 2)
-        wait_until(lambda: not [w for w in s.windows("#32770") if w["visible"]], 10, what="the box to close")
+        s.probe("send", box["hwnd"], 0x0111, 2, 0)  # WM_COMMAND: the Cancel button
+        wait_until(lambda: not s.shown("#32770"), 10, what="the box to close")
         shutil.rmtree(temp)
         s.quit_running_copy(process)
 
@@ -147,7 +128,7 @@ def taskbar_created_brings_a_lost_icon_back():
         wait_until(lambda: tray_icons(s), 10, what="the tray icon")
         s.probe("tray-delete", host["hwnd"], 1)
         wait_until(lambda: not tray_icons(s), 10, what="the icon to go")
-        s.probe("broadcast-taskbar-created")
+        s.probe("send", 0xFFFF, "TaskbarCreated", 0, 0)  # to every top-level window, as a restarted shell does
         wait_until(lambda: tray_icons(s), 10, what="the icon to come back")
         s.quit_running_copy(process)
 

@@ -1,31 +1,18 @@
 """The dimming overlay as a user sees it, and the settings file behind it."""
+import json
 import subprocess
 
-from lumenfold import ERROR_BOX, OVERLAY_CLASS, TOPMOST_FOREGROUND, Session, check, in_hole, main, wait_until
+from lumenfold import ERROR_BOX, EXE, OVERLAY_CLASS, Session, check, in_hole, main, wait_until
 
-INFO_TITLE = "Lumenfold · 信息 / Information"
 SETTINGS_MESSAGE = ("无法读取原有设置；为保护数据，此次启动已停止。 / Cannot read saved settings; startup stopped to "
                     "preserve your data.")
 
-DEFAULT_SETTINGS = """{
-  "backgroundBrightness": 0,
-  "skylights": [
-    {
-      "bounds": [
-        480,
-        270,
-        1440,
-        810
-      ],
-      "brightness": 80,
-      "ellipse": false,
-      "moveEnabled": false,
-      "shape": 0
-    }
-  ],
-  "textScale": 100,
-  "version": 1
-}"""
+# As the program writes it: indented by two, keys in ascending order, no final line break.
+DEFAULT_SETTINGS = json.dumps({"backgroundBrightness": 0, "skylights": [
+    {"bounds": [480, 270, 1440, 810], "brightness": 80, "ellipse": False, "moveEnabled": False, "shape": 0}],
+    "textScale": 100, "version": 1}, indent=2)
+# One on the monitor left of the primary one (at negative x), one on the primary monitor.
+TWO_MONITOR_SKYLIGHTS = [{"bounds": [-900, 100, -500, 400], "shape": 2}, {"bounds": [200, 200, 600, 500]}]
 
 
 def fresh_start_shows_the_default_skylight():
@@ -33,11 +20,10 @@ def fresh_start_shows_the_default_skylight():
         process, _, overlay = s.start_overlay()
         check(overlay["rect"] == [0, 0, 1920, 1080], f"overlay at {overlay['rect']}")
         check(overlay["exstyle"] & 0x08080088 == 0x08080088, f"extended style {overlay['exstyle']:#x}")
-        check(overlay["visible"] and overlay["layered"]["alpha"] == 255, f"overlay {overlay['layered']}")
+        check(overlay["visible"] and overlay["alpha"] == 255, f"overlay alpha {overlay['alpha']}")
         check(in_hole(overlay, 960, 540) and in_hole(overlay, 481 + 12, 271), "no hole in the middle")
         check(not in_hole(overlay, 479, 540) and not in_hole(overlay, 480, 270), "hole too large")
-        check(s.settings_file.read_text(encoding="utf-8") == DEFAULT_SETTINGS,
-              f"settings file:\n{s.settings_file.read_text(encoding='utf-8')}")
+        check((text := s.settings_file.read_text(encoding="utf-8")) == DEFAULT_SETTINGS, f"settings file:\n{text}")
         s.wait_log("startup monitors/layout regions=1")
         s.quit_running_copy(process)
 
@@ -45,14 +31,11 @@ def fresh_start_shows_the_default_skylight():
 def stored_layout_dims_the_screen_outside_its_holes():
     with Session("pixels", compositor=True) as s:
         s.write_settings(backgroundBrightness=40, skylights=[
-            {"bounds": [100, 100, 500, 400], "shape": 2},
-            {"bounds": [600, 100, 1000, 400], "shape": 1},
-            {"bounds": [1100, 100, 1500, 400], "shape": 0},
-            {"bounds": [100, 500, 500, 900], "shape": 3},
-        ])
+            {"bounds": [100, 100, 500, 400], "shape": 2}, {"bounds": [600, 100, 1000, 400], "shape": 1},
+            {"bounds": [1100, 100, 1500, 400], "shape": 0}, {"bounds": [100, 500, 500, 900], "shape": 3}])
         s.hold("colour-window", 250, 200, 100, 0, 0, 1920, 1080)
         process, _, overlay = s.start_overlay(shade=(100, 80, 40))
-        check(overlay["layered"]["alpha"] == 153, f"alpha {overlay['layered']}")
+        check(overlay["alpha"] == 153, f"alpha {overlay['alpha']}")
         bright, dim = (250, 200, 100), (100, 80, 40)  # 40 % brightness lets 102 of 255 through
         for (x, y), colour, what in [
                 ((50, 50), dim, "background"),
@@ -61,17 +44,13 @@ def stored_layout_dims_the_screen_outside_its_holes():
                 ((1300, 250), bright, "rounded centre"), ((1101, 398), dim, "rounded corner"),
                 ((1101, 250), bright, "rounded straight edge"), ((1500, 250), dim, "right of rounded"),
                 ((300, 700), bright, "circle centre"), ((103, 897), dim, "circle bounding corner")]:
-            try:
-                s.wait_pixel(x, y, colour, tolerance=2, timeout=10)
-            except AssertionError as failure:
-                raise AssertionError(f"{what}: {failure}") from None
+            s.wait_pixel(x, y, colour, what=what)
         s.quit_running_copy(process)
 
 
 def two_monitors_keep_negative_coordinates():
     with Session("dual", two_monitors=True) as s:
-        stored = s.write_settings(skylights=[{"bounds": [-900, 100, -500, 400], "shape": 2},
-                                              {"bounds": [200, 200, 600, 500]}])
+        stored = s.write_settings(TWO_MONITOR_SKYLIGHTS)
         process, _, overlay = s.start_overlay()
         check(overlay["rect"] == [-1024, 0, 1920, 1080], f"overlay at {overlay['rect']}")
         check(in_hole(overlay, -700, 250) and in_hole(overlay, -899, 101), "no hole on the left monitor")
@@ -84,20 +63,19 @@ def two_monitors_keep_negative_coordinates():
 
 def unplugged_monitor_sends_its_skylights_to_the_remaining_one():
     with Session("unplug", two_monitors=True) as s:
-        s.write_settings(skylights=[{"bounds": [-900, 100, -500, 400], "shape": 2},
-                                     {"bounds": [200, 200, 600, 500]}])
+        s.write_settings(TWO_MONITOR_SKYLIGHTS)
         process, _, _ = s.start_overlay()
         subprocess.run(["xrandr", "--output", "DUMMY1", "--off"], env=s.env, check=True, timeout=30)
-        wait_until(lambda: len(s.probe("monitors")["monitors"]) == 1, 20, what="Wine to see one monitor")
+        wait_until(lambda: s.probe("monitors") == 1, 20, what="Wine to see one monitor")
         # Wine updates its monitors but does not broadcast WM_DISPLAYCHANGE for a change made outside
         # it; Windows does, so the test delivers it.
-        s.send(s.windows(OVERLAY_CLASS)[0]["hwnd"], 0x007E, 32, (1080 << 16) | 1920)
+        s.probe("send", s.windows(OVERLAY_CLASS)[0]["hwnd"], 0x007E, 32, (1080 << 16) | 1920)
         wait_until(lambda: s.windows(OVERLAY_CLASS)[0]["rect"] == [0, 0, 1920, 1080], 20,
                    what="the overlay to shrink to the remaining monitor")
         wait_until(lambda: s.settings()["skylights"][0]["bounds"] == [0, 100, 400, 400], 10,
                    what="the moved skylight to be saved")
         check(s.settings()["skylights"][1]["bounds"] == [200, 200, 600, 500], "a fitting skylight moved")
-        overlay = s.window_info(s.windows(OVERLAY_CLASS)[0]["hwnd"])
+        overlay = s.windows(OVERLAY_CLASS)[0]
         check(in_hole(overlay, 100, 150) and not in_hole(overlay, 100, 90), "holes not refitted")
         s.quit_running_copy(process)
 
@@ -107,14 +85,10 @@ def unreadable_settings_stop_the_start_untouched():
         s.data_folder.mkdir(parents=True)
         content = b'{"version": 1, "skylights": [}'
         s.settings_file.write_bytes(content)
-        process = s.start_program(relay=ERROR_BOX)
-        box = s.wait_dialog(INFO_TITLE)
-        texts = s.dialog_texts(box["hwnd"])
-        check(any(t.startswith(SETTINGS_MESSAGE + "\n\n") for t in texts), f"the box says {texts}")
-        check([f & TOPMOST_FOREGROUND for f in s.error_box_flags()] == [TOPMOST_FOREGROUND],
-              f"asked for boxes with {list(map(hex, s.error_box_flags()))}")
+        process = s.start([EXE], relay=ERROR_BOX)
+        box = s.wait_error_box(SETTINGS_MESSAGE + "\n\n")
         check(s.windows(OVERLAY_CLASS) == [], "the overlay was created")
-        s.press_button(box["hwnd"], 1)  # OK copies the message
+        s.probe("send", box["hwnd"], 0x0111, 1, 0)  # WM_COMMAND: the OK button, which copies the message
         check(s.wait_exit(process) == 1, f"exit code {process.returncode}")
         check(s.probe("clipboard-get") == SETTINGS_MESSAGE, "clipboard")
         check(s.settings_file.read_bytes() == content, "the file was changed")

@@ -2,7 +2,7 @@
 come from another folder; --quit stops it."""
 import shutil
 
-from lumenfold import EXE, HOST_CLASS, Session, check, main, wait_until
+from lumenfold import EXE, HOST_CLASS, STARTED_LINE, Session, check, main, wait_until
 
 QUIT_MESSAGE = 0x8016
 
@@ -15,7 +15,6 @@ def second_start_from_same_folder_reveals_the_running_copy():
         s.write_settings([{"bounds": [100, 100, 500, 400]}])
         exe = r"C:\Lumenfold portable copy\Lumenfold.exe"
         first, host = s.start_running_copy(exe=exe)
-        s.wait_log("startup monitors/layout regions=", timeout=30, prefix=True)
         s.focus_colour_window()
         for spelling in (exe, s.probe("short-path", exe)):
             s.key("Escape")
@@ -36,13 +35,10 @@ def second_start_from_another_path_takes_over():
         other = s.prefix / "drive_c" / "newer download" / "Lumenfold.exe"
         other.parent.mkdir()
         shutil.copy(EXE, other)
-        second = s.start_program(exe=other)
+        second = s.start([other])
         check(s.wait_exit(first, 30) == 0, "the replaced copy did not end cleanly")
-
-        def new_host():
-            hosts = s.windows(HOST_CLASS)
-            return hosts if len(hosts) == 1 and hosts[0]["pid"] != host["pid"] else None
-        wait_until(new_host, 20, what="the new copy's host window")
+        wait_until(lambda: [h["pid"] != host["pid"] for h in s.windows(HOST_CLASS)] == [True], 20,
+                   what="the new copy's host window, alone")
         check(second.poll() is None, "the new copy did not keep running")
         s.quit_running_copy(second)
         check(s.windows(HOST_CLASS) == [], "a host window is left")
@@ -51,40 +47,41 @@ def second_start_from_another_path_takes_over():
 def quit_is_answered_before_the_teardown():
     with Session("quit-answer") as s:
         process, host = s.start_running_copy()
-        s.wait_log("startup monitors/layout regions=", timeout=30, prefix=True)
-        sent = s.send(host["hwnd"], QUIT_MESSAGE)
+        sent = s.probe("send", host["hwnd"], QUIT_MESSAGE, 0, 0)
         check(sent["alive"], "the host window was torn down before the quit request was answered")
         check(s.wait_exit(process) == 0, f"exit code {process.returncode}")
 
 
 def stuck_copy_and_quit_without_a_copy():
     with Session("stuck-copy") as s:
-        # Without a running copy, --quit leaves at once: this also times a bare start here.
-        alone = s.run_program(["--quit"])
-        check(alone["exit_code"] == 0, f"--quit alone exit code {alone['exit_code']}")
-        check(alone["windows"] == [], f"--quit alone created windows: {alone['windows']}")
+        # Without a running copy, --quit leaves at once: this also times a bare start here, the
+        # quickest of three, since a busy machine slows some starts.
+        starts = []
+        for _ in range(3):
+            alone = s.run_program(["--quit"])
+            check(alone["exit_code"] == 0, f"--quit alone exit code {alone['exit_code']}")
+            check(alone["windows"] == [], f"--quit alone created windows: {alone['windows']}")
+            starts.append(alone["ms"])
         check(not s.data_folder.exists(), "--quit alone created the data folder")
 
         s.hold("hold-mutex", r"Local\Lumenfold.Windows.SingleInstance", 60000)
         result = s.run_program()
         check(result["exit_code"] == 2, f"exit code {result['exit_code']}")
-        waited = result["ms"] - alone["ms"]
-        check(900 <= waited <= 2500, f"gave up {waited} ms later than a bare start")
+        waited = result["ms"] - min(starts)
+        check(900 <= waited <= 3000, f"gave up {waited} ms later than a bare start")
         check(HOST_CLASS not in result["windows"], "a host window was created")
 
 
 def two_copies_started_at_once_leave_one_running():
     with Session("race") as s:
         for round_ in range(3):
-            a = s.start_program()
-            b = s.start_program()
+            a, b = s.start([EXE]), s.start([EXE])
             ended = wait_until(lambda: [p for p in (a, b) if p.poll() is not None], 60, what="one copy to leave")
             check(len(ended) == 1, f"round {round_}: both copies left")
             check(ended[0].returncode in (0, 2), f"round {round_}: exit code {ended[0].returncode}")
-            running = b if ended[0] is a else a
-            s.wait_log("startup monitors/layout regions=", timeout=30, prefix=True)
+            s.wait_log(STARTED_LINE, timeout=30, prefix=True)
             check(len(s.windows(HOST_CLASS)) == 1, f"round {round_}: not exactly one host window")
-            s.quit_running_copy(running)
+            s.quit_running_copy(b if ended[0] is a else a)
             s.activity_log.unlink()
 
 

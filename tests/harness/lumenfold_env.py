@@ -3,6 +3,7 @@ virtual display (optionally with a compositing manager). Everything it starts is
 folder deleted when the `with` block ends, even when the test fails.
 """
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -10,9 +11,9 @@ import tempfile
 import time
 from pathlib import Path
 
-BUILD = Path(os.environ.get("LUMENFOLD_BUILD", Path(__file__).resolve().parents[2] / "build" / "windows-x64"))
-TEMPLATE = Path(os.environ.get("LUMENFOLD_TEMPLATE_PREFIX",
-                               Path(__file__).resolve().parents[2] / "build" / "deps" / "wine-template"))
+ROOT = Path(__file__).resolve().parents[2]
+BUILD = Path(os.environ.get("LUMENFOLD_BUILD", ROOT / "build" / "windows-x64"))
+TEMPLATE = Path(os.environ.get("LUMENFOLD_TEMPLATE_PREFIX", ROOT / "build" / "deps" / "wine-template"))
 PROBE = BUILD / "tests" / "harness" / "probe" / "lfprobe.exe"
 TEST_TMP = Path(os.environ.get("LUMENFOLD_TEST_TMP", BUILD / "test-tmp"))
 
@@ -32,77 +33,81 @@ class EnvironmentFailure(Exception):
 
 def record_retry(what):
     """Prints an environment retry and counts it for the test command's closing summary."""
-    line = f"environment retry: {what}"
-    print(line, flush=True)
-    log = os.environ.get("LUMENFOLD_RETRY_LOG")
-    if log:
-        with open(log, "a", encoding="utf-8") as out:
-            out.write(line + "\n")
+    print(f"environment retry: {what}", flush=True)
+    if os.environ.get("LUMENFOLD_RETRY_LOG"):
+        with open(os.environ["LUMENFOLD_RETRY_LOG"], "a", encoding="utf-8") as out:
+            out.write(f"environment retry: {what}\n")
 
 
-def wait_until(condition, timeout, interval=0.05, what="condition"):
-    """Polls `condition` until it returns a truthy value; fails after `timeout` seconds."""
+def run_with_retry(name, action):
+    """Returns action(), run once more (and counted) only when its world did not come up."""
+    for attempt in (1, 2):
+        try:
+            return action()
+        except EnvironmentFailure as failure:
+            if attempt == 2:
+                raise
+            record_retry(f"{name}: {failure}")
+
+
+def wait_until(condition, timeout, interval=0.05, what="condition", detail=None):
+    """Polls `condition` until it returns a truthy value, which it returns; fails after `timeout` s,
+    naming `what` it waited for and what `detail()` says of the last state."""
     deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
+    while not (value := condition()):
         if time.monotonic() >= deadline:
-            raise TestFailure(f"timed out after {timeout} s waiting for {what}")
+            raise TestFailure(f"timed out after {timeout} s waiting for {what}" + (f"; {detail()}" if detail else ""))
         time.sleep(interval)
+    return value
 
 
 class WineEnvironment:
-    def __init__(self, name, compositor=False, screen=(1920, 1080), two_monitors=False):
+    def __init__(self, name, compositor=False, two_monitors=False):
         """two_monitors: Xorg with the dummy driver, a 1920 x 1080 primary monitor and a 1024 x 768
-        one to its left (at negative x for Windows programs), instead of Xvfb."""
-        self.name = name
-        self.compositor = compositor
-        self.screen = screen
-        self.two_monitors = two_monitors
+        one to its left (at negative x for Windows programs), instead of a 1920 x 1080 Xvfb."""
+        self.name, self.compositor, self.two_monitors = name, compositor, two_monitors
         self.children = []  # long-running processes to end, newest last
 
-    # -- lifetime -------------------------------------------------------------------------------
     def __enter__(self):
         TEST_TMP.mkdir(parents=True, exist_ok=True)
         self.root = Path(tempfile.mkdtemp(prefix=self.name + "-", dir=TEST_TMP))
         try:
             self._build()
-        except (OSError, subprocess.SubprocessError, TestFailure) as failure:
+        except BaseException as failure:
             self.close()
-            raise EnvironmentFailure(f"{self.name}: {failure}") from failure
-        except BaseException:
-            self.close()
+            if isinstance(failure, (OSError, subprocess.SubprocessError, TestFailure)):
+                raise EnvironmentFailure(f"{self.name}: {failure}") from failure
             raise
         return self
 
     def __exit__(self, *exc):
         self.close()
-        return False
 
     def _build(self):
         if not (TEMPLATE / ".lumenfold-template").exists():
             raise TestFailure(f"template prefix missing at {TEMPLATE}: run tools/setup.sh")
-        self.prefix = self.root / "prefix"
-        self.home = self.root / "home"
+        self.prefix, self.home = self.root / "prefix", self.root / "home"
         self.home.mkdir()
         subprocess.run(["cp", "-a", str(TEMPLATE), str(self.prefix)], check=True)
-        self.display = self._start_display()
-        self.env = dict(os.environ)
-        self.env.update({
-            "WINEPREFIX": str(self.prefix),
-            "WINEARCH": "win64",
-            "WINEDEBUG": "-all",
-            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
-            "HOME": str(self.home),
-            "DISPLAY": self.display,
-            "XDG_RUNTIME_DIR": str(self.home),
-        })
+        display = self._start_display()
+        self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win64", WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", HOME=str(self.home),
+                        DISPLAY=display, XDG_RUNTIME_DIR=str(self.home))
         self.env.pop("XAUTHORITY", None)
+        if self.two_monitors:
+            for command in (["--newmode", "1024x768_60", "65.00", "1024", "1048", "1184", "1344", "768", "771", "777",
+                             "806", "-hsync", "-vsync"],
+                            ["--addmode", "DUMMY1", "1024x768_60"],
+                            ["--output", "DUMMY0", "--mode", "1920x1080", "--output", "DUMMY1", "--mode",
+                             "1024x768_60", "--left-of", "DUMMY0"],
+                            # A full query makes the driver report the new output as connected; Wine only
+                            # asks for the current resources, which would still show one monitor.
+                            ["--query"]):
+                subprocess.run(["xrandr"] + command, env=self.env, check=True, timeout=30, stdout=subprocess.DEVNULL)
         # A persistent wineserver, the prefix's services and its desktop process, started with no pipe
         # of ours: whatever inherits a test's output pipe keeps every later capture waiting.
         self._spawn(["wineserver", "--foreground", "--persistent"], env=self.env)
-        subprocess.run(["wine", PROBE, "find", "Lumenfold.Tests.Nothing"], env=self.env, stdin=subprocess.DEVNULL,
+        subprocess.run(["wine", PROBE, "list", "Lumenfold.Tests.Nothing"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=True)
         if self.compositor:
             picom = self._spawn(["picom", "--config", "/dev/null", "--backend", "xrender", "--no-fading-openclose"],
@@ -113,46 +118,22 @@ class WineEnvironment:
 
     def _start_display(self):
         read_end, write_end = os.pipe()
-        width, height = self.screen
         if self.two_monitors:
-            argv = ["Xorg", "-displayfd", str(write_end), "-config", str(Path(__file__).parent / "xorg" / "dummy.conf"),
-                    "-logfile", str(self.root / "xorg.log"), "-nolisten", "tcp", "-noreset", "-novtswitch",
-                    "-sharevts"]
+            argv = ["Xorg", "-config", str(Path(__file__).parent / "xorg" / "dummy.conf"), "-logfile",
+                    str(self.root / "xorg.log"), "-novtswitch", "-sharevts"]
         else:
-            argv = ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
-                    "-noreset"]
-        proc = self._spawn(argv, pass_fds=(write_end,))
+            argv = ["Xvfb", "-screen", "0", "1920x1080x24"]
+        proc = self._spawn(argv + ["-displayfd", str(write_end), "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,))
         os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 15
         with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n") and time.monotonic() < deadline:
-                chunk = pipe.read(1)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip():
+            number = pipe.readline().strip() if select.select([pipe], [], [], 15)[0] else b""
+        if not number:
             raise TestFailure(f"{argv[0]} did not start (exit {proc.poll()})")
-        display = ":" + number.decode().strip()
-        if self.two_monitors:
-            self._arrange_two_monitors(display)
-        return display
+        return ":" + number.decode()
 
-    def _arrange_two_monitors(self, display):
-        env = dict(os.environ, DISPLAY=display)
-        for command in (
-                ["xrandr", "--newmode", "1024x768_60", "65.00", "1024", "1048", "1184", "1344", "768", "771", "777",
-                 "806", "-hsync", "-vsync"],
-                ["xrandr", "--addmode", "DUMMY1", "1024x768_60"],
-                ["xrandr", "--output", "DUMMY0", "--mode", "1920x1080", "--output", "DUMMY1", "--mode", "1024x768_60",
-                 "--left-of", "DUMMY0"],
-                # A full query makes the driver report the new output as connected; Wine only asks for
-                # the current resources, which would still show one monitor.
-                ["xrandr", "--query"]):
-            subprocess.run(command, env=env, check=True, timeout=30, stdout=subprocess.DEVNULL)
-
-    def _spawn(self, argv, **kwargs):
-        proc = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+    def _spawn(self, argv, stdout=subprocess.DEVNULL, **kwargs):
+        """Starts a long-running process in a group of its own, with no pipe of ours unless asked."""
+        proc = subprocess.Popen([str(a) for a in argv], stdin=subprocess.DEVNULL, stdout=stdout,
                                 stderr=subprocess.DEVNULL, start_new_session=True, **kwargs)
         self.children.append(proc)
         return proc
@@ -160,8 +141,8 @@ class WineEnvironment:
     def close(self):
         if hasattr(self, "env"):
             for proc in self.children:
-                if proc.args and proc.args[0] == "wine":
-                    _end_process_group(proc)
+                if proc.args[0] == "wine":
+                    _end(proc)
             subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=30)
             # A program still starting during the kill may have started a new wineserver: end
@@ -169,68 +150,46 @@ class WineEnvironment:
             wait_until(lambda: not _kill_processes_with(f"WINEPREFIX={self.prefix}"), 10,
                        what="the prefix's processes to end")
         for proc in reversed(self.children):
-            _end_process_group(proc)
+            _end(proc)
         self.children.clear()
         shutil.rmtree(self.root, ignore_errors=True)
 
-    # -- running Windows programs ---------------------------------------------------------------
     def wine(self, argv, timeout=60, check=False):
         """Runs a Windows program to its end; returns the CompletedProcess (text output)."""
-        result = subprocess.run(["wine"] + [str(a) for a in argv], env=self.env, capture_output=True,
-                                timeout=timeout, stdin=subprocess.DEVNULL)
-        result.stdout = result.stdout.decode("utf-8", "replace")
-        result.stderr = result.stderr.decode("utf-8", "replace")
+        result = subprocess.run(["wine"] + [str(a) for a in argv], env=self.env, capture_output=True, timeout=timeout,
+                                stdin=subprocess.DEVNULL, encoding="utf-8", errors="replace")
         if check and result.returncode != 0:
             raise TestFailure(f"{argv} exited {result.returncode}: {result.stdout}{result.stderr}")
         return result
 
     def start(self, argv, relay=None):
         """Starts a Windows program and returns its Popen (the wine loader's exit code is the program's).
-        With relay (say "user32.MessageBoxW"), Wine logs every call of those functions with its
-        arguments; relay_calls reads them."""
-        env, stderr = self.env, subprocess.DEVNULL
+        With relay (say "user32.MessageBoxW"), Wine logs every call of those functions; relay_calls
+        reads them."""
         if relay:
             self.wine(["reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t", "REG_SZ", "/d", relay,
                        "/f"], check=True)
-            env = dict(self.env, WINEDEBUG="+relay")
-            stderr = open(self.root / "relay.log", "ab")
-        proc = subprocess.Popen(["wine"] + [str(a) for a in argv], env=env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=stderr)
-        if relay:
-            stderr.close()
+        with open(self.root / "relay.log" if relay else os.devnull, "ab") as stderr:
+            proc = subprocess.Popen(["wine"] + [str(a) for a in argv], env=dict(self.env, WINEDEBUG="+relay") if relay
+                                    else self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
         self.children.append(proc)
         return proc
 
     def relay_calls(self, function):
         """The arguments of each logged call of `function` ("user32.MessageBoxW"), as text."""
-        log = self.root / "relay.log"
+        log, marker = self.root / "relay.log", f"Call {function}("
         lines = log.read_text(errors="replace").splitlines() if log.exists() else []
-        marker = f"Call {function}("
         return [line.split(marker, 1)[1].rsplit(") ret=", 1)[0] for line in lines if marker in line]
-
-    # -- paths ----------------------------------------------------------------------------------
-    @staticmethod
-    def windows_path(path):
-        return windows_path(path)
-
-    @property
-    def user_profile(self):
-        users = [p for p in (self.prefix / "drive_c" / "users").iterdir() if p.name != "Public"]
-        return users[0]
-
-    @property
-    def local_app_data(self):
-        return self.user_profile / "AppData" / "Local"
 
     @property
     def data_folder(self):
-        return self.local_app_data / "Lumenfold"
+        users = self.prefix / "drive_c" / "users"
+        return next(p for p in users.iterdir() if p.name != "Public") / "AppData" / "Local" / "Lumenfold"
 
 
 def _kill_processes_with(variable):
     """Sends SIGKILL to every process whose environment holds `variable`; returns how many."""
-    mark = variable.encode() + b"\0"
-    count = 0
+    mark, count = variable.encode() + b"\0", 0
     for entry in Path("/proc").iterdir():
         if not entry.name.isdigit() or int(entry.name) == os.getpid():
             continue
@@ -239,24 +198,21 @@ def _kill_processes_with(variable):
             if environ.startswith(mark) or b"\0" + mark in environ:
                 os.kill(int(entry.name), signal.SIGKILL)
                 count += 1
-        except (OSError, ProcessLookupError):
+        except OSError:
             continue
     return count
 
 
-def _end_process_group(proc):
-    if proc.poll() is not None:
-        return
+def _end(proc):
+    """Ends a process and its group (when it leads one): politely first."""
     for sig in (signal.SIGTERM, signal.SIGKILL):
+        if proc.poll() is not None:
+            return
         try:
             os.killpg(proc.pid, sig)
         except (ProcessLookupError, PermissionError):
-            try:
-                proc.send_signal(sig)
-            except ProcessLookupError:
-                return
+            proc.send_signal(sig)
         try:
             proc.wait(timeout=5)
-            return
         except subprocess.TimeoutExpired:
-            continue
+            pass

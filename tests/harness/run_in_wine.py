@@ -1,50 +1,32 @@
-"""Runs one Windows test executable inside a fresh Wine environment and passes on its exit code.
-
-    run_in_wine.py [--dpi N] [--reg KEY NAME TYPE DATA]... [--two-monitors] EXE [ARGS...]
-
---dpi sets the prefix's display resolution before the test starts; --reg adds a registry value;
---two-monitors runs on a display with two monitors.
-The probe's Windows path is handed to the test in LUMENFOLD_PROBE."""
+"""Runs one Windows test executable inside a fresh Wine environment of its own and passes on its exit
+code. The test finds the probe's Windows path in LUMENFOLD_PROBE."""
+import argparse
 import sys
 from pathlib import Path
 
-from lumenfold_env import PROBE, EnvironmentFailure, WineEnvironment, record_retry, windows_path
+from lumenfold_env import PROBE, WineEnvironment, run_with_retry, windows_path
 
 
-def main(argv):
-    registry = []
-    two_monitors = False
-    while argv and argv[0].startswith("--"):
-        if argv[0] == "--dpi":
-            registry.append([r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", argv[1]])
-            argv = argv[2:]
-        elif argv[0] == "--two-monitors":
-            two_monitors = True
-            argv = argv[1:]
-        elif argv[0] == "--reg":
-            registry.append(argv[1:5])
-            argv = argv[5:]
-        else:
-            raise SystemExit(f"unknown option {argv[0]}")
-    exe = Path(argv[0])
-    for attempt in (1, 2):
-        try:
-            env = WineEnvironment(exe.stem, two_monitors=two_monitors).__enter__()
-            break
-        except EnvironmentFailure as failure:
-            if attempt == 2:
-                raise
-            record_retry(f"{exe.stem}: {failure}")
-    with env:
+def run(exe, registry, two_monitors):
+    with WineEnvironment(exe.stem, two_monitors=two_monitors) as env:
         for key, name, kind, data in registry:
             env.wine(["reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"], check=True)
         env.env["LUMENFOLD_PROBE"] = windows_path(PROBE)
         # The test's own verdict stands as it is: a failed case is never run again.
-        result = env.wine([exe] + argv[1:], timeout=240)
+        result = env.wine([exe], timeout=240)
         sys.stdout.write(result.stdout)
         sys.stderr.write(result.stderr)
         return result.returncode
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--dpi", help="the display resolution, set in the prefix before the test starts")
+    parser.add_argument("--reg", nargs=4, action="append", default=[], metavar=("KEY", "NAME", "TYPE", "DATA"),
+                        help="a registry value to add before the test starts")
+    parser.add_argument("--two-monitors", action="store_true", help="a display with two monitors")
+    parser.add_argument("exe", type=Path)
+    options = parser.parse_args()
+    if options.dpi:
+        options.reg.append([r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", options.dpi])
+    sys.exit(run_with_retry(options.exe.stem, lambda: run(options.exe, options.reg, options.two_monitors)))
