@@ -30,13 +30,15 @@ UniqueRegion HoleRegion(SkylightShape shape, const Rect& r) {
     return {};
 }
 
-void SetRegionIfChanged(HWND window, UniqueRegion region) {
+bool SetRegionIfChanged(HWND window, UniqueRegion region) {
     // Setting a region is costly (the window is reshaped and repainted), and most refreshes leave it
     // as it was.
     UniqueRegion current(CreateRectRgn(0, 0, 0, 0));
-    if (GetWindowRgn(window, current.get()) != ERROR && EqualRgn(current.get(), region.get())) return;
+    if (GetWindowRgn(window, current.get()) != ERROR && EqualRgn(current.get(), region.get())) return true;
     // On success the system owns the region.
-    if (SetWindowRgn(window, region.get(), TRUE)) region.release();
+    if (!SetWindowRgn(window, region.get(), TRUE)) return false;
+    region.release();
+    return true;
 }
 
 OverlayWindow::~OverlayWindow() {
@@ -62,9 +64,7 @@ bool OverlayWindow::Create(HINSTANCE instanceHandle, AppState* sharedState) {
                     static_cast<int>(Height(d)), nullptr, nullptr, instance, this);
     if (!window) return false;
 
-    GetCursorPos(&lastCursor);
     lastActivity = GetTickCount64();
-    SetTimer(window, kPollTimer, 16, nullptr);
     const bool added = EnsureDefaultSkylight();
     state->mode = OverlayMode::Skylights;
     Refresh();
@@ -97,6 +97,13 @@ bool OverlayWindow::HolesAllowed() const { return !pressDimmed && state->mode !=
 void OverlayWindow::Refresh() {
     if (!window) return;
     const OverlayMode mode = state->mode;
+    // A hidden overlay does no periodic work: a tray utility spends most of the day hidden.
+    if (mode != OverlayMode::Hidden && !polling) {
+        polling = SetTimer(window, kPollTimer, 16, nullptr) != 0;
+        lastCursor = CursorPosition();
+    } else if (mode == OverlayMode::Hidden && polling) {
+        polling = !KillTimer(window, kPollTimer);
+    }
     if (mode != OverlayMode::Hidden) {
         const Rect& d = state->desktop;
         SetWindowPos(window, HWND_TOPMOST, d.left, d.top, static_cast<int>(Width(d)), static_cast<int>(Height(d)),
@@ -122,16 +129,21 @@ void OverlayWindow::Refresh() {
 
 void OverlayWindow::ApplyWindowRegion() {
     const Rect& d = state->desktop;
+    // Most refreshes leave the holes as they were: comparing their outlines is cheap, building the
+    // region of every hole only to compare it is not.
+    std::vector<Hole> wanted{{d, SkylightShape::Rectangle}};
+    if (HolesAllowed()) {
+        for (const SkylightRegion& skylight : state->skylights) wanted.push_back({skylight.bounds, skylight.shape});
+        if (state->previewVisible) wanted.push_back({state->preview, state->creationShape});
+    }
+    if (wanted == cutHoles) return;
     UniqueRegion region(CreateRectRgn(0, 0, static_cast<int>(Width(d)), static_cast<int>(Height(d))));
     auto cut = [&](SkylightShape shape, const Rect& bounds) {
         UniqueRegion hole = HoleRegion(shape, Offset(bounds, -int64_t{d.left}, -int64_t{d.top}));
         CombineRgn(region.get(), region.get(), hole.get(), RGN_DIFF);
     };
-    if (HolesAllowed()) {
-        for (const SkylightRegion& skylight : state->skylights) cut(skylight.shape, skylight.bounds);
-        if (state->previewVisible) cut(state->creationShape, state->preview);
-    }
-    SetRegionIfChanged(window, std::move(region));
+    for (size_t i = 1; i < wanted.size(); ++i) cut(wanted[i].shape, wanted[i].bounds);
+    cutHoles = SetRegionIfChanged(window, std::move(region)) ? std::move(wanted) : std::vector<Hole>{};
 }
 
 void OverlayWindow::ApplyOpacity(int32_t opacity) {
@@ -194,6 +206,7 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
         case WM_DESTROY:
             KillTimer(window, kPollTimer);
+            polling = false;
             if (escapeRegistered) {
                 UnregisterHotKey(window, kEscapeHotKey);
                 escapeRegistered = false;

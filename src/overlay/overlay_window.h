@@ -21,8 +21,8 @@ inline constexpr UINT ShowSaveErrorMessage = WM_APP + 32;
 // The region of a skylight's shape over r.
 UniqueRegion HoleRegion(SkylightShape shape, const Rect& r);
 
-// Gives the window this region unless it has an equal one already.
-void SetRegionIfChanged(HWND window, UniqueRegion region);
+// Gives the window this region unless it has an equal one already; false when setting it failed.
+bool SetRegionIfChanged(HWND window, UniqueRegion region);
 
 class OverlayWindow {
 public:
@@ -93,10 +93,17 @@ private:
     bool pressDimmed = false;
     bool saveErrorShown = false;
     bool escapeRegistered = false;
+    bool polling = false;
     OverlayMode modeBeforePress = OverlayMode::Hidden;
     int32_t blackoutCursorBrightness = 30;
     POINT pressPoint{};
     POINT lastCursor{};
     uint64_t lastActivity = 0;
     ShakeSample shake;
+    struct Hole {
+        Rect bounds;
+        SkylightShape shape;
+        friend bool operator==(const Hole&, const Hole&) = default;
+    };
+    std::vector<Hole> cutHoles;  // the desktop, then the holes the window's region was last cut for
 };
