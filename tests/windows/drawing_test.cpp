@@ -1,7 +1,6 @@
-// Drawing read back from the system: the blackout's faint pointer (its picture, hot spot and the one
-// cursor kept per brightness), and the shared primitives drawn by the real GDI+, read at points that
-// show whether each shape is right. Text is checked by where it lands, never against an image: fonts
-// differ.
+// Drawing read back from the system: the blackout's faint pointer, and the shared primitives drawn by
+// the real GDI+, read at points that show whether each shape is right. Text is checked by where it
+// lands, never against an image: fonts differ.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -151,18 +151,16 @@ TEST_F(Interaction, TraySizeCommandIsSaved) {
 
 TEST(HostWindow, GoesWithTheApplicationWhenTheStartStopsHalfWay) {
     HWND host = nullptr;
+    NOTIFYICONDATAW tray{};
     {
         Application app;
         host = CreateHostWindow(GetModuleHandleW(nullptr), &app);
         ASSERT_NE(host, nullptr);
         AddTrayIcon(&app, GetModuleHandleW(nullptr));
+        tray = app.tray;
     }
     // Still alive, it would hand later messages to an application that no longer exists.
     EXPECT_FALSE(IsWindow(host));
-    NOTIFYICONDATAW tray{};
-    tray.cbSize = sizeof tray;
-    tray.hWnd = host;
-    tray.uID = 1;
     EXPECT_FALSE(Shell_NotifyIconW(NIM_DELETE, &tray)) << "the tray icon outlived the host window";
     MSG quit;
     PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);

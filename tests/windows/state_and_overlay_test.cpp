@@ -1,9 +1,12 @@
 // The settings file on the file system (who may hold it open while it is read, a save that cannot
-// write) and a real overlay window in this process (its Esc hot key, closing skylights, the
-// save-failure box).
+// write) and a real overlay window (its Esc hot key, closing skylights, the save-failure box).
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <thread>
 
 #include "common/handles.h"
 #include "overlay/overlay_window.h"
@@ -81,6 +84,28 @@ TEST_F(Overlay, ClosingTheFirstOfThreeSkylightsRenumbersTheRest) {
     AppState saved;
     ASSERT_TRUE(LoadSettings(saved));
     EXPECT_EQ(saved.skylights, state.skylights);
+}
+
+// Runs the action while another thread presses the button on every Lumenfold message box of this
+// process; returns how many it answered.
+int AnswerBoxesDuring(int button, const std::function<void()>& action) {
+    std::atomic<bool> done{false};
+    std::set<HWND> answered;
+    std::thread answer([&] {
+        for (; !done; Sleep(10)) {
+            for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Lumenfold · 信息 / Information"));) {
+                DWORD process = 0;
+                GetWindowThreadProcessId(box, &process);
+                if (process != GetCurrentProcessId() || !IsWindowVisible(box) || !answered.insert(box).second) continue;
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+            }
+        }
+    });
+    action();
+    done = true;
+    answer.join();
+    return static_cast<int>(answered.size());
 }
 
 // Each box is shown from a posted message: let the thread handle every private message queued.

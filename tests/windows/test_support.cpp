@@ -1,11 +1,8 @@
 #include "test_support.h"
 
 #include <algorithm>
-#include <atomic>
 #include <fstream>
-#include <set>
 #include <sstream>
-#include <thread>
 
 #include "common/data_folder.h"
 
@@ -71,26 +68,6 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
 UniqueWindow TestWindow(RECT rect, DWORD style) {
     return UniqueWindow(CreateWindowExW(0, L"STATIC", L"test window", style, rect.left, rect.top, rect.right - rect.left,
                                         rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr));
-}
-
-int AnswerBoxesDuring(int button, const std::function<void()>& action) {
-    std::atomic<bool> done{false};
-    std::set<HWND> answered;
-    std::thread answer([&] {
-        for (; !done; Sleep(10)) {
-            for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Lumenfold · 信息 / Information"));) {
-                DWORD process = 0;
-                GetWindowThreadProcessId(box, &process);
-                if (process != GetCurrentProcessId() || !IsWindowVisible(box) || !answered.insert(box).second) continue;
-                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-            }
-        }
-    });
-    action();
-    done = true;
-    answer.join();
-    return static_cast<int>(answered.size());
 }
 
 BITMAPINFO TopDown32(int width, int height) {
