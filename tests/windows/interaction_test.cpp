@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "app/application.h"
@@ -86,11 +87,7 @@ TEST_F(Interaction, BlackoutPeeksButDrawsNothing) {
 }
 
 TEST_F(Interaction, PressCutShortGivesBackControlsAndForeground) {
-    const struct {
-        const char* how;
-        std::function<void()> cut;
-        bool controls;
-    } cuts[] = {
+    const std::tuple<const char*, std::function<void()>, bool> cuts[] = {  // how, the cut, controls back
         {"cancel mode", [&] { SendMessageW(window, WM_CANCELMODE, 0, 0); }, true},
         {"display change", [&] { SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080)); }, true},
         {"capture lost", [] { ReleaseCapture(); }, true},
@@ -98,18 +95,18 @@ TEST_F(Interaction, PressCutShortGivesBackControlsAndForeground) {
         {"blackout", [&] { app.overlay.ShowFullBlack(); }, false},
     };
     UserWindow user;
-    for (const auto& c : cuts) {
-        ASSERT_TRUE(user.InForeground()) << c.how;
+    for (const auto& [how, cut, controls] : cuts) {
+        ASSERT_TRUE(user.InForeground()) << how;
         visibility.clear();
         app.overlay.BeginBackgroundPress({500, 400});
         app.overlay.MoveBackgroundPointer({700, 600});
-        ASSERT_EQ(GetForegroundWindow(), window) << c.how << ": the press takes the foreground";
-        c.cut();
-        EXPECT_EQ(visibility, (std::vector<bool>{false, c.controls})) << c.how;
-        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == user.window; }, 2000)) << c.how;
-        EXPECT_FALSE(app.state.previewVisible) << c.how;
-        EXPECT_EQ(app.state.skylights.size(), 1u) << c.how << ": a press cut short creates nothing";
-        EXPECT_EQ(GetCapture(), nullptr) << c.how;
+        ASSERT_EQ(GetForegroundWindow(), window) << how << ": the press takes the foreground";
+        cut();
+        EXPECT_EQ(visibility, (std::vector<bool>{false, controls})) << how;
+        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == user.window; }, 2000)) << how;
+        EXPECT_FALSE(app.state.previewVisible) << how;
+        EXPECT_EQ(app.state.skylights.size(), 1u) << how << ": a press cut short creates nothing";
+        EXPECT_EQ(GetCapture(), nullptr) << how;
     }
     visibility.clear();
     SendMessageW(window, WM_CANCELMODE, 0, 0);
