@@ -1,8 +1,6 @@
-// Starts a program with an exact command line, given as hex of its UTF-16 code units so that no
-// quoting layer can touch it; the program writes to this process's standard output, and its exit
-// code becomes this one's.
-//
-// usage: lfcmdlaunch PROGRAM HEX
+// lfcmdlaunch PROGRAM HEX: starts a program with an exact command line, given as hex of its UTF-16
+// code units so that no quoting layer can touch it; the program writes to this process's standard
+// output, and its exit code becomes this one's.
 #include <windows.h>
 #include <winternl.h>
 

@@ -17,10 +17,8 @@ namespace {
 
 TEST(InterfaceFont, NinePointsAt144DpiAre18PixelsHigh) {
     UniqueWindow window = TestWindow({0, 0, 100, 100});
-    ASSERT_TRUE(window);
     ASSERT_EQ(GetDpiForWindow(window.get()), 144u);
     UniqueFont font = InterfaceFont(window.get(), 9, FW_NORMAL);
-    ASSERT_TRUE(font);
     WindowDC dc(window.get());
     SelectedObject selected(dc.get(), font.get());
     TEXTMETRICW metrics{};

@@ -1,11 +1,8 @@
 #include "test_support.h"
 
 #include <algorithm>
-#include <atomic>
 #include <fstream>
-#include <set>
 #include <sstream>
-#include <thread>
 
 #include "common/data_folder.h"
 
@@ -73,29 +70,6 @@ UniqueWindow TestWindow(RECT rect, DWORD style) {
                                         rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr));
 }
 
-int AnswerBoxesDuring(int button, const std::function<void()>& action, std::wstring* lastText) {
-    std::atomic<bool> done{false};
-    std::set<HWND> answered;
-    std::thread answer([&] {
-        for (; !done; Sleep(10)) {
-            for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Lumenfold · 信息 / Information"));) {
-                DWORD process = 0;
-                GetWindowThreadProcessId(box, &process);
-                if (process != GetCurrentProcessId() || !IsWindowVisible(box) || !answered.insert(box).second) continue;
-                wchar_t text[1024] = {};
-                GetDlgItemTextW(box, 0xFFFF, text, 1024);  // a message box's text
-                if (lastText) *lastText = text;
-                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-            }
-        }
-    });
-    action();
-    done = true;
-    answer.join();
-    return static_cast<int>(answered.size());
-}
-
 BITMAPINFO TopDown32(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -109,10 +83,8 @@ std::vector<uint32_t> Drawn(int width, int height, uint32_t background, const st
     UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     auto* pixels = static_cast<uint32_t*>(bits);
     std::fill(pixels, pixels + width * height, background);
-    {
-        SelectedObject selected(dc.get(), bitmap.get());
-        draw(dc.get());
-    }
+    SelectedObject selected(dc.get(), bitmap.get());
+    draw(dc.get());
     GdiFlush();
     std::vector<uint32_t> result(pixels, pixels + width * height);
     for (uint32_t& pixel : result) pixel &= 0xFFFFFFu;

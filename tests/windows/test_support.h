@@ -39,10 +39,6 @@ inline bool InHole(HWND window, int x, int y) {
 // A plain window of this thread (not shown unless the style says so).
 UniqueWindow TestWindow(RECT rect, DWORD style = WS_POPUP);
 
-// Runs the action while another thread presses the button on every Lumenfold message box of this
-// process; returns how many it answered, and the text of the last one.
-int AnswerBoxesDuring(int button, const std::function<void()>& action, std::wstring* lastText = nullptr);
-
 // The layout of a top-down 32-bit bitmap.
 BITMAPINFO TopDown32(int width, int height);
 

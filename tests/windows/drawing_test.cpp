@@ -1,17 +1,55 @@
-// The shared drawing primitives, drawn by the real GDI+ and read back at points that show whether
-// each shape is right. Text is checked by where it lands, never against an image: fonts differ.
-#include "toolbar/reference_drawing.h"
-
+// Drawing read back from the system: the blackout's faint pointer, and the shared primitives drawn by
+// the real GDI+, read at points that show whether each shape is right. Text is checked by where it
+// lands, never against an image: fonts differ.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <tuple>
+#include <vector>
 
 #include "app/graphics_lifetime.h"
+#include "common/handles.h"
+#include "overlay/dimmed_cursor.h"
+#include "toolbar/reference_drawing.h"
 #include "test_support.h"
 
 namespace {
+
+// A cursor's hot spot and its colour bitmap (32 x 32 of 0xAARRGGBB, top-down).
+std::pair<POINT, std::vector<uint32_t>> ReadCursor(HCURSOR cursor) {
+    ICONINFO info{};
+    EXPECT_TRUE(GetIconInfo(cursor, &info));
+    UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);  // copies the caller deletes
+    std::vector<uint32_t> pixels(32 * 32);
+    BITMAPINFO format = TopDown32(32, 32);
+    EXPECT_EQ(GetDIBits(WindowDC(nullptr).get(), colour.get(), 0, 32, pixels.data(), &format, DIB_RGB_COLORS), 32);
+    return {{static_cast<LONG>(info.xHotspot), static_cast<LONG>(info.yHotspot)}, pixels};
+}
+
+TEST(DimmedCursor, IsAFaintWhiteArrowWithItsHotSpotAtTheTip) {
+    const auto [hotSpot, pixels] = ReadCursor(DimmedCursor(30));
+    EXPECT_EQ(hotSpot.x, 2);
+    EXPECT_EQ(hotSpot.y, 2);
+    // White at alpha 76, not premultiplied: the tip, the widest row, the stem.
+    for (const POINT lit : {POINT{2, 2}, POINT{9, 2}, POINT{27, 20}, POINT{15, 27}})
+        EXPECT_EQ(pixels[lit.y * 32 + lit.x], 0x4CFFFFFFu) << lit.x << ", " << lit.y;
+    for (const POINT clear : {POINT{1, 2}, POINT{2, 1}, POINT{10, 2}, POINT{28, 20}, POINT{10, 26}, POINT{13, 28}})
+        EXPECT_EQ(pixels[clear.y * 32 + clear.x], 0u) << clear.x << ", " << clear.y;
+}
+
+TEST(DimmedCursor, OneCursorPerBrightnessAndNoneLeft) {
+    const HCURSOR first = DimmedCursor(40);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(DimmedCursor(40), first) << "the same brightness is built once";
+    const long live = LiveHandleCount();
+    EXPECT_NE(DimmedCursor(60), first);
+    ICONINFO info{};
+    EXPECT_FALSE(GetIconInfo(first, &info)) << "the cursor of the previous brightness is destroyed";
+    for (int brightness = 5; brightness <= 100; brightness += 5) ASSERT_NE(DimmedCursor(brightness), nullptr);
+    EXPECT_EQ(LiveHandleCount(), live);
+    EXPECT_EQ(ReadCursor(DimmedCursor(100)).second[2 * 32 + 2], 0xFFFFFFFFu);
+}
 
 // 0xRRGGBB; the background is a colour none of the primitives uses, so stray paint shows.
 constexpr uint32_t kBackground = 0x000060, kFill = 0xC82828, kBorder = 0x28C828, kIcon = 0xD4D4D4;
@@ -33,8 +71,7 @@ void ExpectColours(const std::vector<uint32_t>& pixels, std::initializer_list<st
                    int tolerance = 2) {
     for (const auto& [x, y, colour] : points) {
         const uint32_t actual = pixels[static_cast<size_t>(y * kWidth + x)];
-        EXPECT_LE(Distance(actual, colour), tolerance) << "(" << x << ", " << y << ") is " << std::hex << actual
-                                                       << ", not " << colour;
+        EXPECT_LE(Distance(actual, colour), tolerance) << x << ", " << y << ": " << std::hex << actual;
     }
 }
 
@@ -86,13 +123,12 @@ std::pair<RECT, int> Label(const wchar_t* text, bool bold, bool rightAligned) {
     });
     RECT box{kWidth, kHeight, 0, 0};
     int count = 0;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            if (Distance(pixels[static_cast<size_t>(y * kWidth + x)], kBackground) <= 24) continue;
-            box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
-                   std::max<LONG>(box.bottom, y + 1)};
-            ++count;
-        }
+    for (LONG i = 0; i < kWidth * kHeight; ++i) {
+        if (Distance(pixels[static_cast<size_t>(i)], kBackground) <= 24) continue;
+        const LONG x = i % kWidth, y = i / kWidth;
+        box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
+        ++count;
+    }
     return {box, count};
 }
 

@@ -1,27 +1,27 @@
-#include "common/geometry.h"
-
+// The portable common services: screen geometry and the activity log's line format.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
+
+#include "common/geometry.h"
+#include "common/log_line.h"
 
 namespace {
 
 const Rect kMonitor{0, 0, 1920, 1080};
 
-TEST(FitOnMonitor, KeepsPlaceAndSizeUnlessTooSmallOrOffTheMonitor) {
-    EXPECT_EQ(FitOnMonitor({300, 200, 900, 700}, kMonitor), (Rect{300, 200, 900, 700}));
-    EXPECT_EQ(FitOnMonitor({0, 0, 100, 10}, kMonitor), (Rect{0, 0, 200, 20}));
+TEST(FitOnMonitor, MovesBackOntoTheMonitorAndIsNeverLargerThanIt) {
     EXPECT_EQ(FitOnMonitor({1770, 100, 1970, 300}, kMonitor), (Rect{1720, 100, 1920, 300}));
     EXPECT_EQ(FitOnMonitor({-30, -40, 370, 260}, kMonitor), (Rect{0, 0, 400, 300}));
-    EXPECT_EQ(FitOnMonitor({10, 10, 3000, 20}, kMonitor), (Rect{0, 10, 1920, 30}));
-    EXPECT_EQ(FitOnMonitor({0, 0, 50, 5}, Rect{0, 0, 150, 15}), (Rect{0, 0, 150, 15}));
+    EXPECT_EQ(FitOnMonitor({0, 0, 50, 5}, Rect{0, 0, 150, 15}), (Rect{0, 0, 150, 15})) << "the minimum gives way";
 }
 
 TEST(FitOnMonitor, ExtremeCoordinatesDoNotOverflow) {
     EXPECT_EQ(FitOnMonitor({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, kMonitor), kMonitor);
     EXPECT_EQ(FitOnMonitor({INT32_MAX - 10, INT32_MAX - 10, INT32_MAX, INT32_MAX}, kMonitor),
               (Rect{1720, 1060, 1920, 1080}));
-    // An inverted rectangle counts as too small, not as a negative size.
+    // An inverted rectangle counts as too small (at least 200 x 20), not as a negative size.
     EXPECT_EQ(FitOnMonitor({500, 500, 100, 100}, kMonitor), (Rect{500, 500, 700, 520}));
 }
 
@@ -35,6 +35,12 @@ TEST(MonitorOrVirtualScreen, UnreadableMonitorFallsBackToTheVirtualScreen) {
     EXPECT_EQ(MonitorOrVirtualScreen(Rect{}, virtualScreen), virtualScreen);
     EXPECT_EQ(MonitorOrVirtualScreen({0, 0, 1920, 0}, virtualScreen), virtualScreen);
     EXPECT_EQ(MonitorOrVirtualScreen(kMonitor, virtualScreen), kMonitor);
+}
+
+TEST(LogLine, NumbersWithoutLeadingZerosThenTheMessageBytesUnchanged) {
+    EXPECT_EQ(LogLine({2026, 2, 1, 9, 5, 0}, "overlay hidden"), "2026-2-1 9:5:0 UTC overlay hidden\n");
+    const std::string bytes("\xe4\xbf\xa1 a\0b", 6);
+    EXPECT_EQ(LogLine({2026, 12, 31, 23, 59, 59}, bytes), "2026-12-31 23:59:59 UTC " + bytes + "\n");
 }
 
 }  // namespace

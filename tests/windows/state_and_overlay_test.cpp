@@ -1,0 +1,131 @@
+// The settings file on the file system (who may hold it open while it is read, a save that cannot
+// write) and a real overlay window (its Esc hot key, closing skylights, the save-failure box).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <thread>
+
+#include "common/handles.h"
+#include "overlay/overlay_window.h"
+#include "state/settings_file.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr char kValid[] = R"({"version": 1, "skylights": [{"bounds": [1, 2, 301, 202]}]})";
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveSettingsFiles();
+        WriteBytes(path, kValid);
+    }
+    // Opens a file as another program would, with its access and sharing.
+    static UniqueFile Hold(const std::filesystem::path& file, DWORD access, DWORD share) {
+        return UniqueFile(CreateFileW(file.c_str(), access, share, nullptr, OPEN_ALWAYS, 0, nullptr));
+    }
+    const std::filesystem::path path = DataFile("settings.json");
+    AppState state;
+};
+
+TEST_F(SettingsFile, LoadsWhileAnotherProgramHasItOpenForWritingOrRenaming) {
+    UniqueFile held = Hold(path, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ);  // an editor, a sync
+    ASSERT_TRUE(held);
+    EXPECT_TRUE(LoadSettings(state));
+    EXPECT_EQ(state.skylights.size(), 1u);
+}
+
+TEST_F(SettingsFile, FileThatCannotBeOpenedStopsTheLoad) {
+    UniqueFile held = Hold(path, GENERIC_READ, 0);  // shared with nobody
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(LoadSettings(state)) << "a locked file must not count as missing";
+}
+
+TEST_F(SettingsFile, SaveThatCannotWriteLeavesTheOldFile) {
+    UniqueFile held = Hold(DataFile("settings.json.tmp"), GENERIC_READ | GENERIC_WRITE, 0);
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(SaveSettings(state));
+    EXPECT_EQ(ReadBytes(path), kValid);
+}
+
+class Overlay : public ::testing::Test {
+protected:
+    void SetUp() override { RemoveSettingsFiles(); }
+    bool Create() { return overlay.Create(GetModuleHandleW(nullptr), &state); }
+    AppState state;
+    OverlayWindow overlay;
+};
+
+TEST_F(Overlay, EscapeHotKeyIsHeldOnlyWhileShown) {
+    ASSERT_TRUE(Create());
+    EXPECT_FALSE(RegisterHotKey(nullptr, 77, MOD_NOREPEAT, VK_ESCAPE));
+    overlay.ExitLikeEscape();
+    EXPECT_TRUE(RegisterHotKey(nullptr, 77, MOD_NOREPEAT, VK_ESCAPE)) << "other programs get Esc back";
+    UnregisterHotKey(nullptr, 77);
+}
+
+TEST_F(Overlay, ClosingTheFirstOfThreeSkylightsRenumbersTheRest) {
+    state.skylights = {{{100, 100, 300, 200}, SkylightShape::Rectangle, 100, true},
+                       {{400, 100, 600, 200}, SkylightShape::Elliptical, 100, true},
+                       {{700, 100, 900, 200}, SkylightShape::Circle, 100, true}};
+    ASSERT_TRUE(Create());
+    PostMessageW(overlay.Window(), CloseSkylightMessage, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return state.skylights.size() == 2; }));
+    overlay.CloseRegion(7);  // a stale request
+    ASSERT_EQ(state.skylights.size(), 2u);
+    EXPECT_EQ(state.skylights[0].bounds.left, 400);
+    ASSERT_EQ(overlay.SkylightWindows().size(), 2u);
+    EXPECT_EQ(overlay.SkylightWindows()[0]->Index(), 0u);
+    EXPECT_EQ(overlay.SkylightWindows()[1]->Index(), 1u);
+    EXPECT_FALSE(InHole(overlay.Window(), 150, 150)) << "the closed skylight's hole stayed open";
+    AppState saved;
+    ASSERT_TRUE(LoadSettings(saved));
+    EXPECT_EQ(saved.skylights, state.skylights);
+}
+
+// Runs the action while another thread presses the button on every Lumenfold message box of this
+// process; returns how many it answered.
+int AnswerBoxesDuring(int button, const std::function<void()>& action) {
+    std::atomic<bool> done{false};
+    std::set<HWND> answered;
+    std::thread answer([&] {
+        for (; !done; Sleep(10)) {
+            for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Lumenfold · 信息 / Information"));) {
+                DWORD process = 0;
+                GetWindowThreadProcessId(box, &process);
+                if (process != GetCurrentProcessId() || !IsWindowVisible(box) || !answered.insert(box).second) continue;
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+            }
+        }
+    });
+    action();
+    done = true;
+    answer.join();
+    return static_cast<int>(answered.size());
+}
+
+// Each box is shown from a posted message: let the thread handle every private message queued.
+bool NoPrivateMessageLeft() {
+    MSG message;
+    return !PeekMessageW(&message, nullptr, WM_APP, 0xBFFF, PM_NOREMOVE);
+}
+
+TEST_F(Overlay, FailedSavesShowOneBoxAfterTheSavingCalls) {
+    std::filesystem::create_directories(DataFile("settings.json.tmp"));  // every save now fails
+    EXPECT_EQ(AnswerBoxesDuring(IDCANCEL, [&] {
+        ASSERT_TRUE(Create());  // saves the default skylight
+        overlay.SetBackgroundBrightness(10);
+    }), 0) << "a box inside the saving call";
+    EXPECT_EQ(AnswerBoxesDuring(IDCANCEL, [&] {
+        WaitFor(NoPrivateMessageLeft);
+        overlay.SetBackgroundBrightness(20);
+        WaitFor(NoPrivateMessageLeft);
+    }), 1);
+    EXPECT_EQ(state.backgroundBrightness, 20) << "the state is kept when saving fails";
+}
+
+}  // namespace
