@@ -1,4 +1,5 @@
-// Timings of the settings file and the overlay's refresh under Wine, for 1 to 1000 skylights. Run it
+// Timings of the settings file, the overlay's refresh and a skylight drag step under Wine, for 1 to
+// 50 skylights. Run it
 // on a two-monitor display (tools/bench.sh does); the figures include Wine's and the X server's
 // own cost and are indicative only.
 #include <windows.h>
@@ -61,26 +62,31 @@ void PollAndIdle(int idleSeconds) {
     overlay.Refresh();
     std::printf("10 skylights: PollMouse %.1f us, preview step %.1f us\n", poll, preview);
 
-    const double cpuBefore = ProcessCpuSeconds();
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(idleSeconds) * 1000;
-    MSG message;
-    while (GetTickCount64() < end) {
-        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0)
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    }
-    const double cpu = ProcessCpuSeconds() - cpuBefore;
-    std::printf("idle with the overlay shown: %.3f s of CPU in %d s (%.2f %% of one core)\n", cpu, idleSeconds,
-                100.0 * cpu / idleSeconds);
+    auto idleCpu = [&](const char* what) {
+        const double cpuBefore = ProcessCpuSeconds();
+        const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(idleSeconds) * 1000;
+        MSG message;
+        while (GetTickCount64() < end) {
+            if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0)
+                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        }
+        const double cpu = ProcessCpuSeconds() - cpuBefore;
+        std::printf("idle with the overlay %s: %.3f s of CPU in %d s (%.2f %% of one core)\n", what, cpu, idleSeconds,
+                    100.0 * cpu / idleSeconds);
+    };
+    idleCpu("shown");
+    overlay.ExitLikeEscape();
+    idleCpu("hidden");
 }
 
 int main(int argc, char** argv) {
     std::printf("virtual screen %d x %d at %d\n", GetSystemMetrics(SM_CXVIRTUALSCREEN),
                 GetSystemMetrics(SM_CYVIRTUALSCREEN), GetSystemMetrics(SM_XVIRTUALSCREEN));
     std::printf("%10s %12s %12s %18s %18s\n", "skylights", "save (us)", "load (us)", "refresh same (us)",
-                "refresh moved (us)");
-    for (int count : {1, 10, 100, 1000}) {
+                "drag step (us)");
+    for (int count : {1, 10, 50}) {
         const AppState layout = Layout(count);
-        const int runs = count >= 1000 ? 20 : 100;
+        const int runs = 100;
         const double save = MicrosecondsPerRun(runs, [&] { SaveSettings(layout); });
         const double load = MicrosecondsPerRun(runs, [&] {
             AppState loaded;
@@ -90,14 +96,15 @@ int main(int argc, char** argv) {
         OverlayWindow overlay;
         if (!overlay.Create(GetModuleHandleW(nullptr), &state)) return 1;
         const double same = MicrosecondsPerRun(runs, [&] { overlay.Refresh(); });
-        // A skylight moved by one pixel each time, as during a drag.
+        // One step of dragging a skylight by a pixel: the region, all its windows and its grips.
+        SkylightWindow& dragged = *overlay.SkylightWindows()[0];
+        const Rect start = state.skylights[0].bounds;
+        dragged.BeginDrag({start.left + 50, start.top + 50}, nullptr);
         int step = 0;
         const double moved = MicrosecondsPerRun(runs, [&] {
-            const int dx = (step++ % 2) ? -1 : 1;
-            state.skylights[0].bounds.left += dx;
-            state.skylights[0].bounds.right += dx;
-            overlay.Refresh();
+            dragged.MoveDrag({start.left + 50 + (step++ % 2), start.top + 50});
         });
+        dragged.EndDrag();
         std::printf("%10d %12.1f %12.1f %18.1f %18.1f\n", count, save, load, same, moved);
     }
     PollAndIdle(argc > 1 ? std::atoi(argv[1]) : 60);

@@ -147,6 +147,7 @@ void OverlayWindow::PollMouse() {
     const POINT point = CursorPosition();
     const uint64_t now = GetTickCount64();
     const bool moved = point.x != lastCursor.x || point.y != lastCursor.y;
+    for (auto& skylight : skylightWindows) skylight->UpdateControlsVisibility(moved, now);
     if (moved) {
         lastActivity = now;
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));

@@ -1,6 +1,7 @@
 #include "overlay/overlay_window.h"
 
 #include <algorithm>
+#include <utility>
 #include <string>
 
 #include "common/activity_log.h"
@@ -16,9 +17,10 @@ namespace {
 constexpr int kEscapeHotKey = 1;
 constexpr UINT_PTR kPollTimer = 1;
 
+}  // namespace
 
-UniqueRegion HoleRegion(HoleOutline outline, const Rect& r) {
-    switch (outline) {
+UniqueRegion HoleRegion(SkylightShape shape, const Rect& r) {
+    switch (OutlineOf(shape)) {
         case HoleOutline::Ellipse: return UniqueRegion(CreateEllipticRgn(r.left, r.top, r.right, r.bottom));
         case HoleOutline::Rectangle: return UniqueRegion(CreateRectRgn(r.left, r.top, r.right, r.bottom));
         case HoleOutline::RoundedRectangle:
@@ -28,7 +30,16 @@ UniqueRegion HoleRegion(HoleOutline outline, const Rect& r) {
     return {};
 }
 
-}  // namespace
+bool SetRegionIfChanged(HWND window, UniqueRegion region) {
+    // Setting a region is costly (the window is reshaped and repainted), and most refreshes leave it
+    // as it was.
+    UniqueRegion current(CreateRectRgn(0, 0, 0, 0));
+    if (GetWindowRgn(window, current.get()) != ERROR && EqualRgn(current.get(), region.get())) return true;
+    // On success the system owns the region.
+    if (!SetWindowRgn(window, region.get(), TRUE)) return false;
+    region.release();
+    return true;
+}
 
 OverlayWindow::~OverlayWindow() {
     DestroySkylightWindows();
@@ -53,9 +64,7 @@ bool OverlayWindow::Create(HINSTANCE instanceHandle, AppState* sharedState) {
                     static_cast<int>(Height(d)), nullptr, nullptr, instance, this);
     if (!window) return false;
 
-    GetCursorPos(&lastCursor);
     lastActivity = GetTickCount64();
-    SetTimer(window, kPollTimer, 16, nullptr);
     const bool added = EnsureDefaultSkylight();
     state->mode = OverlayMode::Skylights;
     Refresh();
@@ -88,6 +97,13 @@ bool OverlayWindow::HolesAllowed() const { return !pressDimmed && state->mode !=
 void OverlayWindow::Refresh() {
     if (!window) return;
     const OverlayMode mode = state->mode;
+    // A hidden overlay does no periodic work: a tray utility spends most of the day hidden.
+    if (mode != OverlayMode::Hidden && !polling) {
+        polling = SetTimer(window, kPollTimer, 16, nullptr) != 0;
+        lastCursor = CursorPosition();
+    } else if (mode == OverlayMode::Hidden && polling) {
+        polling = !KillTimer(window, kPollTimer);
+    }
     if (mode != OverlayMode::Hidden) {
         const Rect& d = state->desktop;
         SetWindowPos(window, HWND_TOPMOST, d.left, d.top, static_cast<int>(Width(d)), static_cast<int>(Height(d)),
@@ -113,21 +129,21 @@ void OverlayWindow::Refresh() {
 
 void OverlayWindow::ApplyWindowRegion() {
     const Rect& d = state->desktop;
+    // Most refreshes leave the holes as they were: comparing their outlines is cheap, building the
+    // region of every hole only to compare it is not.
+    std::vector<Hole> wanted{{d, SkylightShape::Rectangle}};
+    if (HolesAllowed()) {
+        for (const SkylightRegion& skylight : state->skylights) wanted.push_back({skylight.bounds, skylight.shape});
+        if (state->previewVisible) wanted.push_back({state->preview, state->creationShape});
+    }
+    if (wanted == cutHoles) return;
     UniqueRegion region(CreateRectRgn(0, 0, static_cast<int>(Width(d)), static_cast<int>(Height(d))));
     auto cut = [&](SkylightShape shape, const Rect& bounds) {
-        UniqueRegion hole = HoleRegion(OutlineOf(shape), Offset(bounds, -int64_t{d.left}, -int64_t{d.top}));
+        UniqueRegion hole = HoleRegion(shape, Offset(bounds, -int64_t{d.left}, -int64_t{d.top}));
         CombineRgn(region.get(), region.get(), hole.get(), RGN_DIFF);
     };
-    if (HolesAllowed()) {
-        for (const SkylightRegion& skylight : state->skylights) cut(skylight.shape, skylight.bounds);
-        if (state->previewVisible) cut(state->creationShape, state->preview);
-    }
-    // Setting a region is costly (the whole screen is reshaped and repainted), and most refreshes
-    // leave the holes as they were.
-    UniqueRegion current(CreateRectRgn(0, 0, 0, 0));
-    if (GetWindowRgn(window, current.get()) != ERROR && EqualRgn(current.get(), region.get())) return;
-    // On success the system owns the region.
-    if (SetWindowRgn(window, region.get(), TRUE)) region.release();
+    for (size_t i = 1; i < wanted.size(); ++i) cut(wanted[i].shape, wanted[i].bounds);
+    cutHoles = SetRegionIfChanged(window, std::move(region)) ? std::move(wanted) : std::vector<Hole>{};
 }
 
 void OverlayWindow::ApplyOpacity(int32_t opacity) {
@@ -190,6 +206,7 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
         case WM_DESTROY:
             KillTimer(window, kPollTimer);
+            polling = false;
             if (escapeRegistered) {
                 UnregisterHotKey(window, kEscapeHotKey);
                 escapeRegistered = false;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/handles.h"
 #include "overlay/skylight_creation.h"
 #include "overlay/skylight_window.h"
 #include "state/app_state.h"
@@ -16,6 +17,12 @@ inline constexpr wchar_t kOverlayWindowClass[] = L"Lumenfold.Windows.Overlay";
 inline constexpr UINT CloseSkylightMessage = WM_APP + 31;
 // Private to the overlay: shows the save-failure box outside whatever handler failed to save.
 inline constexpr UINT ShowSaveErrorMessage = WM_APP + 32;
+
+// The region of a skylight's shape over r.
+UniqueRegion HoleRegion(SkylightShape shape, const Rect& r);
+
+// Gives the window this region unless it has an equal one already; false when setting it failed.
+bool SetRegionIfChanged(HWND window, UniqueRegion region);
 
 class OverlayWindow {
 public:
@@ -52,6 +59,12 @@ public:
     void PollMouse();
 
     HWND Window() const { return window; }
+    HINSTANCE Instance() const { return instance; }
+    AppState& State() const { return *state; }
+    // A skylight drag begins (true) or ends (false).
+    void NotifyInteraction(bool active) {
+        if (interactionHandler) interactionHandler(active);
+    }
     const std::vector<std::unique_ptr<SkylightWindow>>& SkylightWindows() const { return skylightWindows; }
 
 private:
@@ -80,10 +93,17 @@ private:
     bool pressDimmed = false;
     bool saveErrorShown = false;
     bool escapeRegistered = false;
+    bool polling = false;
     OverlayMode modeBeforePress = OverlayMode::Hidden;
     int32_t blackoutCursorBrightness = 30;
     POINT pressPoint{};
     POINT lastCursor{};
     uint64_t lastActivity = 0;
     ShakeSample shake;
+    struct Hole {
+        Rect bounds;
+        SkylightShape shape;
+        friend bool operator==(const Hole&, const Hole&) = default;
+    };
+    std::vector<Hole> cutHoles;  // the desktop, then the holes the window's region was last cut for
 };

@@ -1,21 +1,95 @@
 #pragma once
-// The window that serves one skylight hole. For now it only stands for its record, so that the
-// overlay keeps one per skylight and numbers them.
+// Everything on screen that belongs to one skylight except its hole: a click-through black window
+// over the hole that gives the skylight its own brightness, a floating bar with a brightness slider
+// and a moon button, a close button on the top-right corner and five resize grips. It moves and
+// resizes its record in place and asks the overlay to refresh and save.
+#include <windows.h>
+
+#include <array>
 #include <cstddef>
+#include <cstdint>
+
+#include "common/handles.h"
+#include "state/app_state.h"
 
 class OverlayWindow;
 
+inline constexpr wchar_t kSkylightInputClass[] = L"Lumenfold.Windows.SkylightInput";
+inline constexpr wchar_t kSkylightControlsClass[] = L"Lumenfold.Windows.SkylightControls";
+inline constexpr wchar_t kSkylightCloseClass[] = L"Lumenfold.Windows.SkylightClose";
+inline constexpr wchar_t kSkylightGripClass[] = L"Lumenfold.Windows.SkylightResize";
+
 class SkylightWindow {
 public:
-    SkylightWindow(OverlayWindow*, size_t index) : index(index) {}
+    SkylightWindow(OverlayWindow* owner, size_t index);
     SkylightWindow(const SkylightWindow&) = delete;
     SkylightWindow& operator=(const SkylightWindow&) = delete;
+    ~SkylightWindow();
 
-    void Update(bool show) { shown = show; }
+    void Update(bool show);
+    void UpdateControlsVisibility(bool moved, uint64_t now);
+    void BeginDrag(POINT point, HWND captureWindow);
+    void MoveDrag(POINT point);
+    void EndDrag();
+    void UpdateBrightness();
+
     size_t Index() const { return index; }
-    bool Shown() const { return shown; }
+    bool Shown() const { return visible; }
+    HWND Input() const { return input.get(); }
+    HWND Controls() const { return controls.get(); }
+    HWND CloseButton() const { return closeButton.get(); }
+    HWND Grip(int slot) const { return grips[static_cast<size_t>(slot)].get(); }
 
 private:
+    static LRESULT CALLBACK InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK CloseProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK GripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT InputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT ControlMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT CloseMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);  // the grips
+
+    SkylightRegion& Record() const;
+    int Scale(int pixels) const;
+    HWND CreatePart(const wchar_t* className, const wchar_t* title, DWORD exStyle, DWORD style);
+    void PlaceCloseButton();
+    void CreateCloseButton();
+    void PaintControls();
+    void ContextMenu();
+    void PressControls(HWND window, WPARAM wParam, LPARAM lParam);
+    void EndSliderDrag(bool releaseCapture);
+    void RequestClose();
+
+    // The grips.
+    void UpdateGrips(bool show);
+    void SetGripsIdle(bool idle);
+    int SlotOf(HWND window) const;
+    uint32_t ZoneUnderPointer(int slot);
+    bool GripPressed(int slot) const;
+    void RepaintGrip(int slot, int brightness, bool idle);
+
+    std::array<UniqueWindow, 5> grips;
+    std::array<bool, 5> gripHover{};
+    std::array<POINT, 5> gripPoint{};
+    uint32_t dragMode = 0;
+    int32_t sliderGrab = 0;
+    bool brightnessPending = false;
+    bool visible = false;
+    bool controlsShown = true;
+    bool gripsIdle = false;
+    uint64_t lastInteraction = 0;
+    OverlayWindow* owner;
     size_t index;
-    bool shown = false;
+    HWND previousForeground = nullptr;
+    UniqueWindow input;
+    UniqueWindow controls;
+    UniqueWindow closeButton;
+    bool dragging = false;
+    bool resizing = false;
+    bool sliderDragging = false;
+    RECT slider{};
+    RECT moon{};
+    POINT dragStart{};
+    Rect startBounds;
 };

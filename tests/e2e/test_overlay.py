@@ -39,11 +39,11 @@ def stored_layout_dims_the_screen_outside_its_holes():
         bright, dim = (250, 200, 100), (100, 80, 40)  # 40 % brightness lets 102 of 255 through
         for (x, y), colour, what in [
                 ((50, 50), dim, "background"),
-                ((300, 250), bright, "rectangle centre"), ((101, 101), bright, "rectangle corner"),
-                ((800, 250), bright, "ellipse centre"), ((603, 103), dim, "ellipse bounding corner"),
-                ((1300, 250), bright, "rounded centre"), ((1101, 101), dim, "rounded corner"),
+                ((300, 250), bright, "rectangle centre"), ((101, 398), bright, "rectangle corner"),
+                ((800, 250), bright, "ellipse centre"), ((603, 397), dim, "ellipse bounding corner"),
+                ((1300, 250), bright, "rounded centre"), ((1101, 398), dim, "rounded corner"),
                 ((1101, 250), bright, "rounded straight edge"), ((1500, 250), dim, "right of rounded"),
-                ((300, 700), bright, "circle centre"), ((103, 503), dim, "circle bounding corner")]:
+                ((300, 700), bright, "circle centre"), ((103, 897), dim, "circle bounding corner")]:
             s.wait_pixel(x, y, colour, what=what)
         s.quit_running_copy(process)
 

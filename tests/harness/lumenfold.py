@@ -173,8 +173,8 @@ class Session(WineEnvironment):
     def key(self, *keys):
         self.xdotool("key", "--clearmodifiers", *keys)
 
-    def pointer_visible(self):
-        """Whether the X server draws a visible pointer: any opaque pixel in its current image (XFixes)."""
+    def pointer_alpha(self):
+        """The most opaque pixel's alpha in the pointer image the X server draws (XFixes; 0: none)."""
         x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
         x11.XOpenDisplay.restype = ctypes.c_void_p
         xfixes.XFixesGetCursorImage.argtypes = x11.XCloseDisplay.argtypes = x11.XFree.argtypes = [ctypes.c_void_p]
@@ -185,9 +185,10 @@ class Session(WineEnvironment):
         try:
             image = xfixes.XFixesGetCursorImage(display)
             check(image, "XFixesGetCursorImage failed")
-            visible = any(image.contents.pixels[i] >> 24 for i in range(image.contents.width * image.contents.height))
+            count = image.contents.width * image.contents.height
+            alpha = max((image.contents.pixels[i] >> 24 & 0xFF for i in range(count)), default=0)
             x11.XFree(image)
-            return visible
+            return alpha
         finally:
             x11.XCloseDisplay(display)
 

@@ -7,13 +7,13 @@ from pathlib import Path
 from lumenfold_env import PROBE, WineEnvironment, run_with_retry, windows_path
 
 
-def run(exe, registry, two_monitors):
+def run(exe, args, registry, two_monitors):
     with WineEnvironment(exe.stem, two_monitors=two_monitors) as env:
         for key, name, kind, data in registry:
             env.wine(["reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"], check=True)
         env.env["LUMENFOLD_PROBE"] = windows_path(PROBE)
         # The test's own verdict stands as it is: a failed case is never run again.
-        result = env.wine([exe], timeout=240)
+        result = env.wine([exe, *args], timeout=600)
         sys.stdout.write(result.stdout)
         sys.stderr.write(result.stderr)
         return result.returncode
@@ -26,7 +26,8 @@ if __name__ == "__main__":
                         help="a registry value to add before the test starts")
     parser.add_argument("--two-monitors", action="store_true", help="a display with two monitors")
     parser.add_argument("exe", type=Path)
+    parser.add_argument("args", nargs=argparse.REMAINDER, help="handed to the program")
     options = parser.parse_args()
     if options.dpi:
         options.reg.append([r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", options.dpi])
-    sys.exit(run_with_retry(options.exe.stem, lambda: run(options.exe, options.reg, options.two_monitors)))
+    sys.exit(run_with_retry(options.exe.stem, lambda: run(options.exe, options.args, options.reg, options.two_monitors)))

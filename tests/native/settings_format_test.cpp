@@ -44,10 +44,21 @@ TEST(ParseSettings, MissingMembersTakeTheirDefaultsAndUnknownOnesAreIgnored) {
     EXPECT_EQ(state.creationShape, SkylightShape::Circle) << "not in the file, so not the file's to change";
 }
 
+std::string FileOf(int skylights) {
+    std::string text = R"({"version": 1, "skylights": [{"bounds": [0, 0, 10, 10]})";
+    for (int i = 1; i < skylights; ++i) text += R"(, {"bounds": [0, 0, 10, 10]})";
+    return text + "]}";
+}
+
+TEST(ParseSettings, TakesAFullListAndWritesItAgain) {
+    AppState state;
+    ASSERT_TRUE(ParseSettings(FileOf(1000), state));
+    EXPECT_EQ(state.skylights.size(), 1000u);
+    EXPECT_TRUE(SerializeSettings(state).has_value());
+}
+
 TEST(ParseSettings, RefusesWhatItDoesNotFullyUnderstand) {
-    std::string tooMany = R"({"version": 1, "skylights": [{"bounds": [0, 0, 10, 10]})";
-    for (int i = 0; i < 1000; ++i) tooMany += R"(, {"bounds": [0, 0, 10, 10]})";
-    tooMany += "]}";
+    const std::string tooMany = FileOf(1001);
     const std::string_view refused[] = {
         R"({"version": 2, "skylights": []})",
         R"({"skylights": []})",

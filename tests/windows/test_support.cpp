@@ -6,7 +6,7 @@
 
 #include "common/data_folder.h"
 
-std::string RunProbe(const std::wstring& arguments, const std::string& waitFor) {
+std::string RunProbe(const std::wstring& arguments) {
     wchar_t probe[MAX_PATH] = {};
     GetEnvironmentVariableW(L"LUMENFOLD_PROBE", probe, MAX_PATH);
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -26,10 +26,7 @@ std::string RunProbe(const std::wstring& arguments, const std::string& waitFor) 
     writing.reset();  // so the pipe ends with the probe
     std::string output;
     char buffer[4096];
-    for (DWORD read = 0; ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read;) {
-        output.append(buffer, read);
-        if (!waitFor.empty() && output.find(waitFor) != std::string::npos) break;
-    }
+    for (DWORD read = 0; ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read;) output.append(buffer, read);
     return output;
 }
 

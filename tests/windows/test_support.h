@@ -10,9 +10,8 @@
 
 #include "common/handles.h"
 
-// Runs the probe (path from LUMENFOLD_PROBE) and returns its output once it ended, or as soon as
-// the output holds waitFor, leaving the probe running.
-std::string RunProbe(const std::wstring& arguments, const std::string& waitFor = {});
+// Runs the probe (path from LUMENFOLD_PROBE) and returns its output once it ended.
+std::string RunProbe(const std::wstring& arguments);
 
 // Dispatches this thread's messages (unless told not to) until the condition holds or the deadline
 // passes.

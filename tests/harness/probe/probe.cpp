@@ -219,12 +219,6 @@ int Launch(const Args& a) {
 // hold-mutex NAME MILLISECONDS: makes the named mutex exist (not owned) for a while.
 int HoldMutex(const Args& a) { return Hold(CreateMutexW(nullptr, FALSE, a[0].c_str()), a[1]); }
 
-// hold-file PATH MILLISECONDS: keeps a file open without sharing (created when missing).
-int HoldFile(const Args& a) {
-    return Hold(CreateFileW(a[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr), a[1]);
-}
-
 // clipboard-get: the clipboard's Unicode text, or null.
 int ClipboardGet(const Args&) {
     for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
@@ -237,24 +231,6 @@ int ClipboardGet(const Args&) {
     }
     CloseClipboard();
     return Print(out);
-}
-
-// clipboard-hold MILLISECONDS [TEXT]: keeps the clipboard open (after setting TEXT) for a while.
-int ClipboardHold(const Args& a) {
-    // Opened for a window, as applications do: Wine lets a second opener with the same (null) owner in.
-    HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    if (!OpenClipboard(owner)) return Fail("OpenClipboard failed");
-    if (a.size() > 1) {
-        const size_t bytes = (a[1].size() + 1) * sizeof(wchar_t);
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-        std::memcpy(GlobalLock(memory), a[1].c_str(), bytes);
-        GlobalUnlock(memory);
-        EmptyClipboard();
-        SetClipboardData(CF_UNICODETEXT, memory);
-    }
-    Held(a[0]);
-    CloseClipboard();
-    return 0;
 }
 
 // monitors: how many monitors Windows programs see.
@@ -299,8 +275,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"list", {0, List}},                   {L"wait", {2, Wait}},
         {L"children", {1, Children}},           {L"send", {4, Send}},
         {L"short-path", {1, ShortPath}},        {L"launch", {1, Launch}},
-        {L"hold-mutex", {2, HoldMutex}},        {L"hold-file", {2, HoldFile}},
-        {L"clipboard-get", {0, ClipboardGet}},  {L"clipboard-hold", {1, ClipboardHold}},
+        {L"hold-mutex", {2, HoldMutex}},        {L"clipboard-get", {0, ClipboardGet}},
         {L"monitors", {0, Monitors}},           {L"colour-window", {7, ColourWindow}},
         {L"tray-delete", {2, TrayDelete}},
     };

@@ -1,0 +1,371 @@
+#include "overlay/skylight_window.h"
+
+#include <windowsx.h>
+
+#include <utility>
+
+#include "common/activity_log.h"
+#include "common/shell_services.h"
+#include "common/win_geometry.h"
+#include "overlay/overlay_geometry.h"
+#include "overlay/overlay_window.h"
+#include "overlay/skylight_layout.h"
+#include "overlay/skylight_paint.h"
+#include "toolbar/reference_drawing.h"
+
+namespace {
+
+constexpr UINT_PTR kSliderTimer = 1;
+constexpr UINT kCloseCommand = 104;
+constexpr DWORD kPartStyle = WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+
+void RegisterPartClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HCURSOR cursor, HBRUSH brush) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = cursor;
+    windowClass.hbrBackground = brush;
+    windowClass.lpszClassName = name;
+    RegisterClassW(&windowClass);  // fails harmlessly once the class exists
+}
+
+POINT ClientPoint(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+// The object stored at WM_NCCREATE, or null before it and after the window let go of it.
+template <typename Member>
+LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, Member member) noexcept {
+    try {
+        if (message == WM_NCCREATE) {
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        }
+        if (auto* self = reinterpret_cast<SkylightWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
+            return (self->*member)(window, message, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+SkylightWindow::SkylightWindow(OverlayWindow* overlay, size_t position) : owner(overlay), index(position) {
+    const HINSTANCE instance = owner->Instance();
+    RegisterPartClass(instance, kSkylightInputClass, InputProc, LoadCursorW(nullptr, IDC_ARROW),
+                      static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    RegisterPartClass(instance, kSkylightControlsClass, ControlProc, LoadCursorW(nullptr, IDC_ARROW), nullptr);
+    input.reset(CreatePart(kSkylightInputClass, L"移动天窗 / Move skylight", kPartStyle, WS_POPUP));
+    controls.reset(CreatePart(kSkylightControlsClass, L"天窗控制 / Skylight controls", kPartStyle,
+                              WS_POPUP | WS_CLIPCHILDREN));
+    if (controls) SetLayeredWindowAttributes(controls.get(), 0, 255, LWA_ALPHA);
+}
+
+SkylightWindow::~SkylightWindow() {
+    if (controls) KillTimer(controls.get(), kSliderTimer);
+    // Windows that lose the capture while they go must not call back into a half-destroyed object.
+    for (HWND window : {grips[0].get(), grips[1].get(), grips[2].get(), grips[3].get(), grips[4].get(),
+                        closeButton.get(), input.get(), controls.get()}) {
+        if (window) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    }
+    for (auto& grip : grips) grip.reset();
+    closeButton.reset();
+    input.reset();
+    controls.reset();
+}
+
+HWND SkylightWindow::CreatePart(const wchar_t* className, const wchar_t* title, DWORD exStyle, DWORD style) {
+    return CreateWindowExW(exStyle, className, title, style, 0, 0, 1, 1, owner->Window(), nullptr, owner->Instance(),
+                           this);
+}
+
+SkylightRegion& SkylightWindow::Record() const { return owner->State().skylights[index]; }
+
+int SkylightWindow::Scale(int pixels) const {
+    const UINT dpi = input ? GetDpiForWindow(input.get()) : 0;
+    return MulDiv(pixels, dpi ? static_cast<int>(dpi) : 96, 96);
+}
+
+void SkylightWindow::Update(bool show) {
+    if (!show) {
+        EndDrag();
+        visible = false;
+        KillTimer(controls.get(), kSliderTimer);
+        brightnessPending = false;
+        sliderDragging = false;
+        if (GetCapture() == controls.get()) ReleaseCapture();
+        UpdateGrips(false);
+        for (HWND window : {input.get(), controls.get(), closeButton.get()})
+            if (window) ShowWindow(window, SW_HIDE);
+        return;
+    }
+    const SkylightRegion& record = Record();
+    const Rect& b = record.bounds;
+    if (!visible) {
+        controlsShown = true;
+        lastInteraction = GetTickCount64();
+    }
+    visible = true;
+
+    // Click-through: a click inside the skylight reaches the program underneath.
+    const LONG_PTR exStyle = GetWindowLongPtrW(input.get(), GWL_EXSTYLE);
+    if (!(exStyle & WS_EX_TRANSPARENT)) SetWindowLongPtrW(input.get(), GWL_EXSTYLE, exStyle | WS_EX_TRANSPARENT);
+    SetLayeredWindowAttributes(input.get(), 0, static_cast<BYTE>(OpacityForBrightness(record.brightness)), LWA_ALPHA);
+    const int width = static_cast<int>(Width(b)), height = static_cast<int>(Height(b));
+    SetRegionIfChanged(input.get(), HoleRegion(record.shape, {0, 0, width, height}));
+    SetWindowPos(input.get(), HWND_TOPMOST, b.left, b.top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+
+    if (!closeButton) CreateCloseButton();
+    PlaceCloseButton();
+
+    const Rect bar = ControlsBarRect(b, ToRect(MonitorBounds({b.left, b.top}, false)), Scale(63), Scale(24));
+    const int barWidth = static_cast<int>(Width(bar)), barHeight = static_cast<int>(Height(bar));
+    SetWindowPos(controls.get(), HWND_TOPMOST, bar.left, bar.top, barWidth, barHeight,
+                 SWP_NOACTIVATE | (controlsShown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+    slider = {Scale(14), Scale(17), barWidth - Scale(68), Scale(47)};
+    moon = {barWidth - Scale(57), Scale(7), barWidth - Scale(9), Scale(55)};
+    SetRegionIfChanged(controls.get(),
+                       UniqueRegion(CreateRoundRectRgn(0, 0, barWidth + 1, barHeight + 1, Scale(12), Scale(12))));
+
+    InvalidateRect(controls.get(), nullptr, FALSE);
+    InvalidateRect(closeButton.get(), nullptr, FALSE);
+    UpdateGrips(true);
+    // Again, so that the close button stays above the grips.
+    PlaceCloseButton();
+}
+
+void SkylightWindow::CreateCloseButton() {
+    RegisterPartClass(owner->Instance(), kSkylightCloseClass, CloseProc, LoadCursorW(nullptr, IDC_HAND), nullptr);
+    closeButton.reset(CreatePart(kSkylightCloseClass, L"关闭天窗 / Close skylight", kPartStyle, WS_POPUP));
+    if (closeButton) SetLayeredWindowAttributes(closeButton.get(), 0, 255, LWA_ALPHA);
+}
+
+void SkylightWindow::PlaceCloseButton() {
+    const Rect& b = Record().bounds;
+    SetWindowPos(closeButton.get(), HWND_TOPMOST, b.right - Scale(44), b.top - Scale(12), Scale(44), Scale(24),
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void SkylightWindow::UpdateControlsVisibility(bool moved, uint64_t now) {
+    if (!visible) return;
+    const bool busy = dragging || sliderDragging || moved || GetCapture() == controls.get();
+    if (busy) {
+        lastInteraction = now;
+        if (!IsWindowVisible(controls.get())) {
+            controlsShown = true;
+            SetGripsIdle(false);
+            ShowWindow(controls.get(), SW_SHOWNOACTIVATE);
+        }
+    } else if (controlsShown && now - lastInteraction >= 5000) {
+        controlsShown = false;
+        SetGripsIdle(true);
+        ShowWindow(controls.get(), SW_HIDE);
+    }
+}
+
+void SkylightWindow::BeginDrag(POINT point, HWND captureWindow) {
+    dragStart = point;
+    startBounds = Record().bounds;
+    resizing = dragMode != 0;
+    dragging = true;
+    previousForeground = GetForegroundWindow();
+    HWND target = captureWindow ? captureWindow : input.get();
+    SetForegroundWindow(target);
+    SetActiveWindow(target);
+    SetCapture(target);
+    owner->NotifyInteraction(true);
+    LogActivity("skylight drag begin");
+}
+
+void SkylightWindow::MoveDrag(POINT point) {
+    if (!dragging) return;
+    const int64_t dx = int64_t{point.x} - dragStart.x, dy = int64_t{point.y} - dragStart.y;
+    Rect bounds;
+    if (resizing) {
+        const Rect monitor = ToRect(MonitorBounds(ToPOINT(Centre(startBounds)), false));
+        bounds = ResizedBounds(startBounds, dragMode, dx, dy, monitor, Scale(200), Scale(20));
+    } else {
+        bounds = ToRect(FitOnMonitor(ToRECT(Offset(startBounds, dx, dy)), point));
+    }
+    Record().bounds = bounds;
+    owner->Refresh();
+}
+
+void SkylightWindow::EndDrag() {
+    if (!dragging) return;
+    dragging = false;
+    dragMode = 0;
+    ReleaseCapture();
+    owner->NotifyInteraction(false);
+    owner->Persist();
+    if (previousForeground && IsWindow(previousForeground)) SetForegroundWindow(previousForeground);
+    previousForeground = nullptr;
+    LogActivity("skylight drag saved");
+    lastInteraction = GetTickCount64();
+}
+
+void SkylightWindow::UpdateBrightness() {
+    if (!brightnessPending) return;
+    brightnessPending = false;
+    SetLayeredWindowAttributes(input.get(), 0, static_cast<BYTE>(OpacityForBrightness(Record().brightness)),
+                               LWA_ALPHA);
+    InvalidateRect(controls.get(), &slider, FALSE);
+}
+
+void SkylightWindow::RequestClose() { PostMessageW(owner->Window(), CloseSkylightMessage, index, 0); }
+
+void SkylightWindow::ContextMenu() {
+    UniqueMenu menu(CreatePopupMenu());
+    AppendMenuW(menu.get(), MF_STRING, kCloseCommand, L"Close skylight");
+    const POINT at = CursorPosition();
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, controls.get(), nullptr));
+    if (chosen == kCloseCommand) RequestClose();
+}
+
+void SkylightWindow::PaintControls() {
+    PAINTSTRUCT paint{};
+    HDC target = BeginPaint(controls.get(), &paint);
+    RECT client{};
+    GetClientRect(controls.get(), &client);
+    UniqueMemoryDC dc(CreateCompatibleDC(target));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(target, client.right, client.bottom));
+    if (dc && bitmap) {
+        SelectedObject selected(dc.get(), bitmap.get());
+        FillRect(dc.get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        reference::Card(dc.get(), client, static_cast<float>(Scale(8)), RGB(20, 20, 20), 0, 0);
+        reference::Slider(dc.get(), slider, Record().brightness, true);
+        reference::Moon(dc.get(), moon);
+        BitBlt(target, 0, 0, client.right, client.bottom, dc.get(), 0, 0, SRCCOPY);
+    }
+    EndPaint(controls.get(), &paint);
+}
+
+void SkylightWindow::PressControls(HWND window, WPARAM wParam, LPARAM lParam) {
+    const POINT point = ClientPoint(lParam);
+    if (PtInRect(&moon, point)) {
+        owner->SetBlackoutCursorBrightness(Record().brightness);
+        owner->ShowFullBlack();
+        return;
+    }
+    if (!PtInRect(&slider, point)) {
+        dragMode = 0;
+        BeginDrag(CursorPosition(), window);
+        return;
+    }
+    sliderGrab = SliderGrab(ToRect(slider), Record().brightness, point.x);
+    sliderDragging = true;
+    SetCapture(window);
+    SetTimer(window, kSliderTimer, 16, nullptr);
+    // A press on the track puts the thumb's centre under the pointer at once.
+    SendMessageW(window, WM_MOUSEMOVE, wParam, lParam);
+}
+
+void SkylightWindow::EndSliderDrag(bool releaseCapture) {
+    sliderDragging = false;
+    KillTimer(controls.get(), kSliderTimer);
+    lastInteraction = GetTickCount64();
+    brightnessPending = true;
+    UpdateBrightness();
+    if (releaseCapture) ReleaseCapture();
+    owner->Persist();
+}
+
+LRESULT CALLBACK SkylightWindow::InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return Dispatch(window, message, wParam, lParam, &SkylightWindow::InputMessage);
+}
+LRESULT CALLBACK SkylightWindow::ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return Dispatch(window, message, wParam, lParam, &SkylightWindow::ControlMessage);
+}
+LRESULT CALLBACK SkylightWindow::CloseProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return Dispatch(window, message, wParam, lParam, &SkylightWindow::CloseMessage);
+}
+LRESULT CALLBACK SkylightWindow::GripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return Dispatch(window, message, wParam, lParam, &SkylightWindow::Handle);
+}
+
+LRESULT SkylightWindow::InputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint{};
+            HDC dc = BeginPaint(window, &paint);
+            FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_ERASEBKGND: return 1;
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_SETCURSOR: SetCursor(LoadCursorW(nullptr, IDC_SIZEALL)); return TRUE;
+        case WM_LBUTTONDOWN:
+            dragMode = 0;
+            BeginDrag(CursorPosition(), nullptr);
+            return 0;
+        case WM_MOUSEMOVE:
+            MoveDrag(CursorPosition());
+            return 0;
+        case WM_LBUTTONUP:
+        // A lost capture ends the drag like a release, so the foreground and the toolbar come back.
+        case WM_CAPTURECHANGED: EndDrag(); return 0;
+        default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT SkylightWindow::ControlMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: PaintControls(); return 0;
+        case WM_ERASEBKGND: return 1;
+        // Never take the foreground from the user's program for a slider or moon click.
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_CONTEXTMENU: ContextMenu(); return 0;
+        case WM_LBUTTONDOWN: PressControls(window, wParam, lParam); return 0;
+        case WM_MOUSEMOVE:
+            if (sliderDragging) {
+                const int32_t value = SliderValueAt(ToRect(slider), sliderGrab, ClientPoint(lParam).x);
+                if (value != Record().brightness) {
+                    Record().brightness = value;
+                    brightnessPending = true;
+                }
+            } else if (dragging && GetCapture() == window) {
+                MoveDrag(CursorPosition());
+            }
+            return 0;
+        case WM_TIMER:
+            if (wParam == kSliderTimer) UpdateBrightness();
+            return 0;
+        case WM_LBUTTONUP:
+            EndDrag();
+            if (sliderDragging) EndSliderDrag(true);
+            return 0;
+        case WM_CAPTURECHANGED:
+            EndDrag();
+            if (sliderDragging) EndSliderDrag(false);
+            return 0;
+        default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT SkylightWindow::CloseMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint{};
+            HDC dc = BeginPaint(window, &paint);
+            RECT client{};
+            GetClientRect(window, &client);
+            PaintCloseButton(dc, client.right, client.bottom, GetDpiForWindow(window));
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_ERASEBKGND: return 1;
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_LBUTTONDOWN: SetCapture(window); return 0;
+        case WM_LBUTTONUP: {
+            const bool held = GetCapture() == window;
+            ReleaseCapture();
+            RECT client{};
+            GetClientRect(window, &client);
+            // Letting go outside the button cancels.
+            if (held && PtInRect(&client, ClientPoint(lParam))) RequestClose();
+            return 0;
+        }
+        default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

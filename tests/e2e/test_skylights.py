@@ -1,0 +1,87 @@
+"""A skylight's own windows with the real mouse: the grips move and resize it, the slider sets its
+brightness, the close button removes it, the controls step aside when the mouse rests, and the moon
+button blacks out every display until the mouse is shaken."""
+import time
+
+from lumenfold import PACE, Session, check, main, wait_until
+
+BRIGHT = (250, 200, 100)
+CONTROLS_CLASS = "Lumenfold.Windows.SkylightControls"
+
+
+def drag(session, start, end, steps=6):
+    """A press, a move in steps and a release at a person's pace, on a skylight's own windows."""
+    session.move_mouse(*start)
+    session.xdotool("mousedown", 1)
+    time.sleep(PACE)
+    for i in range(1, steps + 1):
+        session.move_mouse(start[0] + (end[0] - start[0]) * i // steps, start[1] + (end[1] - start[1]) * i // steps)
+        time.sleep(PACE / 2)
+    session.xdotool("mouseup", 1)
+
+
+def skylights(session):
+    return session.settings()["skylights"]
+
+
+def controls_shown(session):
+    return [w["visible"] for w in session.windows(CONTROLS_CLASS)]
+
+
+def grips_move_and_resize_and_the_close_button_closes():
+    with Session("grips", compositor=True) as s:
+        s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)
+        process, _, _ = s.start_overlay([{"bounds": [400, 300, 1000, 700], "shape": 2}])
+        drag(s, (700, 300), (800, 400))  # the top edge moves
+        s.wait_log("skylight drag saved")
+        check(skylights(s)[0]["bounds"] == [500, 400, 1100, 800], f"moved to {skylights(s)[0]['bounds']}")
+        s.wait_pixel(1050, 750, BRIGHT)
+
+        drag(s, (1100, 800), (1200, 850))  # the corner handle resizes right and bottom
+        wait_until(lambda: skylights(s)[0]["bounds"] == [500, 400, 1200, 850], 10, what="the resized skylight saved")
+        s.wait_pixel(1150, 830, BRIGHT)
+
+        # Letting go outside the close button keeps the skylight; a click on it closes it.
+        drag(s, (1178, 400), (1178, 600), steps=2)
+        time.sleep(1)
+        check(len(skylights(s)) == 1, "a release outside the close button closed the skylight")
+        s.click(1178, 400)
+        wait_until(lambda: skylights(s) == [], 10, what="the closed skylight saved")
+        s.wait_pixel(800, 600, (0, 0, 0))
+        s.quit_running_copy(process)
+
+
+def slider_sets_the_brightness_and_the_controls_rest():
+    with Session("slider", compositor=True) as s:
+        s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)
+        process, _, _ = s.start_overlay([{"bounds": [400, 300, 1000, 700], "shape": 2, "brightness": 100}])
+        # The bar lies 24 px under the skylight; its slider track runs from x 14 to 532 at y 17 to 47.
+        drag(s, (400 + 254, 724 + 32), (400, 724 + 32))
+        wait_until(lambda: skylights(s)[0]["brightness"] == 0, 10, what="brightness 0 saved")
+        s.wait_pixel(700, 500, (0, 0, 0))  # the skylight's own window is now opaque black
+
+        s.move_mouse(300, 900)
+        wait_until(lambda: controls_shown(s) == [False], 12, what="the controls to step aside")
+        s.move_mouse(310, 900)
+        wait_until(lambda: controls_shown(s) == [True], 5, what="the controls to come back")
+        s.quit_running_copy(process)
+
+
+def moon_blacks_out_until_a_shake():
+    with Session("moon", compositor=True) as s:
+        s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)
+        process, _, _ = s.start_overlay([{"bounds": [400, 300, 1000, 700], "shape": 2, "brightness": 40}])
+        s.click(400 + 600 - 33, 724 + 31)  # the moon button at the bar's right end
+        s.wait_log("blackout all displays")
+        s.wait_pixel(700, 500, (0, 0, 0))
+        # Resting, the pointer becomes the faint one of the skylight's brightness: 40 % of 255.
+        wait_until(lambda: s.pointer_alpha() == 102, 10, what="the dimmed pointer")
+        for x in (600, 700, 600, 700):
+            s.xdotool("mousemove", x, 900)
+        s.wait_pixel(700, 500, (100, 80, 40), tolerance=3)  # the skylight again, at its 40 %
+        s.quit_running_copy(process)
+
+
+main(grips_move_and_resize_and_the_close_button_closes,
+     slider_sets_the_brightness_and_the_controls_rest,
+     moon_blacks_out_until_a_shake)

@@ -1,0 +1,112 @@
+#include "overlay/skylight_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+const Rect kPrimary{0, 0, 1920, 1080};
+const Rect kLeft{-1024, -100, 0, 668};  // left of the primary, its top above
+const Rect kSky{400, 300, 1000, 700};
+
+Rect Resize(const Rect& start, uint32_t edges, int64_t dx, int64_t dy, const Rect& monitor = kPrimary) {
+    return ResizedBounds(start, edges, dx, dy, monitor, 200, 20);
+}
+
+TEST(SkylightResize, EachEdgeFollowsThePointerOnItsOwn) {
+    EXPECT_EQ(Resize(kSky, kEdgeLeft, -100, 7), (Rect{300, 300, 1000, 700}));
+    EXPECT_EQ(Resize(kSky, kEdgeRight, 50, 7), (Rect{400, 300, 1050, 700}));
+    EXPECT_EQ(Resize(kSky, kEdgeTop, 7, -30), (Rect{400, 270, 1000, 700}));
+    EXPECT_EQ(Resize(kSky, kEdgeBottom, 7, 40), (Rect{400, 300, 1000, 740}));
+    EXPECT_EQ(Resize(kSky, kEdgeLeft | kEdgeBottom, 20, -10), (Rect{420, 300, 1000, 690}));
+}
+
+TEST(SkylightResize, StopsAtTheMinimumSizeAndTheMonitorEdges) {
+    EXPECT_EQ(Resize(kSky, kEdgeLeft | kEdgeTop, 1000, 1000), (Rect{800, 680, 1000, 700}));
+    EXPECT_EQ(Resize(kSky, kEdgeRight | kEdgeBottom, -1000, -1000), (Rect{400, 300, 600, 320}));
+    const Rect onLeft{-900, 100, -300, 500};
+    EXPECT_EQ(Resize(onLeft, kEdgeLeft | kEdgeTop, -500, -500, kLeft), (Rect{-1024, -100, -300, 500}));
+    EXPECT_EQ(Resize(onLeft, kEdgeRight | kEdgeBottom, 500, 500, kLeft), (Rect{-900, 100, 0, 668}));
+    // A monitor smaller than the minimum: the skylight may shrink to the monitor's size, no further.
+    EXPECT_EQ(ResizedBounds({-100, -50, 480, 750}, kEdgeRight | kEdgeBottom, -300, -500, {0, 0, 480, 800}, 600, 1000),
+              (Rect{-100, -50, 380, 750}));
+    // Bounds read from a damaged settings file may reach the end of the 32-bit range.
+    const Rect huge{0, 0, std::numeric_limits<int32_t>::max(), 500};
+    EXPECT_EQ(Resize(huge, kEdgeRight, 10, 0), (Rect{0, 0, 1920, 500}));
+}
+
+TEST(SkylightControlsBar, BelowTheSkylightOrAboveItAndAlwaysOnTheMonitor) {
+    EXPECT_EQ(ControlsBarRect(kSky, kPrimary, 63, 24), (Rect{400, 724, 1000, 787}));
+    EXPECT_EQ(ControlsBarRect({400, 300, 1000, 993}, kPrimary, 63, 24), (Rect{400, 1017, 1000, 1080}));
+    EXPECT_EQ(ControlsBarRect({400, 600, 1000, 1050}, kPrimary, 63, 24), (Rect{400, 513, 1000, 576}));
+    EXPECT_EQ(ControlsBarRect({-900, -50, -300, 600}, kLeft, 63, 24), (Rect{-900, -100, -300, -37}));
+    EXPECT_EQ(ControlsBarRect({-50, 100, 2000, 500}, kPrimary, 63, 24), (Rect{0, 524, 1920, 587}));
+    EXPECT_EQ(ControlsBarRect({-100, 100, 500, 500}, kPrimary, 63, 24), (Rect{0, 524, 600, 587}));
+    EXPECT_EQ(ControlsBarRect({1500, 100, 2100, 500}, kPrimary, 63, 24), (Rect{1320, 524, 1920, 587}));
+}
+
+TEST(SkylightGrips, CentredOnTheBorderThinnerOnALowSkylightCornerOnTheMonitor) {
+    const std::array<Rect, kGripCount> expected{{{384, 316, 416, 684}, {984, 316, 1016, 684}, {400, 284, 1000, 316},
+                                                 {400, 684, 1000, 716}, {986, 686, 1014, 714}}};
+    EXPECT_EQ(GripRects(kSky, kPrimary, 32, 28), expected);
+    const auto low = GripRects({400, 300, 1000, 340}, kPrimary, 32, 28);
+    EXPECT_EQ(low[kGripLeft], (Rect{390, 310, 410, 330}));
+    EXPECT_EQ(low[kGripBottom], (Rect{400, 330, 1000, 350}));
+    EXPECT_EQ(GripRects({1400, 600, 1920, 1080}, kPrimary, 32, 28)[kGripCorner], (Rect{1892, 1052, 1920, 1080}));
+}
+
+TEST(SkylightGrips, BottomGripEndsAlsoDragTheirSide) {
+    EXPECT_EQ(GripZone(kGripTop, 10, 600, 64), 0u);
+    EXPECT_EQ(GripZone(kGripLeft, 10, 32, 64), 1u);
+    EXPECT_EQ(GripZone(kGripRight, 10, 32, 64), 2u);
+    EXPECT_EQ(GripZone(kGripCorner, 10, 28, 64), 10u);
+    EXPECT_EQ(GripZone(kGripBottom, 64, 600, 64), 9u);
+    EXPECT_EQ(GripZone(kGripBottom, 65, 600, 64), 8u);
+    EXPECT_EQ(GripZone(kGripBottom, 535, 600, 64), 8u);
+    EXPECT_EQ(GripZone(kGripBottom, 536, 600, 64), 10u);
+    // Narrower than two end zones: each end takes half the grip.
+    EXPECT_EQ(GripZone(kGripBottom, 40, 100, 64), 9u);
+    EXPECT_EQ(GripZone(kGripBottom, 60, 100, 64), 10u);
+}
+
+TEST(SkylightGrips, CursorShowsTheDraggedEdges) {
+    EXPECT_EQ(CursorForEdges(0), ResizeCursor::Move);
+    EXPECT_EQ(CursorForEdges(5), ResizeCursor::NorthWestSouthEast);
+    EXPECT_EQ(CursorForEdges(10), ResizeCursor::NorthWestSouthEast);
+    EXPECT_EQ(CursorForEdges(6), ResizeCursor::NorthEastSouthWest);
+    EXPECT_EQ(CursorForEdges(9), ResizeCursor::NorthEastSouthWest);
+    EXPECT_EQ(CursorForEdges(1), ResizeCursor::WestEast);
+    EXPECT_EQ(CursorForEdges(8), ResizeCursor::NorthSouth);
+}
+
+TEST(SkylightGrips, IdleGripsFadeWithTheBrightnessButStayFindable) {
+    EXPECT_EQ(GripOpacity(5, true), 30);
+    EXPECT_EQ(GripOpacity(80, true), 204);
+    EXPECT_EQ(GripOpacity(5, false), 255);
+}
+
+// The bar's slider at 96 dpi: 30 high, 480 pixels of travel for a 38-pixel thumb.
+const Rect kSlider{14, 17, 532, 47};
+
+TEST(SkylightSlider, APressOnTheThumbKeepsItsGrabElsewhereTheCentreJumpsToThePointer) {
+    EXPECT_EQ(SliderThumbWidth(kSlider), 38);
+    EXPECT_EQ(SliderGrab(kSlider, 50, 254), 0);
+    EXPECT_EQ(SliderGrab(kSlider, 50, 291), 37);
+    EXPECT_EQ(SliderGrab(kSlider, 50, 253), 19);
+    EXPECT_EQ(SliderGrab(kSlider, 50, 292), 19);
+    EXPECT_EQ(SliderValueAt(kSlider, 6, 260), 50);
+    EXPECT_EQ(SliderValueAt(kSlider, SliderGrab(kSlider, 50, 500), 500), 97);
+}
+
+TEST(SkylightSlider, ValueStopsAtBothEnds) {
+    EXPECT_EQ(SliderValueAt(kSlider, 19, -200), 0);
+    EXPECT_EQ(SliderValueAt(kSlider, 19, 4000), 100);
+    // No wider than its thumb: one pixel of travel, and no division by zero.
+    const Rect narrow{10, 0, 40, 30};
+    EXPECT_EQ(SliderGrab(narrow, 0, 20), 10);
+    EXPECT_EQ(SliderValueAt(narrow, 10, 20), 0);
+    EXPECT_EQ(SliderValueAt(narrow, 10, 21), 100);
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// The grips' and the close button's pictures as the real GDI+ and GDI draw them, read at points a
+// pixel or more away from any edge.
+#include "overlay/skylight_paint.h"
+
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/graphics_lifetime.h"
+#include "overlay/skylight_layout.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr uint32_t kClear = 0x01000000;  // alpha 1: nothing to see, yet the grip takes the mouse
+
+class SkylightPaint : public testing::Test {
+protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // given back with GDI+ by its owner
+        ASSERT_TRUE(graphics.Start());
+    }
+    GraphicsLifetime graphics;
+};
+
+struct Grip {
+    int width;
+    std::vector<uint32_t> pixels;  // premultiplied 0xAARRGGBB
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+};
+Grip Draw(int width, int height, UINT dpi, int slot, POINT pointer, bool hover) {
+    Grip grip{width, std::vector<uint32_t>(static_cast<size_t>(width * height))};
+    EXPECT_TRUE(DrawGrip(grip.pixels.data(), width, height, dpi, slot, pointer, hover, false));
+    return grip;
+}
+
+// The pixel, un-premultiplied, matches the straight 0xAARRGGBB colour in every channel.
+void ExpectColour(uint32_t pixel, uint32_t colour, int tolerance = 3) {
+    const int alpha = static_cast<int>(pixel >> 24);
+    for (int shift = 0; shift < 32; shift += 8) {
+        int channel = static_cast<int>(pixel >> shift & 0xFF);
+        if (shift < 24 && alpha) channel = (channel * 255 + alpha / 2) / alpha;
+        EXPECT_NEAR(channel, static_cast<int>(colour >> shift & 0xFF), tolerance) << std::hex << pixel;
+    }
+}
+
+TEST_F(SkylightPaint, EdgeGripWithoutHoverIsClearEverywhere) {
+    const auto pixels = Draw(32, 200, 96, kGripLeft, {16, 100}, false).pixels;
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), kClear), 32 * 200);
+}
+
+TEST_F(SkylightPaint, TopBarIsADarkBandAcrossTheMiddle) {
+    const Grip grip = Draw(200, 32, 96, kGripTop, {100, 16}, false);  // the band is y 4 to 28
+    EXPECT_EQ(grip.At(100, 16), 0xFF333638u);
+    EXPECT_EQ(grip.At(100, 2), kClear);
+}
+
+TEST_F(SkylightPaint, CornerHandleLightsUpOnHoverUnderAWhiteArrow) {
+    // At 192 dpi a unit is two pixels; (34, 20) is inside the handle and clear of the arrow.
+    ExpectColour(Draw(56, 56, 192, kGripCorner, {}, false).At(34, 20), 0xF01A2938);
+    const Grip hovered = Draw(56, 56, 192, kGripCorner, {28, 28}, true);
+    ExpectColour(hovered.At(34, 20), 0xFA1A6194);
+    ExpectColour(hovered.At(28, 28), 0xFFFFFFFF, 10);  // the diagonal, white at 245 over the fill
+}
+
+TEST_F(SkylightPaint, HoveredEdgeShowsItsMarkerJustBeforeThePointer) {
+    const Grip grip = Draw(400, 32, 96, kGripBottom, {300, 16}, true);  // arrowheads around x 266
+    ExpectColour(grip.At(266, 7), 0xFFFFD600);   // inside the upper arrowhead
+    ExpectColour(grip.At(266, 24), 0xFFFFD600);  // inside the lower one
+    ExpectColour(grip.At(266, 11), 0xFFE00A0F);  // the upper one's outline
+    ExpectColour(grip.At(66, 16), 0xFFFFD600);   // the edge line runs the whole grip
+    EXPECT_EQ(grip.At(66, 7), kClear) << "no arrowhead away from the pointer";
+}
+
+TEST_F(SkylightPaint, CloseButtonIsARoundedRedSquareWithAWhiteCross) {
+    const auto pixels = Drawn(88, 48, 0x000060, [](HDC dc) { PaintCloseButton(dc, 88, 48, 192); });
+    EXPECT_EQ(pixels[1 * 88 + 1], 0x000060u) << "the corner is rounded with a 16-pixel curve";
+    EXPECT_EQ(pixels[24 * 88 + 4], 0xC0232Au);
+    EXPECT_EQ(pixels[24 * 88 + 44], 0xFFFFFFu);
+}
+
+TEST_F(SkylightPaint, RenderingGripsLeavesNoHandleAndShowsThePicture) {
+    const UniqueWindow window = TestWindow({100, 100, 300, 132}, WS_POPUP | WS_VISIBLE);
+    SetWindowLongPtrW(window.get(), GWL_EXSTYLE, WS_EX_LAYERED);
+    const long live = LiveHandleCount();
+    for (int i = 0; i < 100; ++i)
+        RenderSkylightGrip(window.get(), (i + 3) % kGripCount, {50, 16}, i % 2, i % 3 == 0, 40, i % 4 == 0);
+    EXPECT_EQ(LiveHandleCount(), live);
+    // The last picture, the top bar at full opacity, reaches the screen.
+    WindowDC screen(nullptr);
+    EXPECT_TRUE(WaitFor([&] { return GetPixel(screen.get(), 200, 116) == RGB(51, 54, 56); }));
+}
+
+}  // namespace
