@@ -106,8 +106,15 @@ void OverlayWindow::Refresh() {
     }
     if (mode != OverlayMode::Hidden) {
         const Rect& d = state->desktop;
-        SetWindowPos(window, HWND_TOPMOST, d.left, d.top, static_cast<int>(Width(d)), static_cast<int>(Height(d)),
-                     SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        RECT placedAt{};
+        GetWindowRect(window, &placedAt);
+        // Raised only when it is shown or moved: raising it again would cover every skylight's own
+        // windows and make each of them climb back above it, on every refresh.
+        if (!IsWindowVisible(window) || ToRect(placedAt) != d) {
+            SetWindowPos(window, HWND_TOPMOST, d.left, d.top, static_cast<int>(Width(d)), static_cast<int>(Height(d)),
+                         SWP_NOACTIVATE | SWP_SHOWWINDOW);
+            for (auto& skylight : skylightWindows) skylight->PlaceAgain();
+        }
         // Retried on every refresh while another program owns Esc.
         if (!escapeRegistered) escapeRegistered = RegisterHotKey(window, kEscapeHotKey, MOD_NOREPEAT, VK_ESCAPE);
         ApplyOpacity(OverlayOpacity(state->backgroundBrightness, pressDimmed, mode == OverlayMode::Blackout));

@@ -42,6 +42,7 @@ bool SkylightWindow::GripPressed(int slot) const {
 
 void SkylightWindow::RepaintGrip(int slot, int brightness, bool idle) {
     const size_t s = static_cast<size_t>(slot);
+    gripPictures[s] = {};
     RenderSkylightGrip(grips[s].get(), slot, gripPoint[s], gripHover[s], GripPressed(slot), brightness, idle);
 }
 
@@ -67,10 +68,15 @@ void SkylightWindow::UpdateGrips(bool show) {
                                                                                  WS_EX_TOPMOST, WS_POPUP));
         if (!grip) continue;
         const Rect& r = rects[static_cast<size_t>(slot)];
-        SetWindowPos(grip.get(), HWND_TOPMOST, r.left, r.top, static_cast<int>(Width(r)), static_cast<int>(Height(r)),
-                     SWP_NOACTIVATE);
+        const int width = static_cast<int>(Width(r)), height = static_cast<int>(Height(r));
+        SetWindowPos(grip.get(), HWND_TOPMOST, r.left, r.top, width, height, SWP_NOACTIVATE);
         gripPoint[static_cast<size_t>(slot)] = PointerIn(grip.get());
-        RepaintGrip(slot, Record().brightness, gripsIdle);
+        // Moving a layered window keeps its picture: only a new size or fading draws it again.
+        const GripPicture picture{width, height, Record().brightness, gripsIdle};
+        if (gripPictures[static_cast<size_t>(slot)] != picture) {
+            RepaintGrip(slot, picture.brightness, picture.idle);
+            gripPictures[static_cast<size_t>(slot)] = picture;
+        }
         ShowWindow(grip.get(), SW_SHOWNOACTIVATE);
     }
 }

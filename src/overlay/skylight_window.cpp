@@ -96,10 +96,14 @@ void SkylightWindow::Update(bool show) {
         UpdateGrips(false);
         for (HWND window : {input.get(), controls.get(), closeButton.get()})
             if (window) ShowWindow(window, SW_HIDE);
+        placed.reset();
         return;
     }
     const SkylightRegion& record = Record();
     const Rect& b = record.bounds;
+    const Placement placement{b, record.brightness, record.shape};
+    if (visible && placed == placement) return;
+    placed = placement;
     if (!visible) {
         controlsShown = true;
         lastInteraction = GetTickCount64();

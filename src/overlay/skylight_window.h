@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "common/handles.h"
 #include "state/app_state.h"
@@ -32,6 +33,8 @@ public:
     void MoveDrag(POINT point);
     void EndDrag();
     void UpdateBrightness();
+    // The next Update places every window again, above an overlay that was just raised.
+    void PlaceAgain() { placed.reset(); }
 
     size_t Index() const { return index; }
     bool Shown() const { return visible; }
@@ -69,6 +72,20 @@ private:
     bool GripPressed(int slot) const;
     void RepaintGrip(int slot, int brightness, bool idle);
 
+    // What the windows were last placed and painted for: a refresh that changes nothing of this
+    // skylight (another one is being dragged, say) leaves its windows alone.
+    struct Placement {
+        Rect bounds;
+        int32_t brightness = 0;
+        SkylightShape shape = SkylightShape::Rounded;
+        friend bool operator==(const Placement&, const Placement&) = default;
+    };
+    struct GripPicture {
+        int width = 0, height = 0, brightness = -1;
+        bool idle = false;
+        friend bool operator==(const GripPicture&, const GripPicture&) = default;
+    };
+
     std::array<UniqueWindow, 5> grips;
     std::array<bool, 5> gripHover{};
     std::array<POINT, 5> gripPoint{};
@@ -92,4 +109,6 @@ private:
     RECT moon{};
     POINT dragStart{};
     Rect startBounds;
+    std::optional<Placement> placed;
+    std::array<GripPicture, 5> gripPictures{};
 };
