@@ -64,12 +64,13 @@ void SkylightWindow::UpdateGrips(bool show) {
     for (int slot = 0; slot < kGripCount; ++slot) {
         UniqueWindow& grip = grips[static_cast<size_t>(slot)];
         // Not WS_EX_NOACTIVATE: the grips keep the foreground away by their answer to WM_MOUSEACTIVATE.
+        const bool created = !grip;
         if (!grip) grip.reset(CreatePart(kSkylightGripClass, kGripTitles[slot], WS_EX_LAYERED | WS_EX_TOOLWINDOW |
                                                                                  WS_EX_TOPMOST, WS_POPUP));
         if (!grip) continue;
         const Rect& r = rects[static_cast<size_t>(slot)];
         const int width = static_cast<int>(Width(r)), height = static_cast<int>(Height(r));
-        SetWindowPos(grip.get(), HWND_TOPMOST, r.left, r.top, width, height, SWP_NOACTIVATE);
+        SetWindowPos(grip.get(), HWND_TOPMOST, r.left, r.top, width, height, SWP_NOACTIVATE | (created ? 0 : zOrder));
         gripPoint[static_cast<size_t>(slot)] = PointerIn(grip.get());
         // Moving a layered window keeps its picture: only a new size or fading draws it again.
         const GripPicture picture{width, height, Record().brightness, gripsIdle};

@@ -103,6 +103,9 @@ void SkylightWindow::Update(bool show) {
     const Rect& b = record.bounds;
     const Placement placement{b, record.brightness, record.shape};
     if (visible && placed == placement) return;
+    // Windows already stacked above the overlay only move: restacking costs a round of the window
+    // server for each of them, on every step of a drag.
+    zOrder = placed ? SWP_NOZORDER : 0;
     placed = placement;
     if (!visible) {
         controlsShown = true;
@@ -116,15 +119,14 @@ void SkylightWindow::Update(bool show) {
     SetLayeredWindowAttributes(input.get(), 0, static_cast<BYTE>(OpacityForBrightness(record.brightness)), LWA_ALPHA);
     const int width = static_cast<int>(Width(b)), height = static_cast<int>(Height(b));
     SetRegionIfChanged(input.get(), HoleRegion(record.shape, {0, 0, width, height}));
-    SetWindowPos(input.get(), HWND_TOPMOST, b.left, b.top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    SetWindowPos(input.get(), HWND_TOPMOST, b.left, b.top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW | zOrder);
 
     if (!closeButton) CreateCloseButton();
-    PlaceCloseButton();
 
     const Rect bar = ControlsBarRect(b, ToRect(MonitorBounds({b.left, b.top}, false)), Scale(63), Scale(24));
     const int barWidth = static_cast<int>(Width(bar)), barHeight = static_cast<int>(Height(bar));
     SetWindowPos(controls.get(), HWND_TOPMOST, bar.left, bar.top, barWidth, barHeight,
-                 SWP_NOACTIVATE | (controlsShown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+                 SWP_NOACTIVATE | (controlsShown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | zOrder);
     slider = {Scale(14), Scale(17), barWidth - Scale(68), Scale(47)};
     moon = {barWidth - Scale(57), Scale(7), barWidth - Scale(9), Scale(55)};
     SetRegionIfChanged(controls.get(),
@@ -133,7 +135,8 @@ void SkylightWindow::Update(bool show) {
     InvalidateRect(controls.get(), nullptr, FALSE);
     InvalidateRect(closeButton.get(), nullptr, FALSE);
     UpdateGrips(true);
-    // Again, so that the close button stays above the grips.
+    // After the grips, and stacked every time: a grip that was dragged became the active window and
+    // rose above it.
     PlaceCloseButton();
 }
 

@@ -110,5 +110,6 @@ private:
     POINT dragStart{};
     Rect startBounds;
     std::optional<Placement> placed;
+    UINT zOrder = 0;  // SWP_NOZORDER while the windows only move
     std::array<GripPicture, 5> gripPictures{};
 };

@@ -7,6 +7,7 @@ from lumenfold import PACE, Session, check, main, wait_until
 
 BRIGHT = (250, 200, 100)
 CONTROLS_CLASS = "Lumenfold.Windows.SkylightControls"
+INPUT_CLASS = "Lumenfold.Windows.SkylightInput"
 
 
 def drag(session, start, end, steps=6):
@@ -67,6 +68,24 @@ def slider_sets_the_brightness_and_the_controls_rest():
         s.quit_running_copy(process)
 
 
+def a_failed_save_keeps_its_box_while_another_skylight_closes():
+    with Session("save-fails") as s:
+        process, _, _ = s.start_overlay([{"bounds": [400, 300, 1000, 600], "shape": 2},
+                                         {"bounds": [1200, 300, 1700, 600], "shape": 2}])
+        (s.data_folder / "settings.json.tmp").mkdir()  # every save fails from here on
+        drag(s, (400 + 254, 624 + 32), (400 + 100, 624 + 32))  # the first skylight's slider
+        box = wait_until(lambda: s.shown("#32770"), 20, what="the save-failure box")[0]
+        s.click(1700 - 22, 300)  # the second skylight's close button, while the box is open
+        wait_until(lambda: len(s.shown(INPUT_CLASS)) == 1, 10, what="the second skylight to close")
+        check(process.poll() is None, "the program ended")
+        check([w["hwnd"] for w in s.shown("#32770")] == [box["hwnd"]], "not the one box still open")
+        s.probe("send", box["hwnd"], 0x0111, 2, 0)  # WM_COMMAND: Cancel
+        wait_until(lambda: not s.shown("#32770"), 10, what="the box to close")
+        check(s.shown(INPUT_CLASS)[0]["rect"] == [400, 300, 1000, 600], "the remaining skylight moved")
+        (s.data_folder / "settings.json.tmp").rmdir()
+        s.quit_running_copy(process)
+
+
 def moon_blacks_out_until_a_shake():
     with Session("moon", compositor=True) as s:
         s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)
@@ -84,4 +103,5 @@ def moon_blacks_out_until_a_shake():
 
 main(grips_move_and_resize_and_the_close_button_closes,
      slider_sets_the_brightness_and_the_controls_rest,
+     a_failed_save_keeps_its_box_while_another_skylight_closes,
      moon_blacks_out_until_a_shake)
