@@ -30,6 +30,13 @@ UniqueRegion HoleRegion(SkylightShape shape, const Rect& r) {
     return {};
 }
 
+void PaintBlack(HWND window) {
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(window, &paint);
+    FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EndPaint(window, &paint);
+}
+
 bool SetRegionIfChanged(HWND window, UniqueRegion region) {
     // Setting a region is costly (the window is reshaped and repainted), and most refreshes leave it
     // as it was.
@@ -221,13 +228,7 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             window = nullptr;
             return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT paint{};
-            HDC dc = BeginPaint(window, &paint);
-            FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-            EndPaint(window, &paint);
-            return 0;
-        }
+        case WM_PAINT: PaintBlack(window); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_CANCELMODE: {
             const bool wasPressing = pressing;

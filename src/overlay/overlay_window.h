@@ -21,6 +21,10 @@ inline constexpr UINT ShowSaveErrorMessage = WM_APP + 32;
 // The region of a skylight's shape over r.
 UniqueRegion HoleRegion(SkylightShape shape, const Rect& r);
 
+// Paints the invalid part of a window black: the overlay and each skylight's own layer are black,
+// and their opacity alone sets how dark they make the screen.
+void PaintBlack(HWND window);
+
 // Gives the window this region unless it has an equal one already; false when setting it failed.
 bool SetRegionIfChanged(HWND window, UniqueRegion region);
 

@@ -292,13 +292,7 @@ LRESULT CALLBACK SkylightWindow::GripProc(HWND window, UINT message, WPARAM wPar
 
 LRESULT SkylightWindow::InputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT paint{};
-            HDC dc = BeginPaint(window, &paint);
-            FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-            EndPaint(window, &paint);
-            return 0;
-        }
+        case WM_PAINT: PaintBlack(window); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
         case WM_SETCURSOR: SetCursor(LoadCursorW(nullptr, IDC_SIZEALL)); return TRUE;

@@ -8,7 +8,6 @@
 #include <tuple>
 #include <vector>
 
-#include "app/graphics_lifetime.h"
 #include "common/handles.h"
 #include "overlay/dimmed_cursor.h"
 #include "toolbar/reference_drawing.h"
@@ -75,14 +74,7 @@ void ExpectColours(const std::vector<uint32_t>& pixels, std::initializer_list<st
     }
 }
 
-class Primitives : public testing::Test {
-protected:
-    void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // given back with GDI+ by its owner
-        ASSERT_TRUE(graphics.Start());
-    }
-    GraphicsLifetime graphics;
-};
+using Primitives = WithGraphics;
 
 TEST_F(Primitives, CardsAreSquareRoundOrPillShaped) {
     const auto pixels = Drawing([](HDC dc) {

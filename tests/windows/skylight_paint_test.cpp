@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/graphics_lifetime.h"
 #include "overlay/skylight_layout.h"
 #include "test_support.h"
 
@@ -16,14 +15,7 @@ namespace {
 
 constexpr uint32_t kClear = 0x01000000;  // alpha 1: nothing to see, yet the grip takes the mouse
 
-class SkylightPaint : public testing::Test {
-protected:
-    void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // given back with GDI+ by its owner
-        ASSERT_TRUE(graphics.Start());
-    }
-    GraphicsLifetime graphics;
-};
+using SkylightPaint = WithGraphics;
 
 struct Grip {
     int width;

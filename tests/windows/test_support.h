@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the Windows-side tests.
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -8,7 +9,20 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "app/graphics_lifetime.h"
 #include "common/handles.h"
+
+// Cases that draw with GDI+: it runs for each case, with COM, as the program runs it.
+class WithGraphics : public testing::Test {
+protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // given back with GDI+ by its owner
+        ASSERT_TRUE(graphics.Start());
+    }
+    GraphicsLifetime graphics;
+};
 
 // Runs the probe (path from LUMENFOLD_PROBE) and returns its output once it ended.
 std::string RunProbe(const std::wstring& arguments);
