@@ -151,13 +151,51 @@ void OverlayWindow::ApplyWindowRegion() {
         if (state->previewVisible) wanted.push_back({state->preview, state->creationShape});
     }
     if (wanted == cutHoles) return;
-    UniqueRegion region(CreateRectRgn(0, 0, static_cast<int>(Width(d)), static_cast<int>(Height(d))));
-    auto cut = [&](SkylightShape shape, const Rect& bounds) {
-        UniqueRegion hole = HoleRegion(shape, Offset(bounds, -int64_t{d.left}, -int64_t{d.top}));
-        CombineRgn(region.get(), region.get(), hole.get(), RGN_DIFF);
+    // Window coordinates: the desktop's own corner is (0, 0).
+    auto cut = [&](HRGN region, const Hole& hole) {
+        UniqueRegion shape = HoleRegion(hole.shape, Offset(hole.bounds, -int64_t{d.left}, -int64_t{d.top}));
+        CombineRgn(region, region, shape.get(), RGN_DIFF);
     };
-    for (size_t i = 1; i < wanted.size(); ++i) cut(wanted[i].shape, wanted[i].bounds);
-    cutHoles = SetRegionIfChanged(window, std::move(region)) ? std::move(wanted) : std::vector<Hole>{};
+    auto cutAll = [&](const std::vector<Hole>& holes) {
+        UniqueRegion region(CreateRectRgn(0, 0, static_cast<int>(Width(d)), static_cast<int>(Height(d))));
+        for (size_t i = 1; i < holes.size(); ++i) cut(region.get(), holes[i]);
+        return region;
+    };
+    UniqueRegion region;
+    const size_t moving = draggedSkylight + 1;  // its place in wanted, after the desktop
+    if (dragging && HolesAllowed() && moving < wanted.size()) {
+        // While a skylight is dragged the other holes stay put: they are cut once, and each step
+        // only cuts the moving one out of a copy.
+        std::vector<Hole> others = wanted;
+        others.erase(others.begin() + static_cast<std::ptrdiff_t>(moving));
+        if (!otherHoles || others != otherHolesKey) {
+            otherHoles = cutAll(others);
+            otherHolesKey = std::move(others);
+        }
+        region.reset(CreateRectRgn(0, 0, 0, 0));
+        CombineRgn(region.get(), otherHoles.get(), nullptr, RGN_COPY);
+        cut(region.get(), wanted[moving]);
+    } else {
+        region = cutAll(wanted);
+    }
+    // The holes differ from the ones last cut, so the region does too: no need to compare them. On
+    // success the system owns the region.
+    if (SetWindowRgn(window, region.get(), TRUE)) {
+        region.release();
+        cutHoles = std::move(wanted);
+    } else {
+        cutHoles.clear();
+    }
+}
+
+void OverlayWindow::NotifyInteraction(bool active, size_t index) {
+    dragging = active;
+    draggedSkylight = index;
+    if (!active) {
+        otherHoles.reset();
+        otherHolesKey.clear();
+    }
+    if (interactionHandler) interactionHandler(active);
 }
 
 void OverlayWindow::ApplyOpacity(int32_t opacity) {

@@ -65,10 +65,8 @@ public:
     HWND Window() const { return window; }
     HINSTANCE Instance() const { return instance; }
     AppState& State() const { return *state; }
-    // A skylight drag begins (true) or ends (false).
-    void NotifyInteraction(bool active) {
-        if (interactionHandler) interactionHandler(active);
-    }
+    // A drag of skylight `index` begins (true) or ends (false).
+    void NotifyInteraction(bool active, size_t index);
     const std::vector<std::unique_ptr<SkylightWindow>>& SkylightWindows() const { return skylightWindows; }
 
 private:
@@ -110,4 +108,8 @@ private:
         friend bool operator==(const Hole&, const Hole&) = default;
     };
     std::vector<Hole> cutHoles;  // the desktop, then the holes the window's region was last cut for
+    bool dragging = false;       // a skylight is being dragged
+    size_t draggedSkylight = 0;
+    UniqueRegion otherHoles;     // during a drag: the desktop without the other skylights' holes
+    std::vector<Hole> otherHolesKey;
 };

@@ -179,7 +179,7 @@ void SkylightWindow::BeginDrag(POINT point, HWND captureWindow) {
     SetForegroundWindow(target);
     SetActiveWindow(target);
     SetCapture(target);
-    owner->NotifyInteraction(true);
+    owner->NotifyInteraction(true, index);
     LogActivity("skylight drag begin");
 }
 
@@ -202,7 +202,7 @@ void SkylightWindow::EndDrag() {
     dragging = false;
     dragMode = 0;
     ReleaseCapture();
-    owner->NotifyInteraction(false);
+    owner->NotifyInteraction(false, index);
     owner->Persist();
     if (previousForeground && IsWindow(previousForeground)) SetForegroundWindow(previousForeground);
     previousForeground = nullptr;

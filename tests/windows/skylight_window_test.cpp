@@ -59,17 +59,24 @@ TEST_F(SkylightWindows, ClickThroughTopmostPartsAroundTheHole) {
         EXPECT_FALSE(IsWindowVisible(part)) << "the blackout hides every part";
 }
 
-TEST_F(SkylightWindows, DraggingAndClosingLeaveNoHandles) {
+TEST_F(SkylightWindows, DraggingMovesOneHoleAndLeavesNoHandles) {
     const long before = LiveHandleCount();
-    state.skylights = {{{400, 300, 1000, 700}, SkylightShape::Rounded, 100, true}};
+    state.skylights = {{{400, 300, 1000, 700}, SkylightShape::Rectangle, 100, true},
+                       {{1200, 100, 1600, 300}, SkylightShape::Rectangle, 100, true}};
     OverlayWindow overlay;
     ASSERT_TRUE(overlay.Create(GetModuleHandleW(nullptr), &state));
     const long shown = LiveHandleCount();
     SkylightWindow& skylight = *overlay.SkylightWindows()[0];
     skylight.BeginDrag({500, 500}, nullptr);
     for (int step = 0; step < 1000; ++step) skylight.MoveDrag({500 + step % 300, 500 + step % 200});
+    // The last step went to (599, 699): 99 right and 199 down.
+    EXPECT_EQ(state.skylights[0].bounds, (Rect{499, 499, 1099, 899}));
+    EXPECT_TRUE(InHole(overlay.Window(), 1000, 850)) << "the hole went along";
+    EXPECT_FALSE(InHole(overlay.Window(), 450, 350)) << "and left nothing behind";
+    EXPECT_TRUE(InHole(overlay.Window(), 1400, 200)) << "the other hole stays";
     skylight.EndDrag();
     EXPECT_EQ(LiveHandleCount(), shown);
+    overlay.CloseRegion(1);
     overlay.CloseRegion(0);
     EXPECT_EQ(LiveHandleCount(), before);
 }
