@@ -13,7 +13,6 @@
 
 #include "app/application.h"
 #include "app/host_window.h"
-#include "overlay/dimmed_cursor.h"
 #include "state/settings_file.h"
 #include "test_support.h"
 
@@ -129,14 +128,6 @@ TEST_F(Interaction, FastFlickLeavesTheBlackoutPixelStepsDoNot) {
     pollAt(700);  // 60 pixels between two polls
     EXPECT_EQ(app.state.mode, OverlayMode::Skylights);
     EXPECT_EQ(visibility.back(), true);
-}
-
-TEST_F(Interaction, IdlePointerBecomesTheDimmedCursorInTheBlackout) {
-    app.overlay.ShowFullBlack();
-    ASSERT_TRUE(MovePointer(300, 300));
-    CURSORINFO info{};
-    info.cbSize = sizeof info;
-    EXPECT_TRUE(WaitFor([&] { return GetCursorInfo(&info) && info.hCursor == DimmedCursor(30); }));
 }
 
 TEST_F(Interaction, TraySizeCommandIsSaved) {
