@@ -28,10 +28,9 @@ const wchar_t* CursorName(ResizeCursor cursor) {
     return IDC_ARROW;
 }
 
-POINT PointerIn(HWND window) {
-    POINT point = CursorPosition();
-    ScreenToClient(window, &point);
-    return point;
+POINT PointerIn(HWND window, POINT screen = CursorPosition()) {
+    ScreenToClient(window, &screen);
+    return screen;
 }
 
 }  // namespace
@@ -56,11 +55,9 @@ void SkylightWindow::UpdateGrips(bool show) {
     }
     const Rect& b = Record().bounds;
     const auto rects = GripRects(b, ToRect(MonitorBounds(ToPOINT(Centre(b)), false)), Scale(32), Scale(28));
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = GripProc;
-    windowClass.hInstance = owner->Instance();
-    windowClass.lpszClassName = kSkylightGripClass;
-    RegisterClassW(&windowClass);  // fails harmlessly once the class exists
+    RegisterPartClass(owner->Instance(), kSkylightGripClass, GripProc, nullptr, nullptr);
+    // One read for all five: each is a round trip to the window server, on every step of a drag.
+    const POINT pointer = CursorPosition();
     for (int slot = 0; slot < kGripCount; ++slot) {
         UniqueWindow& grip = grips[static_cast<size_t>(slot)];
         // Not WS_EX_NOACTIVATE: the grips keep the foreground away by their answer to WM_MOUSEACTIVATE.
@@ -71,7 +68,7 @@ void SkylightWindow::UpdateGrips(bool show) {
         const Rect& r = rects[static_cast<size_t>(slot)];
         const int width = static_cast<int>(Width(r)), height = static_cast<int>(Height(r));
         SetWindowPos(grip.get(), HWND_TOPMOST, r.left, r.top, width, height, SWP_NOACTIVATE | (created ? 0 : zOrder));
-        gripPoint[static_cast<size_t>(slot)] = PointerIn(grip.get());
+        gripPoint[static_cast<size_t>(slot)] = PointerIn(grip.get(), pointer);
         // Moving a layered window keeps its picture: only a new size or fading draws it again.
         const GripPicture picture{width, height, Record().brightness, gripsIdle};
         if (gripPictures[static_cast<size_t>(slot)] != picture) {

@@ -19,16 +19,6 @@ constexpr UINT_PTR kSliderTimer = 1;
 constexpr UINT kCloseCommand = 104;
 constexpr DWORD kPartStyle = WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
 
-void RegisterPartClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HCURSOR cursor, HBRUSH brush) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = cursor;
-    windowClass.hbrBackground = brush;
-    windowClass.lpszClassName = name;
-    RegisterClassW(&windowClass);  // fails harmlessly once the class exists
-}
-
 POINT ClientPoint(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
 // The object stored at WM_NCCREATE, or null before it and after the window let go of it.
@@ -48,6 +38,16 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, Member
 }
 
 }  // namespace
+
+void RegisterPartClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HCURSOR cursor, HBRUSH brush) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = cursor;
+    windowClass.hbrBackground = brush;
+    windowClass.lpszClassName = name;
+    RegisterClassW(&windowClass);  // fails harmlessly once the class exists
+}
 
 SkylightWindow::SkylightWindow(OverlayWindow* overlay, size_t position) : owner(overlay), index(position) {
     const HINSTANCE instance = owner->Instance();

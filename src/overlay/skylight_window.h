@@ -20,6 +20,9 @@ inline constexpr wchar_t kSkylightControlsClass[] = L"Lumenfold.Windows.Skylight
 inline constexpr wchar_t kSkylightCloseClass[] = L"Lumenfold.Windows.SkylightClose";
 inline constexpr wchar_t kSkylightGripClass[] = L"Lumenfold.Windows.SkylightResize";
 
+// Registers one of the skylight windows' classes (class style 0); registering it again is harmless.
+void RegisterPartClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HCURSOR cursor, HBRUSH brush);
+
 class SkylightWindow {
 public:
     SkylightWindow(OverlayWindow* owner, size_t index);
