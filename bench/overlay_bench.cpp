@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "overlay/overlay_geometry.h"
 #include "overlay/overlay_window.h"
 #include "state/settings_file.h"
 
@@ -82,8 +83,8 @@ void PollAndIdle(int idleSeconds) {
 int main(int argc, char** argv) {
     std::printf("virtual screen %d x %d at %d\n", GetSystemMetrics(SM_CXVIRTUALSCREEN),
                 GetSystemMetrics(SM_CYVIRTUALSCREEN), GetSystemMetrics(SM_XVIRTUALSCREEN));
-    std::printf("%10s %12s %12s %18s %18s\n", "skylights", "save (us)", "load (us)", "refresh same (us)",
-                "drag step (us)");
+    std::printf("%10s %10s %10s %14s %12s %12s %12s\n", "skylights", "save", "load", "refresh same",
+                "drag step", "its region", "its windows");
     for (int count : {1, 10, 50}) {
         const AppState layout = Layout(count);
         const int runs = 100;
@@ -96,16 +97,30 @@ int main(int argc, char** argv) {
         OverlayWindow overlay;
         if (!overlay.Create(GetModuleHandleW(nullptr), &state)) return 1;
         const double same = MicrosecondsPerRun(runs, [&] { overlay.Refresh(); });
-        // One step of dragging a skylight by a pixel: the region, all its windows and its grips.
+        // One step of dragging a skylight by a pixel, a frame after the last one (closer steps wait
+        // for the drag timer): the region, all its windows and its grips. Then the two halves alone.
         SkylightWindow& dragged = *overlay.SkylightWindows()[0];
         const Rect start = state.skylights[0].bounds;
         dragged.BeginDrag({start.left + 50, start.top + 50}, nullptr);
         int step = 0;
-        const double moved = MicrosecondsPerRun(runs, [&] {
-            dragged.MoveDrag({start.left + 50 + (step++ % 2), start.top + 50});
+        double moved = 0;
+        for (int i = 0; i < runs; ++i) {
+            Sleep(17);
+            moved += MicrosecondsPerRun(1, [&] { dragged.MoveDrag({start.left + 51 + (step++ % 2), start.top + 50}); });
+        }
+        moved /= runs;
+        auto nudge = [&] { state.skylights[0].bounds = Offset(start, 2 + (step++ % 2), 0); };
+        const double region = MicrosecondsPerRun(runs, [&] {
+            nudge();
+            overlay.ApplyWindowRegion();
+        });
+        const double windows = MicrosecondsPerRun(runs, [&] {
+            nudge();
+            dragged.Update(true);
         });
         dragged.EndDrag();
-        std::printf("%10d %12.1f %12.1f %18.1f %18.1f\n", count, save, load, same, moved);
+        std::printf("%10d %7.1f ms %7.1f ms %11.2f ms %9.1f ms %9.1f ms %9.1f ms\n", count, save / 1000, load / 1000,
+                    same / 1000, moved / 1000, region / 1000, windows / 1000);
     }
     PollAndIdle(argc > 1 ? std::atoi(argv[1]) : 60);
     return 0;

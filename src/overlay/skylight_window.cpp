@@ -16,6 +16,8 @@
 namespace {
 
 constexpr UINT_PTR kSliderTimer = 1;
+constexpr UINT_PTR kDragTimer = 2;  // on the input window, which lives as long as the skylight
+constexpr auto kFrame = std::chrono::milliseconds(16);
 constexpr UINT kCloseCommand = 104;
 constexpr DWORD kPartStyle = WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
 
@@ -62,6 +64,7 @@ SkylightWindow::SkylightWindow(OverlayWindow* overlay, size_t position) : owner(
 
 SkylightWindow::~SkylightWindow() {
     if (controls) KillTimer(controls.get(), kSliderTimer);
+    if (input) KillTimer(input.get(), kDragTimer);
     // Windows that lose the capture while they go must not call back into a half-destroyed object.
     for (HWND window : {grips[0].get(), grips[1].get(), grips[2].get(), grips[3].get(), grips[4].get(),
                         closeButton.get(), input.get(), controls.get()}) {
@@ -87,6 +90,9 @@ int SkylightWindow::Scale(int pixels) const {
 
 void SkylightWindow::Update(bool show) {
     if (!show) {
+        // Hidden mid-drag: nothing left to reshape, and reshaping here would refresh within a refresh.
+        if (reshapePending) KillTimer(input.get(), kDragTimer);
+        reshapePending = false;
         EndDrag();
         visible = false;
         KillTimer(controls.get(), kSliderTimer);
@@ -193,12 +199,30 @@ void SkylightWindow::MoveDrag(POINT point) {
     } else {
         bounds = ToRect(FitOnMonitor(ToRECT(Offset(startBounds, dx, dy)), point));
     }
+    if (bounds == Record().bounds) return;
     Record().bounds = bounds;
+    const auto sinceReshape = std::chrono::steady_clock::now() - lastReshape;
+    if (sinceReshape >= kFrame) {
+        Reshape();
+    } else if (!reshapePending) {
+        reshapePending = true;
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(kFrame - sinceReshape);
+        SetTimer(input.get(), kDragTimer, static_cast<UINT>(wait.count()), nullptr);
+    }
+}
+
+void SkylightWindow::Reshape() {
+    if (reshapePending) KillTimer(input.get(), kDragTimer);
+    reshapePending = false;
     owner->Refresh();
+    // Counted from the end: a slow reshape still leaves a frame for the input queue.
+    lastReshape = std::chrono::steady_clock::now();
 }
 
 void SkylightWindow::EndDrag() {
     if (!dragging) return;
+    // The last position goes on screen while the other holes are still cut once.
+    if (reshapePending) Reshape();
     dragging = false;
     dragMode = 0;
     ReleaseCapture();
@@ -295,6 +319,9 @@ LRESULT SkylightWindow::InputMessage(HWND window, UINT message, WPARAM wParam, L
         case WM_PAINT: PaintBlack(window); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_TIMER:
+            if (wParam == kDragTimer && reshapePending) Reshape();
+            return 0;
         case WM_SETCURSOR: SetCursor(LoadCursorW(nullptr, IDC_SIZEALL)); return TRUE;
         case WM_LBUTTONDOWN:
             dragMode = 0;

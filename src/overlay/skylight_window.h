@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -66,6 +67,7 @@ private:
     void PressControls(HWND window, WPARAM wParam, LPARAM lParam);
     void EndSliderDrag(bool releaseCapture);
     void RequestClose();
+    void Reshape();
 
     // The grips.
     void UpdateGrips(bool show);
@@ -114,5 +116,9 @@ private:
     Rect startBounds;
     std::optional<Placement> placed;
     UINT zOrder = 0;  // SWP_NOZORDER while the windows only move
+    // Drag steps closer together than a frame wait for the drag timer: reshaping the overlay costs
+    // more than a frame under load, and the pointer must never queue behind it.
+    bool reshapePending = false;
+    std::chrono::steady_clock::time_point lastReshape{};
     std::array<GripPicture, 5> gripPictures{};
 };
