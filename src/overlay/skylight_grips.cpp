@@ -45,6 +45,11 @@ void SkylightWindow::RepaintGrip(int slot, int brightness, bool idle) {
     RenderSkylightGrip(grips[s].get(), slot, gripPoint[s], gripHover[s], GripPressed(slot), brightness, idle);
 }
 
+std::array<Rect, kGripCount> SkylightWindow::GripPlaces() const {
+    const Rect& b = Record().bounds;
+    return GripRects(b, ToRect(MonitorBounds(ToPOINT(Centre(b)), false)), Scale(32), Scale(28));
+}
+
 void SkylightWindow::UpdateGrips(bool show) {
     if (!show) {
         for (size_t slot = 0; slot < grips.size(); ++slot) {
@@ -53,11 +58,8 @@ void SkylightWindow::UpdateGrips(bool show) {
         }
         return;
     }
-    const Rect& b = Record().bounds;
-    const auto rects = GripRects(b, ToRect(MonitorBounds(ToPOINT(Centre(b)), false)), Scale(32), Scale(28));
+    const auto rects = GripPlaces();
     RegisterPartClass(owner->Instance(), kSkylightGripClass, GripProc, nullptr, nullptr);
-    // One read for all five: each is a round trip to the window server, on every step of a drag.
-    const POINT pointer = CursorPosition();
     for (int slot = 0; slot < kGripCount; ++slot) {
         UniqueWindow& grip = grips[static_cast<size_t>(slot)];
         // Not WS_EX_NOACTIVATE: the grips keep the foreground away by their answer to WM_MOUSEACTIVATE.
@@ -66,16 +68,31 @@ void SkylightWindow::UpdateGrips(bool show) {
                                                                                  WS_EX_TOPMOST, WS_POPUP));
         if (!grip) continue;
         const Rect& r = rects[static_cast<size_t>(slot)];
-        const int width = static_cast<int>(Width(r)), height = static_cast<int>(Height(r));
-        SetWindowPos(grip.get(), HWND_TOPMOST, r.left, r.top, width, height, SWP_NOACTIVATE | (created ? 0 : zOrder));
-        gripPoint[static_cast<size_t>(slot)] = PointerIn(grip.get(), pointer);
+        SetWindowPos(grip.get(), HWND_TOPMOST, r.left, r.top, static_cast<int>(Width(r)), static_cast<int>(Height(r)),
+                     SWP_NOACTIVATE | (created ? 0 : zOrder));
+    }
+    // A grip gets its picture before it is first shown: Wine raises a layered window shown without
+    // one above the close button once it gets it.
+    PaintGrips(rects);
+    for (auto& grip : grips)
+        if (grip) ShowWindow(grip.get(), SW_SHOWNOACTIVATE);
+}
+
+void SkylightWindow::PaintGrips(const std::array<Rect, kGripCount>& places) {
+    // One read for all five: each is a round trip to the window server, on every step of a drag.
+    const POINT pointer = CursorPosition();
+    for (int slot = 0; slot < kGripCount; ++slot) {
+        HWND grip = grips[static_cast<size_t>(slot)].get();
+        if (!grip) continue;
+        gripPoint[static_cast<size_t>(slot)] = PointerIn(grip, pointer);
+        const Rect& r = places[static_cast<size_t>(slot)];
         // Moving a layered window keeps its picture: only a new size or fading draws it again.
-        const GripPicture picture{width, height, Record().brightness, gripsIdle};
+        const GripPicture picture{static_cast<int>(Width(r)), static_cast<int>(Height(r)), Record().brightness,
+                                  gripsIdle};
         if (gripPictures[static_cast<size_t>(slot)] != picture) {
             RepaintGrip(slot, picture.brightness, picture.idle);
             gripPictures[static_cast<size_t>(slot)] = picture;
         }
-        ShowWindow(grip.get(), SW_SHOWNOACTIVATE);
     }
 }
 

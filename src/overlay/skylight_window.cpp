@@ -125,25 +125,67 @@ void SkylightWindow::Update(bool show) {
     SetLayeredWindowAttributes(input.get(), 0, static_cast<BYTE>(OpacityForBrightness(record.brightness)), LWA_ALPHA);
     const int width = static_cast<int>(Width(b)), height = static_cast<int>(Height(b));
     SetRegionIfChanged(input.get(), HoleRegion(record.shape, {0, 0, width, height}));
-    SetWindowPos(input.get(), HWND_TOPMOST, b.left, b.top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW | zOrder);
-
-    if (!closeButton) CreateCloseButton();
-
     const Rect bar = ControlsBarRect(b, ToRect(MonitorBounds({b.left, b.top}, false)), Scale(63), Scale(24));
     const int barWidth = static_cast<int>(Width(bar)), barHeight = static_cast<int>(Height(bar));
-    SetWindowPos(controls.get(), HWND_TOPMOST, bar.left, bar.top, barWidth, barHeight,
-                 SWP_NOACTIVATE | (controlsShown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | zOrder);
     slider = {Scale(14), Scale(17), barWidth - Scale(68), Scale(47)};
     moon = {barWidth - Scale(57), Scale(7), barWidth - Scale(9), Scale(55)};
     SetRegionIfChanged(controls.get(),
                        UniqueRegion(CreateRoundRectRgn(0, 0, barWidth + 1, barHeight + 1, Scale(12), Scale(12))));
-
     InvalidateRect(controls.get(), nullptr, FALSE);
+    const auto gripPlaces = GripPlaces();
+    if (MoveTogether(bar, gripPlaces)) {
+        InvalidateRect(closeButton.get(), nullptr, FALSE);
+        PaintGrips(gripPlaces);
+        return;
+    }
+
+    SetWindowPos(input.get(), HWND_TOPMOST, b.left, b.top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW | zOrder);
+    if (!closeButton) CreateCloseButton();
+    SetWindowPos(controls.get(), HWND_TOPMOST, bar.left, bar.top, barWidth, barHeight,
+                 SWP_NOACTIVATE | (controlsShown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | zOrder);
     InvalidateRect(closeButton.get(), nullptr, FALSE);
     UpdateGrips(true);
     // After the grips, and stacked every time: a grip that was dragged became the active window and
     // rose above it.
     PlaceCloseButton();
+}
+
+bool SkylightWindow::MoveTogether(const Rect& bar, const std::array<Rect, 5>& places) {
+    // Only windows that exist and are stacked already: the first placement shows them in order.
+    if (zOrder != SWP_NOZORDER || !closeButton) return false;
+    for (const auto& grip : grips)
+        if (!grip) return false;
+    struct Move {
+        HWND window;
+        HWND after;
+        Rect r;
+        UINT flags;
+    };
+    const Rect& b = Record().bounds;
+    const UINT move = SWP_NOACTIVATE | SWP_NOZORDER;
+    std::array<Move, 8> moves{{
+        {input.get(), nullptr, b, move | SWP_SHOWWINDOW},
+        {controls.get(), nullptr, bar, move | (controlsShown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW)},
+    }};
+    for (size_t slot = 0; slot < places.size(); ++slot) moves[2 + slot] = {grips[slot].get(), nullptr, places[slot], move};
+    // Stacked again last, as on the first placement: a dragged grip rises above it.
+    moves[7] = {closeButton.get(), HWND_TOPMOST,
+                {b.right - Scale(44), b.top - Scale(12), b.right, b.top + Scale(12)},
+                SWP_NOACTIVATE | SWP_SHOWWINDOW};
+    auto place = [](HDWP batch, const Move& m) {
+        return DeferWindowPos(batch, m.window, m.after, m.r.left, m.r.top, static_cast<int>(Width(m.r)),
+                              static_cast<int>(Height(m.r)), m.flags);
+    };
+    // One batch, so a dragged skylight's pieces never show apart; one by one if the batch fails.
+    HDWP batch = BeginDeferWindowPos(static_cast<int>(moves.size()));
+    for (const Move& m : moves)
+        if (batch) batch = place(batch, m);
+    if (!batch || !EndDeferWindowPos(batch)) {
+        for (const Move& m : moves)
+            SetWindowPos(m.window, m.after, m.r.left, m.r.top, static_cast<int>(Width(m.r)),
+                         static_cast<int>(Height(m.r)), m.flags);
+    }
+    return true;
 }
 
 void SkylightWindow::CreateCloseButton() {

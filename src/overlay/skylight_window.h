@@ -71,6 +71,9 @@ private:
 
     // The grips.
     void UpdateGrips(bool show);
+    std::array<Rect, 5> GripPlaces() const;
+    void PaintGrips(const std::array<Rect, 5>& places);
+    bool MoveTogether(const Rect& bar, const std::array<Rect, 5>& gripPlaces);
     void SetGripsIdle(bool idle);
     int SlotOf(HWND window) const;
     uint32_t ZoneUnderPointer(int slot);

@@ -95,6 +95,9 @@ TEST_F(SkylightWindows, DragStepsReshapeAtMostOncePerFrameAndLeaveNoHandles) {
     SetCursorPos(599, 699);  // the captured window reads the pointer on every move it is sent
     EXPECT_TRUE(WaitFor([&] { return SameRect(WindowRect(skylight.Input()), {499, 499, 1099, 899}); }, 2000));
     UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(SameRect(WindowRect(skylight.CloseButton()), {1055, 487, 1099, 511})) << "its pieces went along";
+    EXPECT_TRUE(SameRect(WindowRect(skylight.Grip(2)), {499, 483, 1099, 515}));
+    EXPECT_TRUE(SameRect(WindowRect(skylight.Controls()), {499, 923, 1099, 986}));
     EXPECT_TRUE(InHole(overlay.Window(), 1000, 850)) << "the hole went along";
     EXPECT_FALSE(InHole(overlay.Window(), 450, 350)) << "and left nothing behind";
     EXPECT_TRUE(InHole(overlay.Window(), 1400, 200)) << "the other hole stays";
