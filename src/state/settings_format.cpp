@@ -9,6 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/json_number.h"
+
 namespace {
 
 // The default object map keeps keys sorted, which gives the written file its key order.
@@ -27,40 +29,6 @@ constexpr char kNul = '\0';
 const Json* Member(const Json& object, const char* key) {
     const auto found = object.find(key);
     return found == object.end() ? nullptr : &*found;
-}
-
-// A number converted the way the library converts it (fractions toward zero, true and false as 1
-// and 0), but never narrowed: anything beyond 64 bits saturates, so a clamp or a range check sees
-// the size of what was written instead of a wrapped remainder. Other JSON types are errors.
-std::optional<int64_t> WholeNumber(const Json& value) {
-    constexpr int64_t kLowest = std::numeric_limits<int64_t>::min();
-    constexpr int64_t kHighest = std::numeric_limits<int64_t>::max();
-    switch (value.type()) {
-        case Json::value_t::number_integer:
-            return value.get<int64_t>();
-        case Json::value_t::number_unsigned: {
-            const uint64_t number = value.get<uint64_t>();
-            return number > static_cast<uint64_t>(kHighest) ? kHighest : static_cast<int64_t>(number);
-        }
-        case Json::value_t::number_float: {
-            const double number = std::trunc(value.get<double>());
-            constexpr double kTwoToThe63 = 9223372036854775808.0;
-            if (std::isnan(number)) {
-                return std::nullopt;
-            }
-            if (number >= kTwoToThe63) {
-                return kHighest;
-            }
-            if (number < -kTwoToThe63) {
-                return kLowest;
-            }
-            return static_cast<int64_t>(number);
-        }
-        case Json::value_t::boolean:
-            return value.get<bool>() ? 1 : 0;
-        default:
-            return std::nullopt;
-    }
 }
 
 // A missing key gives the fallback; a present one must be a number and is clamped into range.

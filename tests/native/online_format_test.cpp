@@ -1,0 +1,158 @@
+// The manifest, the credits answer and the cache files as the online services read them.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <string>
+
+#include "online/online_format.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+// Stands in for the HTTPS client's address rule, which needs Windows.
+const UrlCheck kHttps = [](const std::string& url) { return url.rfind("https://x", 0) == 0; };
+
+Json Item(const std::string& imageID, const std::string& url = "https://x.example/a") {
+    return {{"enabled", true}, {"kind", "banner"}, {"imageID", imageID}, {"targetURL", url}};
+}
+
+Json Manifest(Json items) { return {{"items", std::move(items)}}; }
+Json List(std::initializer_list<Json> entries) {
+    Json list = Json::array();
+    for (const Json& entry : entries) list.push_back(entry);
+    return list;
+}
+
+std::string Failure(const Json& manifest) {
+    try {
+        Parse(manifest, kHttps, "C:\\d");
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(BannerManifest, ShapeOfTheDocument) {
+    EXPECT_EQ(Parse(Manifest(Json::array()), kHttps, "C:\\d").size(), 0u);
+    Json full = Json::array();
+    for (int i = 0; i < 500; ++i) full.push_back(Item("a"));
+    EXPECT_EQ(Parse(Manifest(full), kHttps, "C:\\d").size(), 500u);
+    full.push_back({{"enabled", false}});
+    EXPECT_EQ(Failure(Manifest(full)), "Invalid banner manifest") << "501 entries, even a disabled one";
+    EXPECT_EQ(Failure(Json::array()), "Invalid banner manifest");
+    EXPECT_EQ(Failure(Json{{"items", "x"}}), "Invalid banner manifest");
+    EXPECT_EQ(Failure(Json::object()), "Invalid banner manifest");
+    // The library's own texts for members of the wrong type.
+    EXPECT_NE(Failure(Manifest(List({{{"enabled", "yes"}}}))).find("type must be boolean"), std::string::npos);
+    EXPECT_NE(Failure(Manifest(List({42}))).find("cannot use value()"), std::string::npos);
+}
+
+TEST(BannerManifest, OneBadEnabledBannerRejectsTheWhole) {
+    const Json skipped = {{{"enabled", false}, {"imageID", "a_b"}, {"targetURL", 5}},
+                          {{"enabled", true}, {"kind", "video"}, {"imageID", ""}},
+                          {{"kind", "banner"}, {"imageID", "."}}};
+    EXPECT_EQ(Failure(Manifest(skipped)), "");
+    for (const Json& bad : {Item(std::string(65, 'a')), Item("a_b"), Item("a.b"), Item(""),
+                            Item("ok", "http://x.example/a")}) {
+        EXPECT_EQ(Failure(Manifest(List({Item("fine"), bad}))), "Invalid banner image or destination") << bad.dump();
+    }
+    EXPECT_EQ(Failure(Manifest(List({Item(std::string(64, 'Z'))}))), "");
+}
+
+TEST(BannerManifest, DefaultsClampsAndPublisherFirst) {
+    Json items = {Item("img-1", "https://x.example/1"), Item("img-2", "https://lumenfold.app/p"),
+                  Item("img-3", "https://x.example/3"), Item("img-4", "https://lumenfold.app/q")};
+    items[0]["aspectRatio"] = 0;
+    items[1]["aspectRatio"] = 100;
+    items[2]["aspectRatio"] = "wide";
+    items[3]["aspectRatio"] = 2.5;
+    items[0]["title"] = 7;
+    items[1]["title"] = "Sale";
+    items[1]["id"] = "custom";
+    // The test's address rule lets the publisher's origin through as well.
+    const UrlCheck https = [](const std::string& url) { return url.rfind("https://", 0) == 0; };
+    const auto banners = Parse(Manifest(items), https, "C:\\Data");
+    ASSERT_EQ(banners.size(), 4u);
+    EXPECT_EQ(banners[0].id, "custom");
+    EXPECT_EQ(banners[0].title, "Sale");
+    EXPECT_DOUBLE_EQ(banners[0].aspectRatio, 20.0);
+    EXPECT_EQ(banners[1].id, "img-4");
+    EXPECT_DOUBLE_EQ(banners[1].aspectRatio, 2.5);
+    EXPECT_EQ(banners[2].id, "img-1");
+    EXPECT_EQ(banners[2].title, "Lumenfold");
+    EXPECT_DOUBLE_EQ(banners[2].aspectRatio, 0.1);
+    EXPECT_EQ(banners[2].imagePath, "C:\\Data\\banner-img-1.image");
+    EXPECT_DOUBLE_EQ(banners[3].aspectRatio, 4.0);
+}
+
+TEST(BannerManifest, RefreshIntervalIsClamped) {
+    EXPECT_EQ(RefreshInterval(Json::object()), 540u);
+    EXPECT_EQ(RefreshInterval({{"refreshIntervalSeconds", 5}}), 60u);
+    EXPECT_EQ(RefreshInterval({{"refreshIntervalSeconds", 100000}}), 86400u);
+    EXPECT_EQ(RefreshInterval({{"refreshIntervalSeconds", 90.9}}), 90u);
+    EXPECT_EQ(RefreshInterval({{"refreshIntervalSeconds", 1e300}}), 86400u) << "no overflow into a short wait";
+    EXPECT_THROW(RefreshInterval({{"refreshIntervalSeconds", "60"}}), std::exception);
+}
+
+TEST(Credits, AnswerMustNameThisInstallation) {
+    const std::string code = "LF-0123456789ABCDEF01234567";
+    EXPECT_EQ(CreditsFromAnswer({{"code", code}, {"credits", 12}}, code), 12);
+    EXPECT_EQ(CreditsFromAnswer({{"code", code}, {"credits", -5}}, code), 0);
+    EXPECT_EQ(CreditsFromAnswer({{"code", code}}, code), 0);
+    EXPECT_EQ(CreditsFromAnswer({{"code", code}, {"credits", 1e12}}, code), 2147483647) << "saturates, never wraps";
+    try {
+        CreditsFromAnswer({{"code", "LF-OTHER"}, {"credits", 3}}, code);
+        ADD_FAILURE();
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Referral identity mismatch");
+    }
+    EXPECT_THROW(CreditsFromAnswer({{"code", 5}}, code), std::runtime_error) << "a number never matches";
+    EXPECT_THROW(CreditsFromAnswer({{"credits", 3}}, code), nlohmann::json::out_of_range);
+    EXPECT_THROW(CreditsFromAnswer({{"code", code}, {"credits", "3"}}, code), nlohmann::json::type_error);
+    EXPECT_EQ(CreditsCache(code, 7), "{\"code\":\"LF-0123456789ABCDEF01234567\",\"credits\":7}");
+}
+
+TEST(Cache, LoadsWhatItCanAndSaysWhenItCannot) {
+    const std::string manifest = R"({"country":"CN","items":[{"enabled":true,"kind":"banner","imageID":"a","targetURL":"https://x.example/"}]})";
+    OnlineSnapshot s;
+    s.referralCode = "LF-1";
+    ApplyCache(s, manifest, std::string(R"({"code":"LF-1","credits":-4})"), kHttps, "C:\\d");
+    EXPECT_EQ(s.banners.size(), 1u);
+    EXPECT_EQ(s.country, "CN");
+    EXPECT_TRUE(s.hasCredits);
+    EXPECT_EQ(s.credits, 0);
+    EXPECT_EQ(s.status, "");
+
+    OnlineSnapshot other;
+    other.referralCode = "LF-1";
+    ApplyCache(other, std::nullopt, std::string(R"({"code":"LF-2","credits":9})"), kHttps, "C:\\d");
+    EXPECT_FALSE(other.hasCredits) << "another installation's credits are ignored silently";
+    EXPECT_EQ(other.status, "");
+    OnlineSnapshot anonymous;
+    ApplyCache(anonymous, std::nullopt, std::string(R"({"credits":9})"), kHttps, "C:\\d");
+    EXPECT_TRUE(anonymous.hasCredits) << "an empty code matches an empty referral code";
+
+    OnlineSnapshot broken;
+    broken.referralCode = "LF-1";
+    broken.status = "identity text";
+    ApplyCache(broken, std::string("{\"items\":[]"), std::string(R"({"code":"LF-1","credits":9})"), kHttps, "C:\\d");
+    EXPECT_EQ(broken.status, "缓存无法读取，将重试在线更新。 / Cache unavailable; retrying online.");
+    EXPECT_FALSE(broken.hasCredits) << "credits are not read after a broken manifest";
+}
+
+TEST(Identity, CredentialAndReferralCodeSpelling) {
+    uint8_t digest[32];
+    for (int i = 0; i < 32; ++i) digest[i] = static_cast<uint8_t>(0xF0 + i * 3);
+    EXPECT_EQ(ReferralCodeFromDigest(digest), "LF-F0F3F6F9FCFF0205080B0E11");
+    EXPECT_EQ(Hex(digest, 2), "f0f3");
+    const std::string good(64, 'a');
+    EXPECT_TRUE(ValidCredential(good));
+    EXPECT_TRUE(ValidCredential("0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef"));
+    EXPECT_FALSE(ValidCredential(std::string(63, 'a')));
+    EXPECT_FALSE(ValidCredential(std::string(65, 'a')));
+    EXPECT_FALSE(ValidCredential(std::string(63, 'a') + "A"));
+    EXPECT_FALSE(ValidCredential(std::string(63, 'a') + "g"));
+}
+
+}  // namespace
