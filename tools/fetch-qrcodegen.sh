@@ -14,7 +14,8 @@ trap 'rm -rf "$work"' EXIT
 : >"$work/sources.list"
 
 # The first entry of the machine's Debian sources, as a deb-src entry: same mirror, suites and key.
-awk 'BEGIN { RS = ""; ORS = "\n\n" } NR == 1 { sub(/Types:[^\n]*/, "Types: deb-src"); print }' \
+awk 'BEGIN { RS = ""; ORS = "\n\n" }
+  !done && /(^|\n)URIs:/ { sub(/Types:[^\n]*/, "Types: deb-src"); print; done = 1 }' \
   /etc/apt/sources.list.d/debian.sources >"$work/sources.list.d/debian-src.sources"
 grep -q '^URIs:' "$work/sources.list.d/debian-src.sources" ||
   { echo "setup: no Debian entry in /etc/apt/sources.list.d/debian.sources" >&2; exit 1; }
@@ -48,7 +49,12 @@ if [ -z "$expected" ] || [ "$expected" != "$actual" ]; then
   exit 1
 fi
 
-mkdir -p "$out"
-tar -xf "$orig" --no-same-owner -C "$out" --strip-components=2 --wildcards '*/cpp/qrcodegen.cpp' '*/cpp/qrcodegen.hpp'
-[ -s "$out/qrcodegen.cpp" ] && [ -s "$out/qrcodegen.hpp" ] ||
-  { echo "setup: $(basename "$orig") holds no cpp/qrcodegen.cpp and .hpp" >&2; exit 1; }
+# Unpacked beside the tarball and moved into place, so an interrupted run leaves no half file.
+mkdir -p "$work/unpacked" "$out"
+tar -xf "$orig" --no-same-owner -C "$work/unpacked" --strip-components=2 --wildcards \
+  '*/cpp/qrcodegen.cpp' '*/cpp/qrcodegen.hpp'
+if ! [ -s "$work/unpacked/qrcodegen.cpp" ] || ! [ -s "$work/unpacked/qrcodegen.hpp" ]; then
+  echo "setup: $(basename "$orig") holds no cpp/qrcodegen.cpp and .hpp" >&2
+  exit 1
+fi
+mv "$work/unpacked/qrcodegen.hpp" "$work/unpacked/qrcodegen.cpp" "$out/"
