@@ -83,9 +83,10 @@ std::string Page(const std::string& referralCode, const std::string& title, cons
 }
 
 std::string Recommendation(const std::string& language) {
-    if (language.size() == 2) {
-        for (const Translation& translation : kTranslations) {
-            if (translation.language == language) return std::string(translation.text) + "\n\n" + kEnglish;
+    // Exact two-letter matches only: "zho" or "zh-CN" get English alone.
+    for (const Translation& translation : kTranslations) {
+        if (translation.language == language) {
+            return std::string(translation.text) + "\n\n" + kEnglish;
         }
     }
     return kEnglish;
