@@ -2,6 +2,7 @@
 // Move-only owners for every kind of handle the program holds. Each live handle is counted, because
 // Wine's GetGuiResources does not count GDI objects and tests need to see leaks.
 #include <windows.h>
+#include <winhttp.h>
 
 #include <atomic>
 #include <utility>
@@ -90,6 +91,7 @@ using UniqueBitmap = Unique<handles::GdiObject<HBITMAP>>;
 using UniqueRegion = Unique<handles::GdiObject<HRGN>>;
 using UniqueBrush = Unique<handles::GdiObject<HBRUSH>>;
 using UniquePen = Unique<handles::GdiObject<HPEN>>;
+using InternetHandle = Unique<handles::NullInvalid<HINTERNET, WinHttpCloseHandle>>;  // WinHTTP sessions and requests
 
 // A window's device context from GetDC, released to that window.
 class WindowDC {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "common/atomic_file.h"
 #include "common/data_folder.h"
 #include "common/handles.h"
 #include "state/settings_format.h"
@@ -46,16 +47,5 @@ bool SaveSettings(const AppState& state) {
     if (path.empty()) return false;
     const std::optional<std::string> bytes = SerializeSettings(state);
     if (!bytes) return false;
-    const std::wstring temp = path + L".tmp";
-    {
-        UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
-        if (!file) return false;
-        DWORD written = 0;
-        const bool complete = WriteFile(file.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &written,
-                                        nullptr) &&
-                              written == bytes->size();
-        if (!complete || !FlushFileBuffers(file.get())) return false;
-    }
-    return MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return AtomicWrite(path, *bytes);
 }

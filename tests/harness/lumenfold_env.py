@@ -13,6 +13,7 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 BUILD = Path(os.environ.get("LUMENFOLD_BUILD", ROOT / "build" / "windows-x64"))
+SYSTEM_BUNDLE = "/etc/ssl/certs/ca-certificates.crt"
 TEMPLATE = Path(os.environ.get("LUMENFOLD_TEMPLATE_PREFIX", ROOT / "build" / "deps" / "wine-template"))
 PROBE = BUILD / "tests" / "harness" / "probe" / "lfprobe.exe"
 TEST_TMP = Path(os.environ.get("LUMENFOLD_TEST_TMP", BUILD / "test-tmp"))
@@ -67,6 +68,7 @@ class WineEnvironment:
         one to its left (at negative x for Windows programs), instead of a 1920 x 1080 Xvfb."""
         self.name, self.compositor, self.two_monitors = name, compositor, two_monitors
         self.children = []  # long-running processes to end, newest last
+        self.wrapper, self.https = [], None  # how Windows programs are started; the HTTPS service
 
     def __enter__(self):
         TEST_TMP.mkdir(parents=True, exist_ok=True)
@@ -138,10 +140,23 @@ class WineEnvironment:
         self.children.append(proc)
         return proc
 
+    def serve_https(self, port=0):
+        """Starts the local HTTPS service and makes every later Windows program of this environment
+        trust its test CA and find its host names at 127.0.0.1: a mount namespace of their own sees a
+        hosts file and a CA bundle of this test, and nothing else on the machine changes."""
+        from https_service import HttpsService
+        self.https = HttpsService(self.root / "https", port=port)
+        hosts, bundle = self.https.trust_files()
+        self.wrapper = ["unshare", "--mount", "sh", "-c", f"mount --bind {hosts} /etc/hosts && mount --bind {bundle} "
+                        f"{SYSTEM_BUNDLE} && exec \"$@\"", "sh"]
+        return self.https
+
     def close(self):
+        if self.https:
+            self.https.stop()
         if hasattr(self, "env"):
             for proc in self.children:
-                if proc.args[0] == "wine":
+                if "wine" in proc.args[:len(self.wrapper) + 1]:
                     _end(proc)
             subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=30)
@@ -156,7 +171,7 @@ class WineEnvironment:
 
     def wine(self, argv, timeout=60, check=False):
         """Runs a Windows program to its end; returns the CompletedProcess (text output)."""
-        result = subprocess.run(["wine"] + [str(a) for a in argv], env=self.env, capture_output=True, timeout=timeout,
+        result = subprocess.run(self.wrapper + ["wine"] + [str(a) for a in argv], env=self.env, capture_output=True, timeout=timeout,
                                 stdin=subprocess.DEVNULL, encoding="utf-8", errors="replace")
         if check and result.returncode != 0:
             raise TestFailure(f"{argv} exited {result.returncode}: {result.stdout}{result.stderr}")
@@ -170,7 +185,7 @@ class WineEnvironment:
             self.wine(["reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t", "REG_SZ", "/d", relay,
                        "/f"], check=True)
         with open(self.root / "relay.log" if relay else os.devnull, "ab") as stderr:
-            proc = subprocess.Popen(["wine"] + [str(a) for a in argv], env=dict(self.env, WINEDEBUG="+relay") if relay
+            proc = subprocess.Popen(self.wrapper + ["wine"] + [str(a) for a in argv], env=dict(self.env, WINEDEBUG="+relay") if relay
                                     else self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
         self.children.append(proc)
         return proc

@@ -7,8 +7,15 @@ from pathlib import Path
 from lumenfold_env import PROBE, WineEnvironment, run_with_retry, windows_path
 
 
-def run(exe, args, registry, two_monitors):
+def run(exe, args, registry, two_monitors, https):
     with WineEnvironment(exe.stem, two_monitors=two_monitors) as env:
+        if https:
+            # The test reads its routes' addresses; it scripts nothing, so the routes are fixed here.
+            service = env.serve_https()
+            from https_service import standard_routes
+            service.routes.update(standard_routes())
+            env.env["LUMENFOLD_HTTPS_ORIGIN"] = f"https://service.test:{service.port}"
+            env.env["LUMENFOLD_HTTPS_UNTRUSTED"] = f"https://service.test:{service.untrusted_port}"
         for key, name, kind, data in registry:
             env.wine(["reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"], check=True)
         env.env["LUMENFOLD_PROBE"] = windows_path(PROBE)
@@ -25,9 +32,10 @@ if __name__ == "__main__":
     parser.add_argument("--reg", nargs=4, action="append", default=[], metavar=("KEY", "NAME", "TYPE", "DATA"),
                         help="a registry value to add before the test starts")
     parser.add_argument("--two-monitors", action="store_true", help="a display with two monitors")
+    parser.add_argument("--https", action="store_true", help="the local HTTPS service, trusted by the test")
     parser.add_argument("exe", type=Path)
     parser.add_argument("args", nargs=argparse.REMAINDER, help="handed to the program")
     options = parser.parse_args()
     if options.dpi:
         options.reg.append([r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", options.dpi])
-    sys.exit(run_with_retry(options.exe.stem, lambda: run(options.exe, options.args, options.reg, options.two_monitors)))
+    sys.exit(run_with_retry(options.exe.stem, lambda: run(options.exe, options.args, options.reg, options.two_monitors, options.https)))

@@ -1,0 +1,146 @@
+// The HTTPS client against the local test service (real TLS, a test CA trusted only inside this
+// test's own environment) and the referral identity in this test's own data folder.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "common/handles.h"
+#include "common/text.h"
+#include "online/affiliate_identity.h"
+#include "online/https_client.h"
+#include "test_support.h"
+
+namespace {
+
+std::wstring Origin(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value ? Wide(value) : L"";
+}
+
+bool NetworkError(const HttpResponse& response) {
+    return response.error.rfind("Windows network error ", 0) == 0 && response.error.size() > 22;
+}
+
+TEST(HttpsClient, RefusesAnythingButHttpsBeforeConnecting) {
+    for (const wchar_t* url : {L"http://service.test/echo", L"https://user@service.test/", L"https://:pw@service.test/",
+                               L"https:///path", L"service.test/echo", L""}) {
+        const HttpResponse response = HttpRequest(url, "", L"", 1000);
+        EXPECT_EQ(response.error, "Invalid HTTPS address") << Utf8(url);
+        EXPECT_EQ(response.status, 0u);
+    }
+    EXPECT_TRUE(IsHttpsURL(L"https://service.test:8443/p?q=1"));
+}
+
+TEST(HttpsClient, SendsWhatTheServicesExpect) {
+    const std::wstring origin = Origin("LUMENFOLD_HTTPS_ORIGIN");
+    ASSERT_FALSE(origin.empty());
+    const long handles = LiveHandleCount();
+    const HttpResponse get = HttpRequest(origin + L"/echo?q=1", "", L"", 100000);
+    ASSERT_EQ(get.error, "");
+    EXPECT_EQ(get.status, 200u);
+    EXPECT_NE(get.body.find(R"("method": "GET", "path": "/echo?q=1")"), std::string::npos) << get.body;
+    EXPECT_NE(get.body.find(R"("Accept": "application/json")"), std::string::npos);
+    EXPECT_NE(get.body.find(R"("User-Agent": "Lumenfold/1.0 Windows")"), std::string::npos);
+    EXPECT_EQ(get.body.find("Content-Type"), std::string::npos);
+    EXPECT_EQ(get.body.find("Authorization"), std::string::npos);
+
+    const HttpResponse root = HttpRequest(origin, "", L"", 100000);
+    EXPECT_NE(root.body.find(R"("path": "/")"), std::string::npos) << "no path asks for /";
+
+    const HttpResponse post = HttpRequest(origin + L"/echo", "{}", L"0123abcd", 100000);
+    EXPECT_NE(post.body.find(R"("method": "POST")"), std::string::npos) << post.body;
+    EXPECT_NE(post.body.find(R"("Content-Type": "application/json")"), std::string::npos);
+    EXPECT_NE(post.body.find(R"("Authorization": "Bearer 0123abcd")"), std::string::npos);
+    EXPECT_NE(post.body.find(R"("body": "{}")"), std::string::npos);
+
+    const HttpResponse missing = HttpRequest(origin + L"/missing", "", L"", 100000);
+    EXPECT_EQ(missing.status, 404u);
+    EXPECT_EQ(missing.body, "gone");
+    EXPECT_EQ(missing.error, "") << "the client does not judge the status";
+    EXPECT_EQ(LiveHandleCount(), handles) << "every WinHTTP handle is closed";
+}
+
+TEST(HttpsClient, BoundsTheBodyAndReportsBrokenTransfers) {
+    const std::wstring origin = Origin("LUMENFOLD_HTTPS_ORIGIN");
+    const long handles = LiveHandleCount();
+    EXPECT_EQ(HttpRequest(origin + L"/exact", "", L"", 1000).body.size(), 1000u) << "exactly the limit is accepted";
+    const HttpResponse over = HttpRequest(origin + L"/over", "", L"", 1000);
+    EXPECT_EQ(over.error, "Response exceeds size or time limit");
+    EXPECT_EQ(over.status, 200u);
+    EXPECT_TRUE(over.body.empty());
+
+    const ULONGLONG start = GetTickCount64();
+    const HttpResponse slow = HttpRequest(origin + L"/slow", "", L"", 100000);
+    EXPECT_EQ(slow.error, "Response exceeds size or time limit");
+    EXPECT_GE(GetTickCount64() - start, 30000u);
+
+    const HttpResponse cutShort = HttpRequest(origin + L"/cut", "", L"", 1000000);
+    EXPECT_TRUE(NetworkError(cutShort)) << "a connection cut mid-body passes for a whole body";
+    EXPECT_TRUE(NetworkError(HttpRequest(origin + L"/to-http", "", L"", 1000))) << "never follows https to http";
+    EXPECT_TRUE(NetworkError(HttpRequest(Origin("LUMENFOLD_HTTPS_UNTRUSTED") + L"/echo", "", L"", 1000)))
+        << "a certificate the system does not trust";
+    EXPECT_TRUE(NetworkError(HttpRequest(L"https://nowhere.invalid/", "", L"", 1000)));
+    EXPECT_EQ(LiveHandleCount(), handles);
+}
+
+class Identity : public testing::Test {
+protected:
+    void SetUp() override { Clean(); }
+    void TearDown() override { Clean(); }
+    static void Clean() {
+        DeleteFileW(File().c_str());
+        RemoveDirectoryW(File().c_str());
+        DeleteFileW((File() + L".tmp").c_str());
+    }
+    static std::wstring File() { return DataFile("owner.dpapi").wstring(); }
+};
+
+TEST_F(Identity, CreatedOnceThenReadBack) {
+    const AffiliateIdentity first = LoadAffiliateIdentity();
+    ASSERT_EQ(first.error, "");
+    EXPECT_EQ(first.credential.size(), 64u);
+    ASSERT_EQ(first.referralCode.size(), 27u);
+    EXPECT_EQ(first.referralCode.find_first_not_of("0123456789ABCDEF", 3), std::string::npos);
+    EXPECT_EQ(first.referralCode.substr(0, 3), "LF-");
+    const std::string blob = ReadBytes(DataFile("owner.dpapi"));
+    EXPECT_EQ(blob.find(first.credential), std::string::npos) << "only the protected form is stored";
+    EXPECT_FALSE(std::filesystem::exists(DataFile("owner.dpapi.tmp")));
+
+    const AffiliateIdentity again = LoadAffiliateIdentity();
+    EXPECT_EQ(again.credential, first.credential);
+    EXPECT_EQ(again.referralCode, first.referralCode);
+    EXPECT_EQ(ReadBytes(DataFile("owner.dpapi")), blob);
+}
+
+TEST_F(Identity, AFileItCannotUseIsLeftAlone) {
+    WriteBytes(DataFile("owner.dpapi"), std::string(8193, 'x'));
+    EXPECT_EQ(LoadAffiliateIdentity().error, "Invalid saved referral identity");
+    WriteBytes(DataFile("owner.dpapi"), std::string(8192, 'x'));
+    EXPECT_EQ(LoadAffiliateIdentity().error, "Cannot decrypt referral identity; existing identity retained");
+    WriteBytes(DataFile("owner.dpapi"), "");
+    const AffiliateIdentity empty = LoadAffiliateIdentity();
+    EXPECT_EQ(empty.error, "Cannot decrypt referral identity; existing identity retained");
+    EXPECT_TRUE(empty.credential.empty());
+    EXPECT_EQ(ReadBytes(DataFile("owner.dpapi")), "") << "never overwritten";
+
+    Clean();
+    ASSERT_TRUE(CreateDirectoryW(File().c_str(), nullptr));
+    EXPECT_EQ(LoadAffiliateIdentity().error, "Cannot read saved referral identity");
+}
+
+TEST_F(Identity, AFailedFirstWriteLeavesNothingBehind) {
+    // The temporary sibling cannot be created: a folder of that name is in the way.
+    const std::wstring blocker = File() + L".tmp";
+    ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
+    const AffiliateIdentity identity = LoadAffiliateIdentity();
+    RemoveDirectoryW(blocker.c_str());
+    EXPECT_EQ(identity.error, "Cannot save referral identity");
+    EXPECT_TRUE(identity.credential.empty());
+    EXPECT_FALSE(std::filesystem::exists(DataFile("owner.dpapi"))) << "no half identity under the real name";
+    EXPECT_EQ(LoadAffiliateIdentity().error, "") << "the next start creates one";
+}
+
+}  // namespace
