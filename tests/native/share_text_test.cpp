@@ -1,0 +1,82 @@
+// The share texts and links exactly as a browser, a mail program or a QR scanner receives them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "sharing/share_text.h"
+
+namespace {
+
+using sharing::Compose;
+
+const std::string kEnglish =
+    "I\xE2\x80\x99m enjoying Lumenfold for calmer, more comfortable screen time. It creates an adjustable skylight "
+    "over any display, supports multiple monitors, brightness control, and focused breaks. Give your eyes a kinder "
+    "workspace and try it too!";
+const std::string kMacR1 = "https://lumenfold.app/?platform=macos&ref=R1#download";
+const std::string kWindowsR1 = "https://lumenfold.app/?platform=windows&ref=R1#download";
+const std::string kDownloadsR1 = "macOS: " + kMacR1 + "\n\nWindows: " + kWindowsR1;
+const std::string kPageR1 = "https://lumenfold.app/share?title=Tea%20%26%20cake&url=https%3A%2F%2Fx.example%2F%3Fa%3Db"
+                            "&preview=compact-v2&ref=R1";
+
+std::string Decoded(const std::string& text) {
+    std::string bytes;  // a percent sign here always starts an escape
+    for (size_t i = 0; i < text.size(); i += text[i] == '%' ? 3 : 1)
+        bytes += text[i] == '%' ? static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16)) : text[i];
+    return bytes;
+}
+
+TEST(ShareText, EncodeKeepsOnlyUnreservedBytes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a b", "a%20b"}, {"&", "%26"}, {"/", "%2F"}, {"\xC3\xBC", "%C3%BC"}, {"-._~", "-._~"}, {"", ""},
+        {"Az09\n", "Az09%0A"}, {"%\xFF", "%25%FF"}};
+    for (const auto& [text, encoded] : cases) EXPECT_EQ(sharing::Encode(text), encoded) << text;
+}
+
+TEST(ShareText, LinksToThePublisherCarryTheReferralCodeOnlyWhenThereIsOne) {
+    EXPECT_EQ(sharing::Download("macos", ""), "https://lumenfold.app/?platform=macos#download");
+    EXPECT_EQ(sharing::Download("windows", "a b"), "https://lumenfold.app/?platform=windows&ref=a%20b#download");
+    EXPECT_EQ(sharing::Page("", "Lumenfold", "https://lumenfold.app"),
+              "https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2");
+    EXPECT_EQ(sharing::Page("R1", "Tea & cake", "https://x.example/?a=b"), kPageR1);
+    EXPECT_EQ(sharing::Downloads("R1"), kDownloadsR1);
+}
+
+TEST(ShareText, RecommendationInTheUsersLanguageThenEnglish) {
+    const std::string cases[][3] = {  // language, how its text opens and closes
+        {"zh", "我正在使用 Lumenfold，", "推荐你也试试！"}, {"de", "Ich nutze Lumenfold", "Probier sie auch aus!"},
+        {"pl", "Korzystam z Lumenfold", "Wypróbuj ją także!"}, {"fr", "J\xE2\x80\x99utilise Lumenfold", "vous aussi !"},
+        {"es", "Estoy usando Lumenfold", "hacer pausas. ¡Pruébala!"}};
+    for (const auto& [language, opening, closing] : cases) {
+        const std::string text = sharing::Recommendation(language);
+        EXPECT_TRUE(text.starts_with(opening) && text.ends_with(closing + "\n\n" + kEnglish)) << text;
+    }
+    for (const char* other : {"xx", "", "zho", "ZH", "z"}) EXPECT_EQ(sharing::Recommendation(other), kEnglish) << other;
+}
+
+TEST(ShareText, MailDraftsCarryTheWholeBodyAndPostsOnlyTheLinks) {
+    const std::string body = kEnglish + "\n\nDownload Lumenfold for macOS: " + kMacR1 +
+                             "\n\nDownload Lumenfold for Windows: " + kWindowsR1 + "\n\nPowered by lumenfold.app";
+    EXPECT_EQ(sharing::Body("R1", "xx"), body);
+    EXPECT_NE(Decoded(Compose("gmail", "", "zh", "T", "u")).find("su=T&body=我正在使用"), std::string::npos);
+    const std::string links[][3] = {  // target, the link up to its one encoded value, the value
+        {"gmail", "https://mail.google.com/mail/u/0/?view=cm&fs=1&su=Tea%20%26%20cake&body=", body},
+        {"yahoo", "https://compose.mail.yahoo.com/?subject=Tea%20%26%20cake&body=", body},
+        {"email", "mailto:?subject=Tea%20%26%20cake&body=", body},
+        {"twitter", "https://twitter.com/intent/tweet?text=",
+         kDownloadsR1 + "\n\nLumenfold makes screen time more comfortable."},
+        {"weibo", "https://service.weibo.com/share/share.php?title=", kDownloadsR1},
+        {"facebook", "https://www.facebook.com/sharer/sharer.php?u=", kPageR1}};
+    for (const auto& [target, prefix, value] : links) {
+        const std::string link = Compose(target, "R1", "xx", "Tea & cake", "https://x.example/?a=b");
+        EXPECT_TRUE(link.starts_with(prefix) && Decoded(link.substr(prefix.size())) == value) << link;
+        EXPECT_EQ(link.find_first_not_of("%-._~0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz",
+                                         prefix.size()), std::string::npos) << link;
+    }
+    for (const char* page : {"wechat", "Facebook", "x"})  // the share page itself, for a QR code
+        EXPECT_EQ(Compose(page, "R1", "zh", "Tea & cake", "https://x.example/?a=b"), kPageR1) << page;
+    for (const char* target : {"facebook", "twitter", "gmail", "yahoo", "email", "wechat", "weibo"})
+        EXPECT_EQ(Compose(target, "", "de", "Lumenfold", "https://lumenfold.app").find("ref"), std::string::npos);
+}
+
+}  // namespace
