@@ -5,7 +5,10 @@
 #include "common/handles.h"
 #include "common/text.h"
 #include "common/win_geometry.h"
+#include "online/origins.h"
 #include "overlay/overlay_window.h"
+#include "sharing/draw_qr.h"
+#include "sharing/share_text.h"
 #include "toolbar/reference_drawing.h"
 #include "toolbar/toolbar_window.h"
 
@@ -74,6 +77,13 @@ void ToolbarWindow::Paint() {
 
         const RECT qr = ToRECT(layout.qrRect);
         reference::Card(dc, qr, radius(8), RGB(255, 255, 255), 0, 0);
+        // DrawQR fills its square corners white: clipped to the card's rounded ones.
+        const int saved = SaveDC(dc);
+        const int corner = Units(f, 16);
+        UniqueRegion corners(CreateRoundRectRgn(qr.left, qr.top, qr.right + 1, qr.bottom + 1, corner, corner));
+        SelectClipRgn(dc, corners.get());
+        DrawQR(dc, qr, sharing::Page(snapshot.referralCode, "Lumenfold", kPublisherSiteOrigin));
+        RestoreDC(dc, saved);
         PaintBanners(dc, f);
         PaintCredits(dc, f);
         if (!snapshot.status.empty()) {
@@ -97,12 +107,13 @@ void ToolbarWindow::PaintBanners(HDC dc, float f) {
         if (found != images.end()) {
             Graphics graphics(dc);
             graphics.SetInterpolationMode(InterpolationModeHighQualityBicubic);
-            graphics.DrawImage(found->second.get(), static_cast<INT>(r.left + 1), static_cast<INT>(r.top + Units(f, 7)),
-                               static_cast<INT>(r.right - r.left - 2), static_cast<INT>(r.bottom - r.top - Units(f, 14)));
+            const INT left = r.left + 1, top = r.top + Units(f, 7);
+            const INT width = r.right - r.left - 2, height = r.bottom - r.top - Units(f, 14);
+            graphics.DrawImage(found->second.get(), left, top, width, height);
         } else {
-            const RECT inset{r.left + Units(f, 12), r.top + Units(f, 8), r.right - Units(f, 12), r.bottom - Units(f, 8)};
-            reference::Label(dc, inset, Wide(banner.title) + L"\n图片加载中 / Loading image", 16.0f * f, kText, false,
-                             false);
+            const int dx = Units(f, 12), dy = Units(f, 8);
+            reference::Label(dc, {r.left + dx, r.top + dy, r.right - dx, r.bottom - dy},
+                             Wide(banner.title) + L"\n图片加载中 / Loading image", 16.0f * f, kText, false, false);
         }
     }
     for (size_t i = 0; i < layout.bannerLinkRects.size() && i < snapshot.banners.size(); ++i) {

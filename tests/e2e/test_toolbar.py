@@ -1,5 +1,7 @@
 """The side toolbar and its persistent logo with the real mouse: the brightness slider, collapsing and
 expanding, the logo's hover and clicks, stepping aside after five still seconds, and the status text."""
+import subprocess
+
 from lumenfold import EXE, STARTED_LINE, Session, check, main, wait_until
 
 TOOLBAR_CLASS = "Lumenfold.Windows.Toolbar"
@@ -12,7 +14,10 @@ STRIP = [1812, 231, 1892, 321]
 LOGO = (1824 + 34, 239 + 38)
 COLLAPSE_BUTTON = (1564 + 34, 203 + 172)
 SLIDER_Y = 203 + 251
+QR = (1564 + 98, 203 + 288, 148, 148)  # left, top, width, height
 OFFLINE = "离线验收 / Offline acceptance: 网络服务未启动 / Network services not started"
+# Offline there is no referral code, so the share page carries none.
+SHARE_PAGE = "https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2"
 
 
 def window(session, class_name):
@@ -22,6 +27,15 @@ def window(session, class_name):
 def toolbar_at(session, rect):
     return wait_until(lambda: window(session, TOOLBAR_CLASS)["rect"] == rect, 10, what=f"the toolbar at {rect}",
                       detail=lambda: f"it is at {window(session, TOOLBAR_CLASS)['rect']}")
+
+
+def qr_code_on_screen(session):
+    """What zbarimg reads from the toolbar's QR card in a screenshot."""
+    left, top, width, height = QR
+    shot = subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{left}+{top}", "png:-"],
+                          env=session.env, capture_output=True, check=True, timeout=30).stdout
+    read = subprocess.run(["zbarimg", "--raw", "-q", "-"], input=shot, capture_output=True, timeout=30)
+    return read.stdout.decode()
 
 
 def slider_collapse_logo_and_idle():
@@ -57,11 +71,13 @@ def slider_collapse_logo_and_idle():
         s.quit_running_copy(process)
 
 
-def offline_start_shows_the_offline_status_and_copies_it():
+def offline_start_shows_the_share_page_code_and_the_offline_status():
     with Session("offline") as s:
         process = s.start([EXE, "--offline"])
         s.wait_log(STARTED_LINE, timeout=60, prefix=True)
         toolbar_at(s, EXPANDED)
+        wait_until(lambda: qr_code_on_screen(s).strip() == SHARE_PAGE, 10, what="the share page's QR code",
+                   detail=lambda: f"zbarimg read {qr_code_on_screen(s)!r}")
         # The status text is read back the way a user copies it: a click on it opens it in the box.
         s.click(1564 + 172, 203 + 594)
         box = wait_until(lambda: s.shown("#32770"), 20, what="the status box")[0]
@@ -73,4 +89,4 @@ def offline_start_shows_the_offline_status_and_copies_it():
 
 
 main(slider_collapse_logo_and_idle,
-     offline_start_shows_the_offline_status_and_copies_it)
+     offline_start_shows_the_share_page_code_and_the_offline_status)
