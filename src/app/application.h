@@ -6,6 +6,7 @@
 
 #include "overlay/overlay_window.h"
 #include "state/app_state.h"
+#include "toolbar/toolbar_window.h"
 
 struct Application {
     Application() = default;
@@ -15,10 +16,15 @@ struct Application {
     // objects its window procedure reaches.
     ~Application() {
         if (host) DestroyWindow(host);
+        // The overlay outlives the toolbar by a moment: nothing it reports may reach a destroyed toolbar.
+        overlay.SetVisibilityHandler(nullptr);
+        overlay.SetInteractionHandler(nullptr);
+        overlay.SetControlsRequestedHandler(nullptr);
     }
 
     AppState state;
     OverlayWindow overlay;
+    ToolbarWindow toolbar;  // after the overlay: it is destroyed first, while its owner window still exists
     HWND host = nullptr;
     NOTIFYICONDATAW tray{};
     // The quit-failure box is open: a further quit request neither saves nor stacks a second box.

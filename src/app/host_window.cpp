@@ -36,6 +36,7 @@ void HandleTray(Application& app, LPARAM lParam) {
     // Version 4 sends WM_LBUTTONUP then NIN_SELECT for one left click, and WM_RBUTTONUP then
     // WM_CONTEXTMENU for one right click: answer one of each pair, or each click acts twice.
     switch (LOWORD(lParam)) {
+        // The overlay's controls-requested handler expands the toolbar as well.
         case NIN_SELECT: app.overlay.ResetForCreation(); break;
         case WM_CONTEXTMENU: ShowTrayMenu(app); break;
         default: break;
@@ -153,6 +154,7 @@ void RunTrayCommand(Application& app, unsigned id) {
     } else if (const auto scale = TextScaleForMenuId(id)) {
         app.state.textScale = *scale;
         app.overlay.Persist();
+        app.toolbar.ShowExpanded();
     } else if (id == OpenControlsCommand) {
         app.overlay.RevealFromShortcut();
     } else if (id == HideOverlayCommand) {

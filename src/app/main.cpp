@@ -39,6 +39,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     }
     if (!CreateHostWindow(instance, &app)) return 1;
     if (!app.overlay.Create(instance, &app.state)) return 1;
+    const bool onlineEnabled = arguments.find(L"--offline") == std::wstring_view::npos;
+    if (!app.toolbar.Create(instance, &app.overlay, onlineEnabled)) return 1;
+    app.overlay.SetControlsRequestedHandler([&app] { app.toolbar.ShowExpanded(); });
+    app.overlay.SetVisibilityHandler([&app](bool visible) { app.toolbar.TemporarilyHide(!visible); });
+    app.overlay.SetInteractionHandler([&app](bool active) {
+        if (active) app.toolbar.HideAdvertisementUntilLogoClick();
+    });
     // Taken by another program: the tray menu still reveals the overlay.
     RegisterHotKey(app.host, kRevealHotKey, MOD_CONTROL | MOD_NOREPEAT, 'K');
     AddTrayIcon(&app, instance);

@@ -2,17 +2,14 @@
 
 #include <algorithm>
 
+#include "toolbar/slider_layout.h"
+
 namespace {
 
 // Stored bounds may span the whole 32-bit range, so sums are taken in 64 bits and only the result
 // is brought back.
 Rect MakeRect(int64_t left, int64_t top, int64_t right, int64_t bottom) {
     return {ClampToInt32(left), ClampToInt32(top), ClampToInt32(right), ClampToInt32(bottom)};
-}
-
-// A slider narrower than its thumb still needs a travel to divide by.
-int64_t SliderTravel(const Rect& slider) {
-    return std::max<int64_t>(Width(slider) - SliderThumbWidth(slider), 1);
 }
 
 }  // namespace
@@ -97,12 +94,9 @@ int32_t GripOpacity(int32_t brightness, bool idle) {
 int32_t SliderThumbWidth(const Rect& slider) { return ClampToInt32(Height(slider) * 38 / 30); }
 
 int32_t SliderGrab(const Rect& slider, int32_t value, int32_t x) {
-    const int64_t thumbLeft = slider.left + int64_t{value} * SliderTravel(slider) / 100;
-    if (x < thumbLeft || x >= thumbLeft + SliderThumbWidth(slider)) return ClampToInt32(Height(slider) * 38 / 60);
-    return ClampToInt32(x - thumbLeft);
+    return SliderGrabAt(slider, SliderThumbWidth(slider), value, x);
 }
 
 int32_t SliderValueAt(const Rect& slider, int32_t grab, int32_t x) {
-    const int64_t value = (int64_t{x} - (int64_t{slider.left} + grab)) * 100 / SliderTravel(slider);
-    return static_cast<int32_t>(std::clamp<int64_t>(value, 0, 100));
+    return SliderValueFor(slider, SliderThumbWidth(slider), grab, x);
 }

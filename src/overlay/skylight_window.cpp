@@ -296,21 +296,12 @@ void SkylightWindow::ContextMenu() {
 }
 
 void SkylightWindow::PaintControls() {
-    PAINTSTRUCT paint{};
-    HDC target = BeginPaint(controls.get(), &paint);
-    RECT client{};
-    GetClientRect(controls.get(), &client);
-    UniqueMemoryDC dc(CreateCompatibleDC(target));
-    UniqueBitmap bitmap(CreateCompatibleBitmap(target, client.right, client.bottom));
-    if (dc && bitmap) {
-        SelectedObject selected(dc.get(), bitmap.get());
-        FillRect(dc.get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        reference::Card(dc.get(), client, static_cast<float>(Scale(8)), RGB(20, 20, 20), 0, 0);
-        reference::Slider(dc.get(), slider, Record().brightness, true);
-        reference::Moon(dc.get(), moon);
-        BitBlt(target, 0, 0, client.right, client.bottom, dc.get(), 0, 0, SRCCOPY);
-    }
-    EndPaint(controls.get(), &paint);
+    PaintBuffered(controls.get(), [this](HDC dc, const RECT& client) {
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        reference::Card(dc, client, static_cast<float>(Scale(8)), RGB(20, 20, 20), 0, 0);
+        reference::Slider(dc, slider, Record().brightness, true);
+        reference::Moon(dc, moon);
+    });
 }
 
 void SkylightWindow::PressControls(HWND window, WPARAM wParam, LPARAM lParam) {

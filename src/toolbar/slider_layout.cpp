@@ -7,6 +7,9 @@ namespace {
 // Truncation towards zero, as the float-to-int conversion of the drawing code does.
 int32_t Trunc(float value) { return static_cast<int32_t>(value); }
 
+// A slider narrower than its thumb still needs a travel to divide by.
+int64_t Travel(const Rect& slider, int32_t thumbWidth) { return std::max<int64_t>(Width(slider) - thumbWidth, 1); }
+
 }  // namespace
 
 SliderLayout LayoutSlider(const Rect& area, int32_t value, bool raised) {
@@ -44,4 +47,15 @@ SliderLayout LayoutSlider(const Rect& area, int32_t value, bool raised) {
         layout.gripWidth = 1.5f * u;
     }
     return layout;
+}
+
+int32_t SliderGrabAt(const Rect& slider, int32_t thumbWidth, int32_t value, int32_t x) {
+    const int64_t thumbLeft = slider.left + int64_t{value} * Travel(slider, thumbWidth) / 100;
+    if (x < thumbLeft || x >= thumbLeft + thumbWidth) return thumbWidth / 2;
+    return ClampToInt32(x - thumbLeft);
+}
+
+int32_t SliderValueFor(const Rect& slider, int32_t thumbWidth, int32_t grab, int32_t x) {
+    const int64_t value = (int64_t{x} - (int64_t{slider.left} + grab)) * 100 / Travel(slider, thumbWidth);
+    return static_cast<int32_t>(std::clamp<int64_t>(value, 0, 100));
 }

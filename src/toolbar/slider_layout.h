@@ -25,3 +25,10 @@ struct SliderLayout {
 
 // The layout of a slider filling area for a value in percent, clamped to 0..100.
 SliderLayout LayoutSlider(const Rect& area, int32_t value, bool raised);
+
+// Where a press at x grabs a thumb `thumbWidth` wide shown at `value`: the offset inside the thumb,
+// or half a thumb when the press misses it (so the thumb's centre jumps under the pointer).
+int32_t SliderGrabAt(const Rect& slider, int32_t thumbWidth, int32_t value, int32_t x);
+
+// The value (0..100) for the pointer at x when the thumb was grabbed at `grab`.
+int32_t SliderValueFor(const Rect& slider, int32_t thumbWidth, int32_t grab, int32_t x);

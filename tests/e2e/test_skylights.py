@@ -3,22 +3,11 @@ brightness, the close button removes it, the controls step aside when the mouse 
 button blacks out every display until the mouse is shaken."""
 import time
 
-from lumenfold import PACE, Session, check, main, wait_until
+from lumenfold import Session, check, main, wait_until
 
 BRIGHT = (250, 200, 100)
 CONTROLS_CLASS = "Lumenfold.Windows.SkylightControls"
 INPUT_CLASS = "Lumenfold.Windows.SkylightInput"
-
-
-def drag(session, start, end, steps=6):
-    """A press, a move in steps and a release at a person's pace, on a skylight's own windows."""
-    session.move_mouse(*start)
-    session.xdotool("mousedown", 1)
-    time.sleep(PACE)
-    for i in range(1, steps + 1):
-        session.move_mouse(start[0] + (end[0] - start[0]) * i // steps, start[1] + (end[1] - start[1]) * i // steps)
-        time.sleep(PACE / 2)
-    session.xdotool("mouseup", 1)
 
 
 def skylights(session):
@@ -33,17 +22,17 @@ def grips_move_and_resize_and_the_close_button_closes():
     with Session("grips", compositor=True) as s:
         s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)
         process, _, _ = s.start_overlay([{"bounds": [400, 300, 1000, 700], "shape": 2}])
-        drag(s, (700, 300), (800, 400))  # the top edge moves
+        s.drag((700, 300), (800, 400))  # the top edge moves
         s.wait_log("skylight drag saved")
         check(skylights(s)[0]["bounds"] == [500, 400, 1100, 800], f"moved to {skylights(s)[0]['bounds']}")
         s.wait_pixel(1050, 750, BRIGHT)
 
-        drag(s, (1100, 800), (1200, 850))  # the corner handle resizes right and bottom
+        s.drag((1100, 800), (1200, 850))  # the corner handle resizes right and bottom
         wait_until(lambda: skylights(s)[0]["bounds"] == [500, 400, 1200, 850], 10, what="the resized skylight saved")
         s.wait_pixel(1150, 830, BRIGHT)
 
         # Letting go outside the close button keeps the skylight; a click on it closes it.
-        drag(s, (1178, 400), (1178, 600), steps=2)
+        s.drag((1178, 400), (1178, 600), steps=2)
         time.sleep(1)
         check(len(skylights(s)) == 1, "a release outside the close button closed the skylight")
         s.click(1178, 400)
@@ -57,7 +46,7 @@ def slider_sets_the_brightness_and_the_controls_rest():
         s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)
         process, _, _ = s.start_overlay([{"bounds": [400, 300, 1000, 700], "shape": 2, "brightness": 100}])
         # The bar lies 24 px under the skylight; its slider track runs from x 14 to 532 at y 17 to 47.
-        drag(s, (400 + 254, 724 + 32), (400, 724 + 32))
+        s.drag((400 + 254, 724 + 32), (400, 724 + 32))
         wait_until(lambda: skylights(s)[0]["brightness"] == 0, 10, what="brightness 0 saved")
         s.wait_pixel(700, 500, (0, 0, 0))  # the skylight's own window is now opaque black
 
@@ -73,7 +62,7 @@ def a_failed_save_keeps_its_box_while_another_skylight_closes():
         process, _, _ = s.start_overlay([{"bounds": [400, 300, 1000, 600], "shape": 2},
                                          {"bounds": [1200, 300, 1700, 600], "shape": 2}])
         (s.data_folder / "settings.json.tmp").mkdir()  # every save fails from here on
-        drag(s, (400 + 254, 624 + 32), (400 + 100, 624 + 32))  # the first skylight's slider
+        s.drag((400 + 254, 624 + 32), (400 + 100, 624 + 32))  # the first skylight's slider
         box = wait_until(lambda: s.shown("#32770"), 20, what="the save-failure box")[0]
         s.click(1700 - 22, 300)  # the second skylight's close button, while the box is open
         wait_until(lambda: len(s.shown(INPUT_CLASS)) == 1, 10, what="the second skylight to close")

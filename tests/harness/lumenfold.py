@@ -145,6 +145,16 @@ class Session(WineEnvironment):
         time.sleep(PACE)
         self.xdotool("mouseup", button)
 
+    def drag(self, start, end, steps=6):
+        """A press, a move in steps and a release at a person's pace, on windows other than the overlay."""
+        self.move_mouse(*start)
+        self.xdotool("mousedown", 1)
+        time.sleep(PACE)
+        for i in range(1, steps + 1):
+            self.move_mouse(start[0] + (end[0] - start[0]) * i // steps, start[1] + (end[1] - start[1]) * i // steps)
+            time.sleep(PACE / 2)
+        self.xdotool("mouseup", 1)
+
     def background_gesture(self, start, end=None, steps=6):
         """Presses on the overlay's background at `start`, moves to `end` (if given) and releases, at
         a person's pace. Without a window manager Wine now and then loses a press on the full-screen

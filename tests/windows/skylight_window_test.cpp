@@ -16,14 +16,6 @@ protected:
     AppState state;
 };
 
-RECT WindowRect(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return rect;
-}
-
-bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
-
 DWORD ExStyle(HWND window) { return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)); }
 
 TEST_F(SkylightWindows, ClickThroughTopmostPartsAroundTheHole) {

@@ -49,6 +49,14 @@ inline bool InHole(HWND window, int x, int y) {
     return GetWindowRgn(window, region.get()) != ERROR && !PtInRegion(region.get(), x, y);
 }
 
+inline RECT WindowRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+inline bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
+
 // A plain window of this thread (not shown unless the style says so).
 UniqueWindow TestWindow(RECT rect, DWORD style = WS_POPUP);
 

@@ -1,0 +1,314 @@
+#include "toolbar/toolbar_window.h"
+
+#include <windowsx.h>
+
+#include "common/activity_log.h"
+#include "common/clipboard.h"
+#include "common/handles.h"
+#include "common/shell_services.h"
+#include "common/text.h"
+#include "common/win_geometry.h"
+#include "overlay/overlay_window.h"
+#include "overlay/skylight_window.h"
+#include "toolbar/slider_layout.h"
+
+namespace {
+
+constexpr UINT_PTR kPollTimer = 1;
+constexpr UINT_PTR kVisibilityTimer = 2;
+
+static_assert(SB_LINEUP == static_cast<int>(ScrollRequest::LineUp) &&
+              SB_LINEDOWN == static_cast<int>(ScrollRequest::LineDown) &&
+              SB_PAGEUP == static_cast<int>(ScrollRequest::PageUp) &&
+              SB_PAGEDOWN == static_cast<int>(ScrollRequest::PageDown) &&
+              SB_THUMBTRACK == static_cast<int>(ScrollRequest::ThumbTrack));
+
+bool Inside(const Rect& rect, POINT point) {
+    const RECT r = ToRECT(rect);
+    return PtInRect(&r, point) != 0;
+}
+
+RECT Client(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return client;
+}
+
+}  // namespace
+
+ToolbarWindow::~ToolbarWindow() {
+    if (logo) DestroyWindow(logo);
+    logo = nullptr;
+    if (window) DestroyWindow(window);
+}
+
+bool ToolbarWindow::Create(HINSTANCE instanceHandle, OverlayWindow* owner, bool onlineEnabled) {
+    instance = instanceHandle;
+    overlay = owner;
+    RegisterPartClass(instance, kToolbarWindowClass, WindowProc, LoadCursorW(nullptr, IDC_ARROW),
+                      static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kToolbarWindowClass, L"Lumenfold",
+                    WS_POPUP | WS_CLIPCHILDREN | WS_VSCROLL, 0, 0, 400, 700, overlay->Window(), nullptr, instance,
+                    this);
+    if (!window || !CreateLogo()) return false;
+    online.Start(onlineEnabled);
+    SetTimer(window, kPollTimer, 1000, nullptr);
+    SetTimer(window, kVisibilityTimer, 100, nullptr);
+    Poll();
+    collapsed = temporarilyHidden = advertisementHidden = anchored = false;
+    Position();
+    return true;
+}
+
+void ToolbarWindow::ShowExpanded() {
+    collapsed = temporarilyHidden = advertisementHidden = anchored = false;
+    Position();
+}
+
+void ToolbarWindow::Position() {
+    if (!window) return;
+    NotePresentation();
+    const UINT dpi = GetDpiForWindow(window);
+    ToolbarPlacementInput in;
+    in.workArea = ToRect(MonitorBounds(CursorPosition(), true));
+    in.anchorWorkArea = ToRect(MonitorBounds(anchor, true));
+    in.effectiveDpi = EffectiveDpi(dpi ? static_cast<int32_t>(dpi) : 96, overlay->State().textScale);
+    in.collapsed = collapsed;
+    in.anchored = anchored;
+    in.anchor = ToPoint(anchor);
+    const Rect r = PlaceToolbar(in);
+    SetWindowPos(window, HWND_TOPMOST, r.left, r.top, static_cast<int>(Width(r)), static_cast<int>(Height(r)),
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    Layout();
+    PositionLogo();
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void ToolbarWindow::Layout() {
+    if (!window || layingOut) return;
+    layingOut = true;
+    // Showing or hiding the scroll bar changes the client width, and with it the design unit: lay
+    // out again for the new width.
+    for (int pass = 0; pass < 3; ++pass) {
+        const RECT before = Client(window);
+        ApplyLayout(before);
+        const RECT after = Client(window);
+        if (EqualRect(&before, &after)) break;
+    }
+    layingOut = false;
+}
+
+void ToolbarWindow::ApplyLayout(const RECT& client) {
+    const bool hasBar = (GetWindowLongPtrW(window, GWL_STYLE) & WS_VSCROLL) != 0;
+    if (collapsed) {
+        if (hasBar) ShowScrollBar(window, SB_VERT, FALSE);
+        layout.collapseRect = layout.logoRect = ToRect(client);
+        return;
+    }
+    ToolbarLayoutInput in;
+    in.clientWidth = client.right;
+    in.clientHeight = client.bottom;
+    in.scroll = scroll;
+    in.hasBanner = !snapshot.banners.empty();
+    in.hasStatus = !snapshot.status.empty();
+    if (in.hasBanner) {
+        in.aspectRatio = snapshot.banners[0].aspectRatio;
+        in.linkTextHeight = MeasureLink(Wide(snapshot.banners[0].targetURL), DesignScale(client.right));
+    }
+    layout = LayoutToolbar(in);
+    scroll = layout.scroll;
+    contentHeight = layout.contentHeight;
+    if (hasBar != layout.scrollBar) ShowScrollBar(window, SB_VERT, layout.scrollBar);
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, contentHeight, static_cast<UINT>(client.bottom),
+                    scroll, 0};
+    SetScrollInfo(window, SB_VERT, &info, TRUE);
+}
+
+int32_t ToolbarWindow::MeasureLink(const std::wstring& text, float f) {
+    WindowDC dc(window);
+    UniqueFont font = LinkFont(f, false);
+    SelectedObject selected(dc.get(), font.get());
+    RECT measured{0, 0, Units(f, 312), 0};
+    DrawTextW(dc.get(), text.c_str(), -1, &measured, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+    return measured.bottom - measured.top;
+}
+
+void ToolbarWindow::SetCollapsed(bool collapse) {
+    RECT logoWindow{};
+    GetWindowRect(logo, &logoWindow);
+    anchor = {logoWindow.left, logoWindow.top};
+    anchored = true;
+    collapsed = collapse;
+    if (!collapse) advertisementHidden = false;
+    Position();
+    LogActivity(collapse ? "sidebar collapsed; logo anchored" : "sidebar expanded; logo anchored");
+}
+
+void ToolbarWindow::ToggleCollapsed() { SetCollapsed(!collapsed); }
+
+void ToolbarWindow::Hide() {
+    shown = false;
+    ShowWindow(logo, SW_HIDE);
+    ShowWindow(window, SW_HIDE);
+}
+
+void ToolbarWindow::TemporarilyHide(bool hide) {
+    if (hide) {
+        if (!temporarilyHidden) shownBeforeHide = shown;
+        shown = false;
+        temporarilyHidden = true;
+        ShowWindow(logo, SW_HIDE);
+        ShowWindow(window, SW_HIDE);
+        return;
+    }
+    if (!temporarilyHidden) return;
+    temporarilyHidden = false;
+    // A toolbar the user or the idle rule had put away stays away.
+    if (shownBeforeHide) Position();
+}
+
+void ToolbarWindow::OpenSharing(bool qr) {
+    overlay->ExitLikeEscape();
+    // The share window (opened on its QR page when qr is set) comes with the sharing subsystem; for
+    // now the overlay only gets out of the way, as it will before that window opens.
+    static_cast<void>(qr);
+}
+
+void ToolbarWindow::Poll() {
+    if (draggingSlider) return;
+    snapshot = online.Snapshot();
+    if (!snapshot.bannerStatus.empty()) {
+        if (!snapshot.status.empty()) snapshot.status += "\n";
+        snapshot.status += snapshot.bannerStatus;
+    }
+    Layout();
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void ToolbarWindow::Press(POINT point) {
+    if (Inside(layout.logoRect, point)) {
+        pressingLogo = true;
+        SetCapture(window);
+        return;
+    }
+    if (collapsed) return;
+    if (point.y + scroll >= Units(DesignScale(Client(window).right), 136)) {
+        if (!Inside(layout.sliderRect, point)) return;
+        sliderGrab = SliderGrabAt(layout.sliderRect, FlatThumbWidth(layout.sliderRect),
+                                  overlay->State().backgroundBrightness, point.x);
+        draggingSlider = true;
+        SetCapture(window);
+        DragSlider(point.x);
+        return;
+    }
+    // The header band moves the window, as a caption would.
+    ReleaseCapture();
+    const POINT cursor = CursorPosition();
+    SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(cursor.x, cursor.y));
+}
+
+void ToolbarWindow::DragSlider(int32_t x) {
+    overlay->SetBackgroundBrightness(
+        SliderValueFor(layout.sliderRect, FlatThumbWidth(layout.sliderRect), sliderGrab, x));
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void ToolbarWindow::EndSliderDrag() {
+    draggingSlider = false;
+    ReleaseCapture();
+    overlay->Persist();
+}
+
+void ToolbarWindow::Release(POINT point) {
+    if (pressingLogo) {
+        pressingLogo = false;
+        ReleaseCapture();
+        // Letting go outside the logo cancels.
+        if (Inside(layout.logoRect, point)) SetCollapsed(!collapsed);
+        return;
+    }
+    if (draggingSlider) return EndSliderDrag();
+    if (Inside(layout.shareRect, point) && !collapsed) return OpenSharing(false);
+    if (Inside(layout.collapseRect, point)) return SetCollapsed(!collapsed);
+    if (Inside(layout.qrRect, point)) return OpenSharing(true);
+    if (Inside(layout.creditsRect, point)) return OpenSharing(false);
+    if (Inside(layout.statusRect, point) && !snapshot.status.empty())
+        return CopyableError(window, Wide(snapshot.status));
+    for (size_t i = 0; i < layout.bannerImageRects.size() && i < snapshot.banners.size(); ++i) {
+        if (!Inside(layout.bannerImageRects[i], point) && !Inside(layout.bannerLinkRects[i], point)) continue;
+        overlay->ExitLikeEscape();
+        if (!OpenLink(window, Wide(snapshot.banners[i].targetURL)))
+            CopyableError(window, L"无法打开广告 / Could not open banner");
+        return;
+    }
+}
+
+void ToolbarWindow::Scroll(int32_t offset) {
+    scroll = offset;
+    Layout();
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+LRESULT CALLBACK ToolbarWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        if (message == WM_NCCREATE) {
+            auto* self = static_cast<ToolbarWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            self->window = hwnd;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+        if (auto* self = reinterpret_cast<ToolbarWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
+            return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT ToolbarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+        case WM_DESTROY:
+            KillTimer(window, kPollTimer);
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            window = nullptr;
+            return 0;
+        case WM_SIZE: Layout(); return 0;
+        case WM_PAINT: Paint(); return 0;
+        case WM_ERASEBKGND: return 1;
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_DISPLAYCHANGE:
+        case WM_DPICHANGED: Position(); return 0;
+        case WM_TIMER:
+            if (wParam == kVisibilityTimer) {
+                PollAutoVisibility();
+            } else {
+                Poll();
+            }
+            return 0;
+        case WM_VSCROLL: {
+            SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+            GetScrollInfo(window, SB_VERT, &info);
+            Scroll(ScrollForBar(info.nPos, LOWORD(wParam), static_cast<int32_t>(info.nPage), info.nTrackPos,
+                                contentHeight));
+            return 0;
+        }
+        case WM_MOUSEWHEEL:
+            Scroll(ScrollForWheel(scroll, GET_WHEEL_DELTA_WPARAM(wParam), contentHeight, Client(window).bottom));
+            return 0;
+        case WM_MOUSEMOVE:
+            if (draggingSlider) DragSlider(point.x);
+            return 0;
+        case WM_LBUTTONDOWN: Press(point); return 0;
+        case WM_LBUTTONUP: Release(point); return 0;
+        case WM_CAPTURECHANGED:
+            draggingSlider = false;
+            pressingLogo = false;
+            return 0;
+        case WM_EXITSIZEMOVE:
+            // Moved by hand: the logo follows the toolbar, and the next Position returns it to the edge.
+            anchored = false;
+            PositionLogo();
+            return 0;
+        default: return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,91 @@
+"""The side toolbar and its persistent logo with the real mouse: the brightness slider, collapsing and
+expanding, the logo's hover and clicks, stepping aside after five still seconds, and the status text."""
+import subprocess
+
+from lumenfold import EXE, STARTED_LINE, Session, check, main, wait_until
+
+TOOLBAR_CLASS = "Lumenfold.Windows.Toolbar"
+LOGO_CLASS = "Lumenfold.Windows.PersistentLogo"
+BRIGHT = (250, 200, 100)
+# On a 1920 x 1080 screen at 96 dpi: 344 x 674 at the right edge, 12 px in, centred; the logo over
+# its slot at (260, 36); collapsed, an 80 x 90 strip whose slot (12, 8) lies under the unmoved logo.
+EXPANDED = [1564, 203, 1908, 877]
+STRIP = [1812, 231, 1892, 321]
+LOGO = (1824 + 34, 239 + 38)
+COLLAPSE_BUTTON = (1564 + 34, 203 + 172)
+SLIDER_Y = 203 + 251
+QR = (1564 + 98, 203 + 288, 148, 148)  # left, top, width, height
+OFFLINE = "离线验收 / Offline acceptance: 网络服务未启动 / Network services not started"
+# Offline there is no referral code, so the share page carries none.
+SHARE_PAGE = "https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2"
+
+
+def window(session, class_name):
+    return session.windows(class_name)[0]
+
+
+def toolbar_at(session, rect):
+    return wait_until(lambda: window(session, TOOLBAR_CLASS)["rect"] == rect, 10, what=f"the toolbar at {rect}",
+                      detail=lambda: f"it is at {window(session, TOOLBAR_CLASS)['rect']}")
+
+
+def qr_code_on_screen(session):
+    """What zbarimg reads from the toolbar's QR card in a screenshot."""
+    left, top, width, height = QR
+    shot = subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{left}+{top}", "png:-"],
+                          env=session.env, capture_output=True, check=True, timeout=30).stdout
+    read = subprocess.run(["zbarimg", "--raw", "-q", "-"], input=shot, capture_output=True, timeout=30)
+    return read.stdout.decode()
+
+
+def slider_collapse_logo_and_idle():
+    with Session("toolbar", compositor=True) as s:
+        s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)
+        process, _, _ = s.start_overlay([{"bounds": [100, 100, 500, 400], "shape": 2}], shade=(100, 80, 40),
+                                        backgroundBrightness=40)
+        toolbar_at(s, EXPANDED)
+        # The thumb of 40 % lies 108 of the track's 272 pixels of travel along, from x 26.
+        s.drag((1564 + 26 + 108 + 10, SLIDER_Y), (1300, SLIDER_Y))
+        wait_until(lambda: s.settings()["backgroundBrightness"] == 0, 10, what="brightness 0 saved")
+        s.wait_pixel(1000, 1000, (0, 0, 0), what="the darkest background")
+
+        s.click(*COLLAPSE_BUTTON)
+        toolbar_at(s, STRIP)
+        s.move_mouse(*LOGO)  # arriving on the logo expands the strip
+        toolbar_at(s, EXPANDED)
+        # Already on it, a click collapses and the next expands. Each click moves a little: xdotool's
+        # synchronous move to where the pointer already is waits for a motion that never comes.
+        s.click(LOGO[0] + 4, LOGO[1])
+        toolbar_at(s, STRIP)
+        s.click(*LOGO)
+        toolbar_at(s, EXPANDED)
+
+        # Five still seconds: both windows step aside; a movement brings back the logo and the strip.
+        wait_until(lambda: not any(w["visible"] for w in s.windows(TOOLBAR_CLASS) + s.windows(LOGO_CLASS)), 12,
+                   what="toolbar and logo to step aside")
+        s.move_mouse(1000, 600)
+        wait_until(lambda: window(s, LOGO_CLASS)["visible"], 5, what="the logo to come back")
+        check(window(s, TOOLBAR_CLASS)["visible"] and window(s, TOOLBAR_CLASS)["rect"] == STRIP,
+              f"the toolbar came back as {window(s, TOOLBAR_CLASS)}")
+        s.quit_running_copy(process)
+
+
+def offline_start_shows_the_share_page_code_and_the_offline_status():
+    with Session("offline") as s:
+        process = s.start([EXE, "--offline"])
+        s.wait_log(STARTED_LINE, timeout=60, prefix=True)
+        toolbar_at(s, EXPANDED)
+        wait_until(lambda: qr_code_on_screen(s).strip() == SHARE_PAGE, 10, what="the share page's QR code",
+                   detail=lambda: f"zbarimg read {qr_code_on_screen(s)!r}")
+        # The status text is read back the way a user copies it: a click on it opens it in the box.
+        s.click(1564 + 172, 203 + 594)
+        box = wait_until(lambda: s.shown("#32770"), 20, what="the status box")[0]
+        texts = [c["title"] for c in s.probe("children", box["hwnd"]) if c["class"].lower() == "static"]
+        check(any(t.startswith(OFFLINE + "\n") for t in texts), f"the box says {texts}")
+        s.probe("send", box["hwnd"], 0x0111, 1, 0)  # WM_COMMAND: OK, which copies the status text
+        wait_until(lambda: s.probe("clipboard-get") == OFFLINE, 10, what="the status text on the clipboard")
+        s.quit_running_copy(process)
+
+
+main(slider_collapse_logo_and_idle,
+     offline_start_shows_the_share_page_code_and_the_offline_status)

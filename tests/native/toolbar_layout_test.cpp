@@ -1,0 +1,137 @@
+#include "toolbar/toolbar_layout.h"
+
+#include <gtest/gtest.h>
+
+#include "toolbar/slider_layout.h"
+
+namespace {
+
+// At 96 dpi the expanded toolbar is 344 pixels wide, so one design unit is one pixel.
+ToolbarLayout At96(int32_t height, int32_t scroll = 0, bool status = false) {
+    return LayoutToolbar({344, height, scroll, false, 0, 0, status});
+}
+
+TEST(ToolbarLayout, WithoutBannersTheCreditsFollowTheQrCodeAndTheStatusAddsItsRows) {
+    const ToolbarLayout plain = At96(674);
+    EXPECT_EQ(plain.creditsRect, (Rect{16, 454, 328, 530}));
+    EXPECT_EQ(plain.contentHeight, 544) << "90 units below the credits' top";
+    EXPECT_TRUE(plain.bannerImageRects.empty());
+    const ToolbarLayout status = At96(674, 0, true);
+    EXPECT_EQ(status.statusRect, (Rect{16, 544, 328, 644}));
+    EXPECT_EQ(status.contentHeight, 656) << "202 units below the credits' top";
+    EXPECT_FALSE(status.scrollBar);
+    // At 150 % every unit is truncated on its own: 454 x 1.5.
+    EXPECT_EQ(LayoutToolbar({516, 1011, 0, false, 0, 0, false}).creditsRect, (Rect{24, 681, 492, 795}));
+}
+
+TEST(ToolbarLayout, BannerImageHeightStaysWithin64And600Units) {
+    const ToolbarLayout wide = LayoutToolbar({344, 674, 0, true, 20.0, 19, false});
+    EXPECT_EQ(wide.bannerImageRects.at(0), (Rect{16, 454, 328, 518}));
+    EXPECT_EQ(wide.bannerLinkRects.at(0), (Rect{16, 522, 328, 566})) << "a one-line link is 44 units high";
+    EXPECT_EQ(wide.creditsRect.top, 582);
+    EXPECT_EQ(LayoutToolbar({344, 674, 0, true, 0.1, 19, false}).bannerImageRects.at(0).bottom, 1054);
+}
+
+TEST(ToolbarLayout, ScrollStaysWithinTheContent) {
+    const ToolbarLayout scrolled = At96(400, 1000, true);
+    EXPECT_TRUE(scrolled.scrollBar);
+    EXPECT_EQ(scrolled.scroll, 256);
+    EXPECT_EQ(scrolled.qrRect, (Rect{98, 32, 246, 180}));
+    EXPECT_EQ(At96(400, -5, true).scroll, 0);
+    EXPECT_EQ(At96(674, 300).scroll, 0) << "content that fits does not scroll";
+    EXPECT_EQ(ScrollForWheel(0, -240, 656, 400), 144);
+    EXPECT_EQ(ScrollForWheel(200, -360, 656, 400), 256);
+    EXPECT_EQ(ScrollForBar(200, 2, 400, 0, 656), 0) << "page up";
+    EXPECT_EQ(ScrollForBar(10, 1, 400, 0, 656), 50) << "line down";
+}
+
+Rect AtTheEdge(const Rect& work, int32_t dpi) { return PlaceToolbar({work, {}, dpi, false, false, {}}); }
+
+TEST(ToolbarPlacement, RightEdgeAndAShortWorkArea) {
+    EXPECT_EQ(AtTheEdge({0, 0, 1920, 1040}, 96), (Rect{1564, 183, 1908, 857}));
+    EXPECT_EQ(AtTheEdge({0, 0, 1920, 600}, 96), (Rect{1564, 12, 1908, 588})) << "24 px shorter";
+    EXPECT_EQ(EffectiveDpi(96, 150), 144);
+    EXPECT_EQ(AtTheEdge({0, 0, 1920, 1040}, 144), (Rect{1392, 14, 1908, 1025}));
+    // 125 %: 674 x 120 / 96 is 842.5, which Windows rounds up.
+    EXPECT_EQ(AtTheEdge({0, 0, 1920, 1040}, EffectiveDpi(96, 125)), (Rect{1478, 98, 1908, 941}));
+}
+
+TEST(ToolbarPlacement, AnchoredTheLogoSlotLandsOnTheLogoAndTheToolbarStaysOnTheMonitor) {
+    const Rect work{0, 0, 1920, 1040};
+    EXPECT_EQ(PlaceToolbar({work, work, 96, true, true, {1824, 239}}), (Rect{1812, 231, 1892, 321}));
+    EXPECT_EQ(PlaceToolbar({work, work, 96, false, true, {1824, 239}}), (Rect{1564, 203, 1908, 877}));
+    // Near the bottom the header band stays on screen and the rest is cut short.
+    EXPECT_EQ(PlaceToolbar({work, work, 96, false, true, {1824, 1000}}), (Rect{1564, 904, 1908, 1040}));
+    EXPECT_EQ(PlaceToolbar({work, work, 96, true, true, {5, -50}}), (Rect{0, 0, 80, 90}));
+}
+
+TEST(ToolbarSlider, FlatThumbAndValuesAtBothEnds) {
+    const Rect slider{26, 240, 318, 262};
+    EXPECT_EQ(FlatThumbWidth(slider), 20);
+    EXPECT_EQ(SliderValueFor(slider, 20, 10, 0), 0);
+    EXPECT_EQ(SliderValueFor(slider, 20, 10, 1900), 100);
+    EXPECT_EQ(SliderGrabAt(slider, 20, 50, 100), 10) << "a miss puts the thumb's centre under the pointer";
+}
+
+// Shown and expanded at 20 s, last active at 20 s, the cursor still.
+VisibilityInput Still() {
+    VisibilityInput in;
+    in.shown = true;
+    in.now = in.lastActivity = 20000;
+    return in;
+}
+
+TEST(AutoVisibility, FiveIdleSecondsCollapseAndHideAMoveBringsBackOnlyTheStrip) {
+    VisibilityInput in = Still();
+    in.lastActivity = 15001;
+    EXPECT_FALSE(AutoVisibility(in).hide);
+    in.lastActivity = 15000;
+    VisibilityActions act = AutoVisibility(in);
+    EXPECT_TRUE(act.collapse && act.hide);
+    EXPECT_EQ(act.lastActivity, 15000u);
+    in.collapsed = in.moved = true;
+    act = AutoVisibility(in);
+    EXPECT_TRUE(act.showToolbar && act.showLogo);
+    EXPECT_FALSE(act.expand || act.hide);
+    EXPECT_EQ(act.lastActivity, 20000u);
+}
+
+TEST(AutoVisibility, ArrivingOnTheLogoExpandsUnlessHeldCapturedOrTheAdvertisementIsHidden) {
+    VisibilityInput in = Still();
+    in.collapsed = in.moved = in.overLogoNow = true;
+    EXPECT_TRUE(AutoVisibility(in).expand);
+    EXPECT_TRUE(AutoVisibility(in).overLogo);
+    VisibilityInput resting = in;
+    resting.overLogoBefore = true;
+    EXPECT_FALSE(AutoVisibility(resting).expand) << "only the arrival counts";
+    VisibilityInput hidden = in;
+    hidden.advertisementHidden = true;
+    EXPECT_FALSE(AutoVisibility(hidden).expand);
+    VisibilityInput held = in;
+    held.leftButtonDown = true;
+    EXPECT_FALSE(AutoVisibility(held).expand);
+    VisibilityInput captured = in;
+    captured.capture = CaptureOwner::Other;
+    EXPECT_FALSE(AutoVisibility(captured).expand);
+    in.temporarilyHidden = true;
+    EXPECT_FALSE(AutoVisibility(in).polled);
+}
+
+TEST(AutoVisibility, SkylightDragCollapsesAndHoldingTheButtonNeverIdles) {
+    VisibilityInput in = Still();
+    in.capture = CaptureOwner::SkylightControls;
+    VisibilityActions act = AutoVisibility(in);
+    EXPECT_TRUE(act.collapse);
+    EXPECT_FALSE(act.hide);
+    in.capture = CaptureOwner::None;
+    in.lastActivity = 1000;
+    in.leftButtonDown = true;
+    act = AutoVisibility(in);
+    EXPECT_FALSE(act.collapse || act.hide);
+    EXPECT_EQ(act.lastActivity, 20000u);
+    in.leftButtonDown = false;
+    in.draggingSlider = true;
+    EXPECT_FALSE(AutoVisibility(in).hide);
+}
+
+}  // namespace

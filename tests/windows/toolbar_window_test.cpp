@@ -1,0 +1,73 @@
+// The toolbar and its persistent logo in this process: what the windows are, that the logo stays
+// where the user saw it, what a temporary hiding gives back, and that painting leaves nothing behind.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "overlay/overlay_window.h"
+#include "test_support.h"
+#include "toolbar/toolbar_window.h"
+
+namespace {
+
+class Toolbar : public WithGraphics {
+protected:
+    void SetUp() override {
+        WithGraphics::SetUp();
+        RemoveSettingsFiles();
+        ASSERT_TRUE(overlay.Create(GetModuleHandleW(nullptr), &state));
+        ASSERT_TRUE(toolbar.Create(GetModuleHandleW(nullptr), &overlay, false));
+    }
+    void TearDown() override { RemoveSettingsFiles(); }
+    bool Shown() const { return IsWindowVisible(toolbar.Window()) && IsWindowVisible(toolbar.Logo()); }
+    AppState state;
+    OverlayWindow overlay;
+    ToolbarWindow toolbar;
+};
+
+DWORD Style(HWND window, int which) { return static_cast<DWORD>(GetWindowLongPtrW(window, which)); }
+
+TEST_F(Toolbar, TopmostToolWindowsThatNeverActivateOwnedOverlayToolbarLogo) {
+    constexpr DWORD kExStyle = WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+    EXPECT_EQ(Style(toolbar.Window(), GWL_EXSTYLE) & kExStyle, kExStyle);
+    EXPECT_EQ(Style(toolbar.Logo(), GWL_EXSTYLE) & kExStyle, kExStyle);
+    EXPECT_EQ(Style(toolbar.Window(), GWL_STYLE) & (WS_POPUP | WS_CLIPCHILDREN), DWORD{WS_POPUP | WS_CLIPCHILDREN});
+    EXPECT_EQ(Style(toolbar.Logo(), GWL_STYLE) & (WS_POPUP | WS_CHILD), DWORD{WS_POPUP});
+    EXPECT_EQ(GetWindow(toolbar.Window(), GW_OWNER), overlay.Window());
+    EXPECT_EQ(GetWindow(toolbar.Logo(), GW_OWNER), toolbar.Window());
+    EXPECT_EQ(SendMessageW(toolbar.Window(), WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+    EXPECT_EQ(SendMessageW(toolbar.Logo(), WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+}
+
+TEST_F(Toolbar, CollapsingAndExpandingKeepTheLogoWhereItWas) {
+    const RECT logo = WindowRect(toolbar.Logo());
+    toolbar.SetCollapsed(true);
+    EXPECT_TRUE(SameRect(logo, WindowRect(toolbar.Logo())));
+    toolbar.SetCollapsed(false);
+    EXPECT_TRUE(SameRect(logo, WindowRect(toolbar.Logo())));
+}
+
+TEST_F(Toolbar, TemporaryHidingGivesBackOnlyWhatWasShown) {
+    toolbar.TemporarilyHide(true);
+    toolbar.TemporarilyHide(true);  // hidden twice: the first call's record counts
+    EXPECT_FALSE(IsWindowVisible(toolbar.Window()) || IsWindowVisible(toolbar.Logo()));
+    toolbar.TemporarilyHide(false);
+    EXPECT_TRUE(Shown());
+    toolbar.Hide();
+    toolbar.TemporarilyHide(true);
+    toolbar.TemporarilyHide(false);
+    EXPECT_FALSE(IsWindowVisible(toolbar.Window()) || IsWindowVisible(toolbar.Logo()));
+}
+
+TEST_F(Toolbar, PaintingAndCollapsingLeaveNoHandles) {
+    const long before = LiveHandleCount();
+    for (int round = 0; round < 50; ++round) {
+        toolbar.SetCollapsed(round % 2 == 0);
+        RedrawWindow(toolbar.Logo(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        toolbar.Poll();
+        UpdateWindow(toolbar.Window());
+    }
+    EXPECT_EQ(LiveHandleCount(), before);
+}
+
+}  // namespace
