@@ -4,8 +4,6 @@ oversized body, a slow or cut body, a redirect). Requests are recorded. The serv
 after `lifetime` seconds at the latest."""
 import http.server
 import json
-import os
-import shutil
 import socket
 import ssl
 import subprocess
@@ -14,7 +12,7 @@ import time
 from pathlib import Path
 
 SYSTEM_BUNDLE = Path("/etc/ssl/certs/ca-certificates.crt")
-HOSTS = ("lumenfold.app", "banners.lumenfold.app", "service.test")
+from lumenfold_env import SERVICE_HOSTS as HOSTS
 
 
 def _openssl(*args, cwd):
@@ -135,16 +133,14 @@ class HttpsService:
         threading.Thread(target=server.serve_forever, daemon=True).start()
         return server
 
-    def trust_files(self):
-        """A hosts file naming the service's hosts and a CA bundle with the test CA, for bind mounts."""
-        hosts = self.folder / "hosts"
-        hosts.write_text("127.0.0.1 localhost " + " ".join(HOSTS) + "\n")
+    def trusted_bundle(self):
+        """The system's CA bundle with the test CA added, for a bind mount over the system's."""
         bundle = self.folder / "ca-certificates.crt"
         with open(bundle, "wb") as out:
             if SYSTEM_BUNDLE.exists():
                 out.write(SYSTEM_BUNDLE.read_bytes())
             out.write(self.ca.read_bytes())
-        return hosts, bundle
+        return bundle
 
     def stop(self):
         for server in (self.server, self.untrusted):

@@ -14,6 +14,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 BUILD = Path(os.environ.get("LUMENFOLD_BUILD", ROOT / "build" / "windows-x64"))
 SYSTEM_BUNDLE = "/etc/ssl/certs/ca-certificates.crt"
+SERVICE_HOSTS = ("lumenfold.app", "banners.lumenfold.app", "service.test")
 TEMPLATE = Path(os.environ.get("LUMENFOLD_TEMPLATE_PREFIX", ROOT / "build" / "deps" / "wine-template"))
 PROBE = BUILD / "tests" / "harness" / "probe" / "lfprobe.exe"
 TEST_TMP = Path(os.environ.get("LUMENFOLD_TEST_TMP", BUILD / "test-tmp"))
@@ -96,6 +97,9 @@ class WineEnvironment:
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", HOME=str(self.home),
                         DISPLAY=display, XDG_RUNTIME_DIR=str(self.home))
         self.env.pop("XAUTHORITY", None)
+        # The program's online origins lead to a loopback address where nothing listens, so no test
+        # ever reaches the real services; serve_https points them at the test's own service.
+        self._isolate(self.root / "hosts", "127.0.0.9")
         if self.two_monitors:
             for command in (["--newmode", "1024x768_60", "65.00", "1024", "1048", "1184", "1344", "768", "771", "777",
                              "806", "-hsync", "-vsync"],
@@ -146,10 +150,17 @@ class WineEnvironment:
         hosts file and a CA bundle of this test, and nothing else on the machine changes."""
         from https_service import HttpsService
         self.https = HttpsService(self.root / "https", port=port)
-        hosts, bundle = self.https.trust_files()
-        self.wrapper = ["unshare", "--mount", "sh", "-c", f"mount --bind {hosts} /etc/hosts && mount --bind {bundle} "
-                        f"{SYSTEM_BUNDLE} && exec \"$@\"", "sh"]
+        self._isolate(self.root / "https" / "hosts", "127.0.0.1", self.https.trusted_bundle())
         return self.https
+
+    def _isolate(self, hosts, address, bundle=None):
+        """Windows programs of this environment run in a mount namespace of their own, in which the
+        service host names lead to `address` and, with a bundle, the test CA is trusted."""
+        hosts.write_text(f"127.0.0.1 localhost\n{address} {' '.join(SERVICE_HOSTS)}\n")
+        mounts = f"mount --bind {hosts} /etc/hosts"
+        if bundle:
+            mounts += f" && mount --bind {bundle} {SYSTEM_BUNDLE}"
+        self.wrapper = ["unshare", "--mount", "sh", "-c", mounts + ' && exec "$@"', "sh"]
 
     def close(self):
         if self.https:
@@ -171,7 +182,8 @@ class WineEnvironment:
 
     def wine(self, argv, timeout=60, check=False):
         """Runs a Windows program to its end; returns the CompletedProcess (text output)."""
-        result = subprocess.run(self.wrapper + ["wine"] + [str(a) for a in argv], env=self.env, capture_output=True, timeout=timeout,
+        result = subprocess.run(self.wrapper + ["wine"] + [str(a) for a in argv], env=self.env, capture_output=True,
+                                timeout=timeout,
                                 stdin=subprocess.DEVNULL, encoding="utf-8", errors="replace")
         if check and result.returncode != 0:
             raise TestFailure(f"{argv} exited {result.returncode}: {result.stdout}{result.stderr}")
@@ -185,7 +197,8 @@ class WineEnvironment:
             self.wine(["reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t", "REG_SZ", "/d", relay,
                        "/f"], check=True)
         with open(self.root / "relay.log" if relay else os.devnull, "ab") as stderr:
-            proc = subprocess.Popen(self.wrapper + ["wine"] + [str(a) for a in argv], env=dict(self.env, WINEDEBUG="+relay") if relay
+            proc = subprocess.Popen(self.wrapper + ["wine"] + [str(a) for a in argv],
+                                    env=dict(self.env, WINEDEBUG="+relay") if relay
                                     else self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
         self.children.append(proc)
         return proc
