@@ -1,8 +1,8 @@
 """The side toolbar and its persistent logo with the real mouse: the brightness slider, collapsing and
-expanding, the logo's hover and clicks, stepping aside after five still seconds, and the status text."""
+expanding, the logo's hover and clicks, and stepping aside after five still seconds."""
 import subprocess
 
-from lumenfold import EXE, STARTED_LINE, Session, check, main, wait_until
+from lumenfold import Session, check, main, wait_until
 
 TOOLBAR_CLASS = "Lumenfold.Windows.Toolbar"
 LOGO_CLASS = "Lumenfold.Windows.PersistentLogo"
@@ -15,9 +15,6 @@ LOGO = (1824 + 34, 239 + 38)
 COLLAPSE_BUTTON = (1564 + 34, 203 + 172)
 SLIDER_Y = 203 + 251
 QR = (1564 + 98, 203 + 288, 148, 148)  # left, top, width, height
-OFFLINE = "离线验收 / Offline acceptance: 网络服务未启动 / Network services not started"
-# Offline there is no referral code, so the share page carries none.
-SHARE_PAGE = "https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2"
 
 
 def window(session, class_name):
@@ -70,22 +67,5 @@ def slider_collapse_logo_and_idle():
         s.quit_running_copy(process)
 
 
-def offline_start_shows_the_share_page_code_and_the_offline_status():
-    with Session("offline") as s:
-        process = s.start([EXE, "--offline"])
-        s.wait_log(STARTED_LINE, timeout=60, prefix=True)
-        toolbar_at(s, EXPANDED)
-        wait_until(lambda: qr_code_on_screen(s).strip() == SHARE_PAGE, 10, what="the share page's QR code",
-                   detail=lambda: f"zbarimg read {qr_code_on_screen(s)!r}")
-        # The status text is read back the way a user copies it: a click on it opens it in the box.
-        s.click(1564 + 172, 203 + 594)
-        box = wait_until(lambda: s.shown("#32770"), 20, what="the status box")[0]
-        texts = [c["title"] for c in s.probe("children", box["hwnd"]) if c["class"].lower() == "static"]
-        check(any(t.startswith(OFFLINE + "\n") for t in texts), f"the box says {texts}")
-        s.probe("send", box["hwnd"], 0x0111, 1, 0)  # WM_COMMAND: OK, which copies the status text
-        wait_until(lambda: s.probe("clipboard-get") == OFFLINE, 10, what="the status text on the clipboard")
-        s.quit_running_copy(process)
-
-
-main(slider_collapse_logo_and_idle,
-     offline_start_shows_the_share_page_code_and_the_offline_status)
+if __name__ == "__main__":
+    main(slider_collapse_logo_and_idle)

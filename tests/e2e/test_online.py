@@ -1,0 +1,145 @@
+"""The online services of the real program against the test's own HTTPS service (real TLS, a test CA
+trusted only inside the test): what it asks, what it caches, what it shows, and that closing does
+not wait for the next refresh."""
+import hashlib
+import json
+import subprocess
+import time
+
+from https_service import answer
+from lumenfold import EXE, STARTED_LINE, Session, check, main, wait_until
+from lumenfold_env import TestFailure
+from test_toolbar import EXPANDED, qr_code_on_screen, toolbar_at
+
+PNG = subprocess.run(["convert", "-size", "40x10", "xc:red", "png:-"], capture_output=True, check=True).stdout
+MANIFEST = {"country": "DE", "refreshIntervalSeconds": 600, "kept": {"z": 1, "a": [True]}, "items": [
+    {"enabled": True, "kind": "banner", "imageID": "img-a", "targetURL": "https://x.example/a", "title": "A"},
+    {"enabled": True, "kind": "banner", "imageID": "img-b", "targetURL": "https://lumenfold.app/p"},
+    {"enabled": False, "imageID": "not valid!"}]}
+OFFLINE = "离线验收 / Offline acceptance: 网络服务未启动 / Network services not started"
+# Offline there is no referral code, so the share page carries none.
+SHARE_PAGE = "https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2"
+CREDITS_FAILED = "积分暂未更新 / Credits unavailable: HTTP 401"
+BANNERS_FAILED = "广告加载失败 / Banner unavailable: "
+
+
+def referral_code(credential):
+    return "LF-" + hashlib.sha256((":" + credential).encode()).hexdigest()[:24].upper()
+
+
+def credits_for_the_caller(handler):
+    """Answers with seven credits for whichever installation's credential authorises the request."""
+    credential = handler.headers.get("Authorization", "").removeprefix("Bearer ")
+    answer({"code": referral_code(credential), "credits": 7, "other": "not cached"})(handler)
+
+
+def requests_to(service, path):
+    return [r for r in service.requests if r["path"] == path]
+
+
+def refresh_caches_and_shows_the_referral_code():
+    with Session("online") as s:
+        service = s.serve_https(port=443)
+        service.routes.update({"/public/manifest": answer(MANIFEST), "/public/images/img-a": answer(PNG, 200, "image/png"),
+                               "/api/v1/affiliate": credits_for_the_caller})
+        process = s.start([EXE])
+        s.wait_log(STARTED_LINE, timeout=60, prefix=True)
+        credits_file = s.data_folder / "credits.json"
+        wait_until(credits_file.exists, 30, what="credits.json")
+        post = requests_to(service, "/api/v1/affiliate")[0]
+        credential = post["headers"]["Authorization"].removeprefix("Bearer ")
+        check(len(credential) == 64 and set(credential) <= set("0123456789abcdef"), f"bearer {credential!r}")
+        check(post["method"] == "POST" and post["body"] == b"{}", f"credits request {post}")
+        code = referral_code(credential)
+        check(credits_file.read_text() == '{"code":"' + code + '","credits":7}', credits_file.read_text())
+
+        banners_file = s.data_folder / "banners.json"
+        wait_until(banners_file.exists, 10, what="banners.json")
+        check(banners_file.read_text() == json.dumps(MANIFEST, separators=(",", ":"), sort_keys=True),
+              f"banners.json is {banners_file.read_text()}")
+        check((s.data_folder / "banner-img-a.image").read_bytes() == PNG, "the image is cached as it came")
+        check(not (s.data_folder / "banner-img-b.image").exists(), "a failed image download leaves no file")
+        check(len(requests_to(service, "/public/images/img-b")) == 1, "the missing image is asked for once")
+
+        # The referral code reaches the screen in the share page's QR code.
+        toolbar_at(s, EXPANDED)
+        wanted = ("https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2"
+                  f"&ref={code}")
+        wait_until(lambda: qr_code_on_screen(s).strip() == wanted, 10, what="the QR code with the referral code",
+                   detail=lambda: f"zbarimg read {qr_code_on_screen(s)!r}")
+        # The worker now waits a minute for its next cycle: closing must not wait for it.
+        started = time.monotonic()
+        s.quit_running_copy(process)
+        check(time.monotonic() - started < 10, f"closing took {time.monotonic() - started:.1f} s")
+
+
+def failures_show_in_the_status_text_and_keep_the_cache():
+    with Session("online-failing") as s:
+        service = s.serve_https(port=443)
+        service.routes.update({"/public/manifest": answer(b"{\"items\": [", 200),
+                               "/api/v1/affiliate": answer({"error": "who?"}, 401)})
+        cached = json.dumps({"items": [{"enabled": True, "kind": "banner", "imageID": "old",
+                                        "targetURL": "https://x.example/old"}]}, separators=(",", ":"))
+        s.data_folder.mkdir(parents=True, exist_ok=True)
+        (s.data_folder / "banners.json").write_text(cached)
+        process = s.start([EXE])
+        s.wait_log(STARTED_LINE, timeout=60, prefix=True)
+        s.move_mouse(EXPANDED[0] + 100, EXPANDED[1] + 600)  # within five seconds, or the toolbar steps aside
+        wait_until(lambda: requests_to(service, "/api/v1/affiliate"), 30, what="the credits request")
+        # The status is read the way a user copies it: a click on it opens it in a box. The cached
+        # banner makes the content taller than the toolbar, so a scroll bar takes 17 of its 344 px:
+        # the status text then begins 649 px down the client area, which ends at 674.
+        clicks = []
+
+        def status_box():
+            """The status text in the box a click on it opens, or nothing while there is no status."""
+            # Each click a little aside: the toolbar steps aside after five seconds without movement.
+            clicks.append(len(clicks) % 2 * 6)
+            s.click(EXPANDED[0] + 160 + clicks[-1], EXPANDED[1] + 662)
+            try:
+                box = wait_until(lambda: s.shown("#32770"), 3, what="the status box")[0]
+            except TestFailure:
+                return None
+            texts = [c["title"] for c in s.probe("children", box["hwnd"]) if c["class"].lower() == "static"]
+            s.probe("send", box["hwnd"], 0x0111, 1, 0)  # OK
+            wait_until(lambda: not s.shown("#32770"), 10, what="the box to close")
+            return next((t for t in texts if t.startswith("积分")), "")
+        # Both refreshes have answered; the toolbar takes the status over at its next one-second poll,
+        # and only then is its content tall enough for the scroll bar and the status text where it is
+        # clicked (before, that spot is the credits card, which opens the share dialog). Wine narrows
+        # the client area for the bar a moment later: the cards then end 17 px further left.
+        wait_until(lambda: min(s.pixel(EXPANDED[2] - 8, EXPANDED[1] + 337)) > 150
+                   and s.pixel(EXPANDED[0] + 321, EXPANDED[1] + 630) != (9, 40, 62), 10, what="the scroll bar")
+        text = wait_until(lambda: (t := status_box()) and BANNERS_FAILED in t and t, 20, what="both failures shown")
+        check(text.startswith(CREDITS_FAILED + "\n" + BANNERS_FAILED), f"the status says {text!r}")
+        check((s.data_folder / "banners.json").read_text() == cached, "a failed refresh keeps the cached manifest")
+        check(not (s.data_folder / "credits.json").exists(), "a refused credits answer writes no cache")
+        s.quit_running_copy(process)
+
+
+def offline_start_reaches_nothing_online():
+    with Session("offline") as s:
+        service = s.serve_https(port=443)
+        service.routes.update({"/public/manifest": answer(MANIFEST), "/api/v1/affiliate": credits_for_the_caller})
+        # A cached banner, were it read, would move the status text away from the click below.
+        s.data_folder.mkdir(parents=True, exist_ok=True)
+        (s.data_folder / "banners.json").write_text(json.dumps(MANIFEST))
+        process = s.start([EXE, "--offline"])
+        s.wait_log(STARTED_LINE, timeout=60, prefix=True)
+        toolbar_at(s, EXPANDED)
+        wait_until(lambda: qr_code_on_screen(s).strip() == SHARE_PAGE, 10, what="the share page's QR code",
+                   detail=lambda: f"zbarimg read {qr_code_on_screen(s)!r}")
+        # The status text is read back the way a user copies it: a click on it opens it in the box.
+        s.click(1564 + 172, 203 + 594)
+        box = wait_until(lambda: s.shown("#32770"), 20, what="the status box")[0]
+        texts = [c["title"] for c in s.probe("children", box["hwnd"]) if c["class"].lower() == "static"]
+        check(any(t.startswith(OFFLINE + "\n") for t in texts), f"the box says {texts}")
+        s.probe("send", box["hwnd"], 0x0111, 1, 0)  # WM_COMMAND: OK, which copies the status text
+        wait_until(lambda: s.probe("clipboard-get") == OFFLINE, 10, what="the status text on the clipboard")
+        s.quit_running_copy(process)
+        check(service.requests == [], f"offline, it asked {service.requests}")
+        check(not (s.data_folder / "owner.dpapi").exists(), "offline, it made a referral identity")
+
+
+main(refresh_caches_and_shows_the_referral_code, failures_show_in_the_status_text_and_keep_the_cache,
+     offline_start_reaches_nothing_online)
