@@ -12,10 +12,13 @@ from lumenfold_env import TestFailure
 from test_toolbar import EXPANDED, qr_code_on_screen, toolbar_at
 
 PNG = subprocess.run(["convert", "-size", "40x10", "xc:red", "png:-"], capture_output=True, check=True).stdout
+# The publisher's banner goes first and shows its red picture; the last one's picture is missing.
 MANIFEST = {"country": "DE", "refreshIntervalSeconds": 600, "kept": {"z": 1, "a": [True]}, "items": [
     {"enabled": True, "kind": "banner", "imageID": "img-a", "targetURL": "https://x.example/a", "title": "A"},
     {"enabled": True, "kind": "banner", "imageID": "img-b", "targetURL": "https://lumenfold.app/p"},
+    {"enabled": True, "kind": "banner", "imageID": "img-c", "targetURL": "https://x.example/c"},
     {"enabled": False, "imageID": "not valid!"}]}
+IMAGE_MISSING = "广告图片暂未加载，稍后重试 / Banner image unavailable; retrying"
 OFFLINE = "离线验收 / Offline acceptance: 网络服务未启动 / Network services not started"
 # Offline there is no referral code, so the share page carries none.
 SHARE_PAGE = "https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2"
@@ -37,13 +40,37 @@ def requests_to(service, path):
     return [r for r in service.requests if r["path"] == path]
 
 
+def status_text(s):
+    """The status text as a user copies it: a click on it opens it in a box, read and closed here.
+    Nothing while there is no status (or the click found none). With one banner laid out and a
+    status below it, the content is taller than the toolbar, so a scroll bar takes 17 of its 344 px
+    and the status text begins 649 px down the client area, which ends at 674. Wine narrows the
+    client area for the bar a moment after it appears (the cards then end 17 px further left):
+    before that, the spot clicked is the credits card, which opens the share dialog."""
+    wait_until(lambda: min(s.pixel(EXPANDED[2] - 8, EXPANDED[1] + 337)) > 150
+               and s.pixel(EXPANDED[0] + 321, EXPANDED[1] + 630) != (9, 40, 62), 10, what="the scroll bar")
+    # A little aside each time: the toolbar steps aside after five seconds without movement.
+    s.clicks = getattr(s, "clicks", 0) + 1
+    s.click(EXPANDED[0] + 160 + s.clicks % 2 * 6, EXPANDED[1] + 662)
+    try:
+        box = wait_until(lambda: s.shown("#32770"), 3, what="the status box")[0]
+    except TestFailure:
+        return None
+    texts = [c["title"] for c in s.probe("children", box["hwnd"]) if c["class"].lower() == "static"]
+    s.probe("send", box["hwnd"], 0x0111, 1, 0)  # OK
+    wait_until(lambda: not s.shown("#32770"), 10, what="the box to close")
+    return texts[-1] if texts else ""
+
+
 def refresh_caches_and_shows_the_referral_code():
     with Session("online") as s:
         service = s.serve_https(port=443)
         service.routes.update({"/public/manifest": answer(MANIFEST), "/public/images/img-a": answer(PNG, 200, "image/png"),
+                               "/public/images/img-b": answer(PNG, 200, "image/png"),
                                "/api/v1/affiliate": credits_for_the_caller})
         process = s.start([EXE])
         s.wait_log(STARTED_LINE, timeout=60, prefix=True)
+        s.move_mouse(EXPANDED[0] + 100, EXPANDED[1] + 600)  # within five seconds, or the toolbar steps aside
         credits_file = s.data_folder / "credits.json"
         wait_until(credits_file.exists, 30, what="credits.json")
         post = requests_to(service, "/api/v1/affiliate")[0]
@@ -58,8 +85,12 @@ def refresh_caches_and_shows_the_referral_code():
         check(banners_file.read_text() == json.dumps(MANIFEST, separators=(",", ":"), sort_keys=True),
               f"banners.json is {banners_file.read_text()}")
         check((s.data_folder / "banner-img-a.image").read_bytes() == PNG, "the image is cached as it came")
-        check(not (s.data_folder / "banner-img-b.image").exists(), "a failed image download leaves no file")
-        check(len(requests_to(service, "/public/images/img-b")) == 1, "the missing image is asked for once")
+        check(not (s.data_folder / "banner-img-c.image").exists(), "a failed image download leaves no file")
+        check(len(requests_to(service, "/public/images/img-c")) == 1, "the missing image is asked for once")
+        s.wait_pixel(EXPANDED[0] + 163, EXPANDED[1] + 477, (255, 0, 0), tolerance=40,
+                     what="the publisher's banner picture first")
+        text = wait_until(lambda: status_text(s), 20, what="the status text")
+        check(text.startswith(IMAGE_MISSING + "\n\n"), f"the status says {text!r}")
 
         # The referral code reaches the screen in the share page's QR code.
         toolbar_at(s, EXPANDED)
@@ -86,31 +117,7 @@ def failures_show_in_the_status_text_and_keep_the_cache():
         s.wait_log(STARTED_LINE, timeout=60, prefix=True)
         s.move_mouse(EXPANDED[0] + 100, EXPANDED[1] + 600)  # within five seconds, or the toolbar steps aside
         wait_until(lambda: requests_to(service, "/api/v1/affiliate"), 30, what="the credits request")
-        # The status is read the way a user copies it: a click on it opens it in a box. The cached
-        # banner makes the content taller than the toolbar, so a scroll bar takes 17 of its 344 px:
-        # the status text then begins 649 px down the client area, which ends at 674.
-        clicks = []
-
-        def status_box():
-            """The status text in the box a click on it opens, or nothing while there is no status."""
-            # Each click a little aside: the toolbar steps aside after five seconds without movement.
-            clicks.append(len(clicks) % 2 * 6)
-            s.click(EXPANDED[0] + 160 + clicks[-1], EXPANDED[1] + 662)
-            try:
-                box = wait_until(lambda: s.shown("#32770"), 3, what="the status box")[0]
-            except TestFailure:
-                return None
-            texts = [c["title"] for c in s.probe("children", box["hwnd"]) if c["class"].lower() == "static"]
-            s.probe("send", box["hwnd"], 0x0111, 1, 0)  # OK
-            wait_until(lambda: not s.shown("#32770"), 10, what="the box to close")
-            return next((t for t in texts if t.startswith("积分")), "")
-        # Both refreshes have answered; the toolbar takes the status over at its next one-second poll,
-        # and only then is its content tall enough for the scroll bar and the status text where it is
-        # clicked (before, that spot is the credits card, which opens the share dialog). Wine narrows
-        # the client area for the bar a moment later: the cards then end 17 px further left.
-        wait_until(lambda: min(s.pixel(EXPANDED[2] - 8, EXPANDED[1] + 337)) > 150
-                   and s.pixel(EXPANDED[0] + 321, EXPANDED[1] + 630) != (9, 40, 62), 10, what="the scroll bar")
-        text = wait_until(lambda: (t := status_box()) and BANNERS_FAILED in t and t, 20, what="both failures shown")
+        text = wait_until(lambda: (t := status_text(s)) and BANNERS_FAILED in t and t, 20, what="both failures")
         check(text.startswith(CREDITS_FAILED + "\n" + BANNERS_FAILED), f"the status says {text!r}")
         check((s.data_folder / "banners.json").read_text() == cached, "a failed refresh keeps the cached manifest")
         check(not (s.data_folder / "credits.json").exists(), "a refused credits answer writes no cache")

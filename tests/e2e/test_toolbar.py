@@ -14,7 +14,8 @@ STRIP = [1812, 231, 1892, 321]
 LOGO = (1824 + 34, 239 + 38)
 COLLAPSE_BUTTON = (1564 + 34, 203 + 172)
 SLIDER_Y = 203 + 251
-QR = (1564 + 98, 203 + 288, 148, 148)  # left, top, width, height
+# Left, top, width, height: the QR card and some black around it, wherever a scroll bar puts it.
+QR = (1564 + 88, 203 + 263, 165, 185)
 
 
 def window(session, class_name):

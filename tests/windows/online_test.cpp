@@ -1,6 +1,7 @@
 // The HTTPS client against the local test service (real TLS, a test CA trusted only inside this
 // test's own environment) and the referral identity in this test's own data folder.
 #include <windows.h>
+#include <dpapi.h>
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,19 @@ TEST_F(Identity, AFileItCannotUseIsLeftAlone) {
     EXPECT_EQ(empty.error, "Cannot decrypt referral identity; existing identity retained");
     EXPECT_TRUE(empty.credential.empty());
     EXPECT_EQ(ReadBytes(DataFile("owner.dpapi")), "") << "never overwritten";
+
+    // Protected properly, but not a credential: 63 characters, or uppercase.
+    for (std::string plain : {std::string(63, 'a'), std::string(63, 'a') + "A"}) {
+        DATA_BLOB in{static_cast<DWORD>(plain.size()), reinterpret_cast<BYTE*>(plain.data())}, out{};
+        ASSERT_TRUE(CryptProtectData(&in, L"test", nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out));
+        const std::string blob(reinterpret_cast<char*>(out.pbData), out.cbData);
+        LocalFree(out.pbData);
+        WriteBytes(DataFile("owner.dpapi"), blob);
+        const AffiliateIdentity invalid = LoadAffiliateIdentity();
+        EXPECT_EQ(invalid.error, "Invalid referral identity; existing identity retained");
+        EXPECT_TRUE(invalid.credential.empty() && invalid.referralCode.empty());
+        EXPECT_EQ(ReadBytes(DataFile("owner.dpapi")), blob);
+    }
 
     Clean();
     ASSERT_TRUE(CreateDirectoryW(File().c_str(), nullptr));
