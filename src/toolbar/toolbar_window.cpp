@@ -87,24 +87,34 @@ void ToolbarWindow::Position() {
 void ToolbarWindow::Layout() {
     if (!window || layingOut) return;
     layingOut = true;
-    // Showing or hiding the scroll bar changes the client width, and with it the design unit: lay
-    // out again for the new width.
-    for (int pass = 0; pass < 3; ++pass) {
-        const RECT before = Client(window);
-        ApplyLayout(before);
-        const RECT after = Client(window);
-        if (EqualRect(&before, &after)) break;
+    // The popup has no border: without the scroll bar the client area is the whole window.
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    const RECT wide{0, 0, frame.right - frame.left, frame.bottom - frame.top};
+    const bool hasBar = (GetWindowLongPtrW(window, GWL_STYLE) & WS_VSCROLL) != 0;
+    if (collapsed) {
+        if (hasBar) ShowScrollBar(window, SB_VERT, FALSE);
+        layout.collapseRect = layout.logoRect = ToRect(wide);
+    } else {
+        const UINT dpi = GetDpiForWindow(window);
+        RECT narrow = wide;
+        narrow.right -= GetSystemMetricsForDpi(SM_CXVSCROLL, dpi ? dpi : 96);
+        // Decided on the full width and laid out for the width the bar leaves: content that needs the
+        // bar only at the full width keeps it, disabled, instead of showing and hiding it at every
+        // layout with the design unit changing each time.
+        const bool bar = LayoutFor(wide).scrollBar;
+        layout = bar ? LayoutFor(narrow) : LayoutFor(wide);
+        scroll = layout.scroll;
+        contentHeight = layout.contentHeight;
+        if (hasBar != bar) ShowScrollBar(window, SB_VERT, bar);
+        SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS | (bar ? SIF_DISABLENOSCROLL : 0u), 0,
+                        contentHeight, static_cast<UINT>(wide.bottom), scroll, 0};
+        SetScrollInfo(window, SB_VERT, &info, TRUE);
     }
     layingOut = false;
 }
 
-void ToolbarWindow::ApplyLayout(const RECT& client) {
-    const bool hasBar = (GetWindowLongPtrW(window, GWL_STYLE) & WS_VSCROLL) != 0;
-    if (collapsed) {
-        if (hasBar) ShowScrollBar(window, SB_VERT, FALSE);
-        layout.collapseRect = layout.logoRect = ToRect(client);
-        return;
-    }
+ToolbarLayout ToolbarWindow::LayoutFor(const RECT& client) {
     ToolbarLayoutInput in;
     in.clientWidth = client.right;
     in.clientHeight = client.bottom;
@@ -115,13 +125,7 @@ void ToolbarWindow::ApplyLayout(const RECT& client) {
         in.aspectRatio = snapshot.banners[0].aspectRatio;
         in.linkTextHeight = MeasureLink(Wide(snapshot.banners[0].targetURL), DesignScale(client.right));
     }
-    layout = LayoutToolbar(in);
-    scroll = layout.scroll;
-    contentHeight = layout.contentHeight;
-    if (hasBar != layout.scrollBar) ShowScrollBar(window, SB_VERT, layout.scrollBar);
-    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, contentHeight, static_cast<UINT>(client.bottom),
-                    scroll, 0};
-    SetScrollInfo(window, SB_VERT, &info, TRUE);
+    return LayoutToolbar(in);
 }
 
 int32_t ToolbarWindow::MeasureLink(const std::wstring& text, float f) {

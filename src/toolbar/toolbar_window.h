@@ -56,7 +56,7 @@ private:
     void NotePresentation();
     bool CursorOnLogo(POINT cursor) const;
     void PaintLogo(HWND logoWindow);
-    void ApplyLayout(const RECT& client);
+    ToolbarLayout LayoutFor(const RECT& client);
     int32_t MeasureLink(const std::wstring& text, float f);
     void Press(POINT point);
     void Release(POINT point);

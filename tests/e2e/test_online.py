@@ -44,9 +44,10 @@ def status_text(s):
     """The status text as a user copies it: a click on it opens it in a box, read and closed here.
     Nothing while there is no status (or the click found none). With one banner laid out and a
     status below it, the content is taller than the toolbar, so a scroll bar takes 17 of its 344 px
-    and the status text begins 649 px down the client area, which ends at 674. Wine narrows the
-    client area for the bar a moment after it appears (the cards then end 17 px further left):
-    before that, the spot clicked is the credits card, which opens the share dialog."""
+    and the status text begins 649 px down the client area, which ends at 674. The wait is for that
+    picture (the cards then end 17 px further left): before the worker's first answers the toolbar
+    may still be laid out at its full width, where the spot clicked is the credits card, which opens
+    the share dialog."""
     wait_until(lambda: min(s.pixel(EXPANDED[2] - 8, EXPANDED[1] + 337)) > 150
                and s.pixel(EXPANDED[0] + 321, EXPANDED[1] + 630) != (9, 40, 62), 10, what="the scroll bar")
     # A little aside each time: the toolbar steps aside after five seconds without movement.

@@ -70,4 +70,29 @@ TEST_F(Toolbar, PaintingAndCollapsingLeaveNoHandles) {
     EXPECT_EQ(LiveHandleCount(), before);
 }
 
+using OnlineToolbar = WithGraphics;
+
+TEST_F(OnlineToolbar, ContentThatNeedsTheBarOnlyAtFullWidthIsLaidOutForTheBar) {
+    // One cached banner and no status: 686 units tall at the full 344 px, which the 674 px toolbar
+    // cannot show, but only 649 px in the 327 px the scroll bar leaves.
+    RemoveSettingsFiles();
+    WriteBytes(DataFile("banners.json"), R"({"items":[{"enabled":true,"kind":"banner","imageID":"a",)"
+                                         R"("targetURL":"https://x.example/old"}]})");
+    AppState state;
+    OverlayWindow overlay;
+    ASSERT_TRUE(overlay.Create(GetModuleHandleW(nullptr), &state));
+    ToolbarWindow toolbar;
+    ASSERT_TRUE(toolbar.Create(GetModuleHandleW(nullptr), &overlay, true));
+    RECT client{};
+    GetClientRect(toolbar.Window(), &client);
+    EXPECT_EQ(client.right, 327) << "the bar stays";
+    // 580 px down lies in the credits card of the narrow layout only; a click there opens sharing,
+    // which first hides the overlay.
+    SendMessageW(toolbar.Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(160, 580));
+    SendMessageW(toolbar.Window(), WM_LBUTTONUP, 0, MAKELPARAM(160, 580));
+    EXPECT_EQ(state.mode, OverlayMode::Hidden);
+    DeleteFileW(DataFile("banners.json").c_str());
+    RemoveSettingsFiles();
+}
+
 }  // namespace
