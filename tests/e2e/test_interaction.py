@@ -12,7 +12,7 @@ BRIGHT, DARK = (250, 200, 100), (0, 0, 0)
 TRAY_SKYLIGHT = [{"bounds": [0, 0, 300, 44], "shape": 2}]
 # The tray menu's items from the top; a separator stands before the interface sizes.
 MENU = ["open", "rounded", "elliptical", "rectangle", "circle", "horizontal", "vertical",
-        "size 100", "size 125", "size 150", "hide", "quit"]
+        "size 100", "size 125", "size 150", "clean up", "hide", "quit"]
 
 
 def tray_icons(session):
