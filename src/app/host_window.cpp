@@ -7,6 +7,7 @@
 #include "app/application.h"
 #include "app/instance_coordinator.h"
 #include "app/tray_menu.h"
+#include "cleanup/old_versions.h"
 #include "common/activity_log.h"
 #include "common/clipboard.h"
 #include "state/settings_file.h"
@@ -159,6 +160,10 @@ void RunTrayCommand(Application& app, unsigned id) {
         app.overlay.RevealFromShortcut();
     } else if (id == HideOverlayCommand) {
         app.overlay.ExitLikeEscape();
+    } else if (id == CleanUpCommand) {
+        // The review's dialogs must not open under the topmost overlay.
+        app.overlay.ExitLikeEscape();
+        ReviewOldVersions(app.host);
     } else if (id == QuitCommand) {
         PostMessageW(app.host, QuitMessage, 0, 0);
     }

@@ -13,6 +13,7 @@ std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale) {
         {10, L"界面字号 / Interface size: 100%", textScale == 100},
         {11, L"界面字号 / Interface size: 125%", textScale == 125},
         {12, L"界面字号 / Interface size: 150%", textScale == 150},
+        {13, L"清理旧版本 / Clean up old versions"},
         {4, L"退出遮罩 / Hide overlay (Esc)"},
         {5, L"退出 Lumenfold / Quit Lumenfold"},
     };

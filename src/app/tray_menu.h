@@ -17,6 +17,7 @@ enum TrayCommand : unsigned {
     OpenControlsCommand = 1,
     HideOverlayCommand = 4,
     QuitCommand = 5,
+    CleanUpCommand = 13,
 };
 
 std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale);

@@ -2,15 +2,11 @@
 
 #include <windows.h>
 #include <knownfolders.h>
-#include <shlobj.h>
+
+#include "common/shell_services.h"
 
 std::wstring DataFolder() {
-    PWSTR shellPath = nullptr;
-    const HRESULT result = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &shellPath);
-    std::wstring folder;
-    if (SUCCEEDED(result) && shellPath && *shellPath) folder = shellPath;
-    // The shell may hand out a buffer even when it fails.
-    CoTaskMemFree(shellPath);
+    std::wstring folder = KnownFolderPath(FOLDERID_LocalAppData);
     if (folder.empty()) return {};
     folder += L"\\Lumenfold";
     CreateDirectoryW(folder.c_str(), nullptr);

@@ -72,10 +72,18 @@ struct GdiObject {
     static void Close(Handle handle) { DeleteObject(handle); }
 };
 
-struct File {
+template <auto CloseFunction>
+struct MinusOneInvalid {
     using Handle = HANDLE;
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle handle) { CloseHandle(handle); }
+    static void Close(Handle handle) { CloseFunction(handle); }
+};
+
+template <typename Interface>
+struct ComObject {
+    using Handle = Interface*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle object) { object->Release(); }
 };
 
 }  // namespace handles
@@ -86,13 +94,16 @@ using UniqueIcon = Unique<handles::NullInvalid<HICON, DestroyIcon>>;
 using UniqueCursor = Unique<handles::NullInvalid<HCURSOR, DestroyCursor>>;  // built cursors, not LoadCursor's
 using UniqueMenu = Unique<handles::NullInvalid<HMENU, DestroyMenu>>;
 using UniqueHandle = Unique<handles::NullInvalid<HANDLE, CloseHandle>>;  // kernel objects
-using UniqueFile = Unique<handles::File>;                                  // CreateFileW results
+using UniqueFile = Unique<handles::MinusOneInvalid<CloseHandle>>;  // CreateFileW, CreateToolhelp32Snapshot
+using UniqueFind = Unique<handles::MinusOneInvalid<FindClose>>;    // FindFirstFileW enumerations
 using UniqueFont = Unique<handles::GdiObject<HFONT>>;
 using UniqueBitmap = Unique<handles::GdiObject<HBITMAP>>;
 using UniqueRegion = Unique<handles::GdiObject<HRGN>>;
 using UniqueBrush = Unique<handles::GdiObject<HBRUSH>>;
 using UniquePen = Unique<handles::GdiObject<HPEN>>;
 using InternetHandle = Unique<handles::NullInvalid<HINTERNET, WinHttpCloseHandle>>;  // WinHTTP sessions and requests
+template <typename Interface>
+using UniqueCom = Unique<handles::ComObject<Interface>>;  // COM interface pointers
 
 // A window's device context from GetDC, released to that window.
 class WindowDC {

@@ -1,9 +1,20 @@
 #include "common/shell_services.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include "common/geometry.h"
 #include "common/win_geometry.h"
+
+std::wstring KnownFolderPath(REFKNOWNFOLDERID id) {
+    PWSTR shellPath = nullptr;
+    const HRESULT result = SHGetKnownFolderPath(id, 0, nullptr, &shellPath);
+    std::wstring folder;
+    if (SUCCEEDED(result) && shellPath) folder = shellPath;
+    // The shell may hand out a buffer even when it fails.
+    CoTaskMemFree(shellPath);
+    return folder;
+}
 
 bool OpenLink(HWND owner, const std::wstring& target) {
     const auto result = reinterpret_cast<INT_PTR>(

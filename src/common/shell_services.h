@@ -1,9 +1,13 @@
 #pragma once
 #include <windows.h>
+#include <shtypes.h>
 
 #include <string>
 
 #include "common/handles.h"
+
+// A known folder's path (no flags), empty when the shell cannot resolve it.
+std::wstring KnownFolderPath(REFKNOWNFOLDERID id);
 
 // Opens a URL or path with the shell; true when the shell accepted it.
 bool OpenLink(HWND owner, const std::wstring& target);

@@ -2,35 +2,11 @@
 import shutil
 import time
 
-from lumenfold import ERROR_BOX, HOST_CLASS, PRESS_LINE, Session, centre, check, main, wait_until
+from lumenfold import (ERROR_BOX, HOST_CLASS, PRESS_LINE, TRAY_SKYLIGHT, Session, centre, check,
+                       choose_from_tray_menu, main, tray_icons, wait_until)
 
-TRAY_CLASS = "__winex11_standalone_tray"
 QUIT_FAILED_MESSAGE = "保存失败，尚未退出。 / Save failed; Lumenfold remains open."
 BRIGHT, DARK = (250, 200, 100), (0, 0, 0)
-# A clear skylight over Wine's tray, which sits under the overlay at the top left; low, so that its
-# grips stay clear of the icon.
-TRAY_SKYLIGHT = [{"bounds": [0, 0, 300, 44], "shape": 2}]
-# The tray menu's items from the top; a separator stands before the interface sizes.
-MENU = ["open", "rounded", "elliptical", "rectangle", "circle", "horizontal", "vertical",
-        "size 100", "size 125", "size 150", "hide", "quit"]
-
-
-def tray_icons(session):
-    tray = session.windows(TRAY_CLASS)
-    return [c for c in session.probe("children", tray[0]["hwnd"]) if c["visible"]] if tray else []
-
-
-def choose_from_tray_menu(session, entry):
-    """Right-clicks the tray icon and clicks one entry of the menu, as a user does."""
-    session.click(*centre(wait_until(lambda: tray_icons(session), 10, what="the tray icon")[0]), 3)
-    menus = wait_until(lambda: session.shown("#32768"), 10, what="the tray menu")
-    check(len(menus) == 1, f"{len(menus)} menus open")
-    left, top, right, bottom = menus[0]["rect"]
-    separator, index = 9, MENU.index(entry)
-    item = (bottom - top - 6 - separator) // len(MENU)
-    y = top + 3 + index * item + item // 2 + (separator if index >= MENU.index("size 100") else 0)
-    session.click((left + right) // 2, y)
-    wait_until(lambda: not session.shown("#32768"), 10, what="the menu to close")
 
 
 def drag_creates_a_skylight_and_a_click_does_not():

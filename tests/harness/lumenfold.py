@@ -20,6 +20,13 @@ ERROR_BOX = "user32.MessageBoxW"
 INFO_TITLE = "Lumenfold · 信息 / Information"
 TOPMOST_FOREGROUND = 0x40000 | 0x10000  # MB_TOPMOST | MB_SETFOREGROUND
 PACE = 0.15  # seconds between a person's press, moves and release
+TRAY_CLASS = "__winex11_standalone_tray"
+# A clear skylight over Wine's tray, which sits under the overlay at the top left; low, so that its
+# grips stay clear of the icon.
+TRAY_SKYLIGHT = [{"bounds": [0, 0, 300, 44], "shape": 2}]
+# The tray menu's items from the top; a separator stands before the interface sizes.
+MENU = ["open", "rounded", "elliptical", "rectangle", "circle", "horizontal", "vertical",
+        "size 100", "size 125", "size 150", "clean up", "hide", "quit"]
 
 
 def check(condition, message):
@@ -36,6 +43,24 @@ def in_hole(info, x, y):
 def centre(info):
     left, top, right, bottom = info["rect"]
     return (left + right) // 2, (top + bottom) // 2
+
+
+def tray_icons(session):
+    tray = session.windows(TRAY_CLASS)
+    return [c for c in session.probe("children", tray[0]["hwnd"]) if c["visible"]] if tray else []
+
+
+def choose_from_tray_menu(session, entry):
+    """Right-clicks the tray icon and clicks one entry of the menu, as a user does."""
+    session.click(*centre(wait_until(lambda: tray_icons(session), 10, what="the tray icon")[0]), 3)
+    menus = wait_until(lambda: session.shown("#32768"), 10, what="the tray menu")
+    check(len(menus) == 1, f"{len(menus)} menus open")
+    left, top, right, bottom = menus[0]["rect"]
+    separator, index = 9, MENU.index(entry)
+    item = (bottom - top - 6 - separator) // len(MENU)
+    y = top + 3 + index * item + item // 2 + (separator if index >= MENU.index("size 100") else 0)
+    session.click((left + right) // 2, y)
+    wait_until(lambda: not session.shown("#32768"), 10, what="the menu to close")
 
 
 class Session(WineEnvironment):

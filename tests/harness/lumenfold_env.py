@@ -97,6 +97,7 @@ class WineEnvironment:
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", HOME=str(self.home),
                         DISPLAY=display, XDG_RUNTIME_DIR=str(self.home))
         self.env.pop("XAUTHORITY", None)
+        self.env.pop("XDG_DATA_HOME", None)  # Wine's trash then lies in the test's own HOME
         # The program's online origins lead to a loopback address where nothing listens, so no test
         # ever reaches the real services; serve_https points them at the test's own service.
         self._isolate(self.root / "hosts", "127.0.0.9")

@@ -1,0 +1,59 @@
+"""The old-version review from the tray menu: the dialog's list and copy button, Cancel, and
+recycling after confirmation while a listed copy has been started."""
+import shutil
+
+from lumenfold import (BUILD, INFO_TITLE, TRAY_SKYLIGHT, Session, centre, check, choose_from_tray_menu, main,
+                       wait_until)
+
+TITLE = "Lumenfold · 清理旧版本 / Clean up old versions"
+TDM_CLICK_BUTTON = 0x0466
+SCOPE = ("\n检查桌面和下载目录及两层子目录。\nChecked Desktop, Downloads and two subfolder levels.\n"
+         "保留当前版、运行中的程序、已安装版本、安装包及用户数据。\n"
+         "Current/running/installed copies, installers and user data are preserved.\n")
+
+
+def open_review(s):
+    """Chooses the clean-up command; returns the dialog and its children once it shows."""
+    choose_from_tray_menu(s, "clean up")
+    dialog = wait_until(lambda: [w for w in s.shown("#32770") if w["title"] == TITLE], 20, what="the dialog")[0]
+    check(not s.overlay_visible(), "the dialog opened over the overlay")
+    return dialog, s.probe("children", dialog["hwnd"])
+
+
+def review_copies_cancels_then_recycles_and_skips_a_started_copy():
+    with Session("cleanup") as s:
+        user = s.data_folder.parents[2]
+        older, started = user / "Desktop" / "Lumenfold-2.9.exe", user / "Downloads" / "old" / "Lumenfold.exe"
+        started.parent.mkdir()
+        (s.home / ".local" / "share").mkdir(parents=True)  # Wine makes only the trash's own folders
+        for path in (older, started):
+            shutil.copy(BUILD / "tests" / "windows" / "copy_2_9.exe", path)
+        windows = {p: f"C:\\users\\{user.name}\\" + "\\".join(p.relative_to(user).parts) for p in (older, started)}
+        content = f"当前版本 / Current version: 3.0.0{SCOPE}\n2.9.0 — {windows[older]}\n\n2.9.0 — {windows[started]}\n"
+        process, _, _ = s.start_overlay(TRAY_SKYLIGHT)
+
+        dialog, children = open_review(s)
+        check(content in [c["title"] for c in children], f"the dialog says {[c['title'] for c in children]}")
+        s.click(*centre(next(c for c in children if c["title"] == "复制清单 / Copy list")))
+        wait_until(lambda: s.probe("clipboard-get") == content, 10, what="the list on the clipboard")
+        check([w["hwnd"] for w in s.shown("#32770")] == [dialog["hwnd"]], "the copy button closed the dialog")
+        s.probe("send", dialog["hwnd"], TDM_CLICK_BUTTON, 2, 0)  # Cancel
+        wait_until(lambda: not s.shown("#32770"), 10, what="the dialog to close")
+
+        dialog, children = open_review(s)
+        check(content in [c["title"] for c in children], "Cancel changed the list")
+        s.start([windows[started]])
+        s.probe("wait", "Lumenfold.Tests.OtherCopy", 30000)
+        s.probe("send", dialog["hwnd"], TDM_CLICK_BUTTON, 1, 0)
+        report = wait_until(lambda: [w for w in s.shown("#32770") if w["title"] == INFO_TITLE], 20, what="the report")
+        texts = [c["title"] for c in s.probe("children", report[0]["hwnd"])]
+        check(f"已移入回收站 / Recycled: {windows[older]}\n跳过 / Skipped: {windows[started]}\n\n\n"
+              "点击确定复制完整信息。 / OK copies this information." in texts, f"the report says {texts}")
+        check(not older.exists() and started.exists(), "the wrong files left")
+        trash = s.home / ".local" / "share" / "Trash" / "files" / older.name
+        check(trash.read_bytes() == (BUILD / "tests" / "windows" / "copy_2_9.exe").read_bytes(), "not in the trash")
+        s.probe("send", report[0]["hwnd"], 0x0111, 2, 0)  # WM_COMMAND: Cancel
+        s.quit_running_copy(process)
+
+
+main(review_copies_cancels_then_recycles_and_skips_a_started_copy)
