@@ -1,5 +1,5 @@
-// Runs in a prefix whose display resolution is 144 DPI: the interface font's size, Chinese text, which
-// needs a face linked to the interface face, and the share dialog's size.
+// Runs in a prefix whose display resolution is 144 DPI: the interface font's size, and Chinese text,
+// which needs a face linked to the interface face.
 #include <windows.h>
 #include <objbase.h>
 
@@ -10,7 +10,6 @@
 #include "app/graphics_lifetime.h"
 #include "common/handles.h"
 #include "common/shell_services.h"
-#include "sharing/share_window.h"
 #include "toolbar/reference_drawing.h"
 #include "test_support.h"
 
@@ -53,13 +52,6 @@ TEST(InterfaceFont, ChineseCharactersHaveRealGlyphs) {
     ASSERT_TRUE(graphics.Start());
     EXPECT_NE(Label(L"信"), Label(L"遮"));
     EXPECT_NE(Label(L"信", true), Label(L"遮", true)) << "bold";
-}
-
-TEST(ShareWindow, At144DpiItOpensHalfAsLargeAgainWithinTheScreen) {
-    ShareWindow share;
-    share.Show(GetModuleHandleW(nullptr), nullptr, OnlineSnapshot{}, false);
-    // 740 x 1.5 wide; 780 x 1.5 would be taller than the screen less 24.
-    EXPECT_TRUE(SameRect(WindowRect(share.Window()), {405, 12, 1515, 1068}));
 }
 
 }  // namespace
