@@ -1,25 +1,21 @@
 """The share dialog with the real program and the real mouse: the toolbar's QR card opens it on the
-share page's QR code; back on the list, Gmail's Share button copies the body, opens the draft in the
-"browser" and puts the dialog away."""
+share page's QR code; back on the list, Gmail's Share button puts the mail body on the clipboard,
+opens the draft that carries it and puts the dialog away."""
 from urllib.parse import unquote
 
 from lumenfold import EXE, STARTED_LINE, Session, centre, check, main, wait_until
 from test_toolbar import EXPANDED, QR, qr_code_on_screen, toolbar_at
 
 SHARE_CLASS = "Lumenfold.Windows.Share"
-# Offline there is no referral code; the test's user is English.
+# Offline there is no referral code.
 SHARE_PAGE = "https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2"
-BODY = ("I\u2019m enjoying Lumenfold for calmer, more comfortable screen time. It creates an adjustable skylight over "
-        "any display, supports multiple monitors, brightness control, and focused breaks. Give your eyes a kinder "
-        "workspace and try it too!\n\nDownload Lumenfold for macOS: https://lumenfold.app/?platform=macos#download"
-        "\n\nDownload Lumenfold for Windows: https://lumenfold.app/?platform=windows#download\n\n"
-        "Powered by lumenfold.app")
+GMAIL_DRAFT = "https://mail.google.com/mail/u/0/?view=cm&fs=1&su=Lumenfold&body="
 
 
-def control(s, dialog, title, **where):
-    """The dialog's visible control with this text (and these rect values: top=...)."""
-    return wait_until(lambda: next((c for c in s.probe("children", dialog["hwnd"]) if c["visible"]
-                                    and c["title"] == title and all(c["rect"][1] == where[k] for k in where)), None),
+def control(s, dialog, title, top=None):
+    """The dialog's visible control with this text (and top edge)."""
+    return wait_until(lambda: next((c for c in s.probe("children", dialog["hwnd"]) if c["visible"] and
+                                    c["title"] == title and top in (None, c["rect"][1])), None),
                       5, what=f"the control '{title}'")
 
 
@@ -39,10 +35,10 @@ def qr_page_then_a_gmail_draft():
         s.click(*centre(gmail))
         s.click(*centre(control(s, dialog, "分享 / Share", top=gmail["rect"][1])))
         wait_until(lambda: not s.shown(SHARE_CLASS), 10, what="the dialog to go")
-        links = wait_until(s.opened_links, 10, what="the draft to open")
-        check([unquote(link) for link in links] == ["https://mail.google.com/mail/u/0/?view=cm&fs=1&su=Lumenfold&body="
-                                                    + BODY], f"opened {links}")
-        check(s.probe("clipboard-get") == BODY, "the body is on the clipboard")
+        draft = wait_until(s.opened_links, 10, what="the draft to open")
+        check(len(draft) == 1 and draft[0].startswith(GMAIL_DRAFT), f"opened {draft}")
+        body = s.probe("clipboard-get")
+        check(body and unquote(draft[0].removeprefix(GMAIL_DRAFT)) == body, f"the clipboard holds {body!r}")
         s.quit_running_copy(process)
 
 
