@@ -173,9 +173,7 @@ void ToolbarWindow::TemporarilyHide(bool hide) {
 
 void ToolbarWindow::OpenSharing(bool qr) {
     overlay->ExitLikeEscape();
-    // The share window (opened on its QR page when qr is set) comes with the sharing subsystem; for
-    // now the overlay only gets out of the way, as it will before that window opens.
-    static_cast<void>(qr);
+    share.Show(instance, nullptr, snapshot, qr);
 }
 
 void ToolbarWindow::Poll() {

@@ -15,6 +15,7 @@
 #include "common/handles.h"
 #include "online/online_services.h"
 #include "online/online_snapshot.h"
+#include "sharing/share_window.h"
 #include "toolbar/toolbar_layout.h"
 
 class OverlayWindow;
@@ -85,6 +86,7 @@ private:
     int32_t sliderGrab = 0;
     OnlineServices online;
     OnlineSnapshot snapshot;  // its status has the banner status merged in
+    ShareWindow share;        // goes after the images and before the snapshot and the online services
     std::map<std::string, std::unique_ptr<Gdiplus::Image>> images;  // by the banner's imagePath
     ToolbarLayout layout;     // every element rectangle, in client pixels
     bool draggingSlider = false;

@@ -27,9 +27,9 @@ def toolbar_at(session, rect):
                       detail=lambda: f"it is at {window(session, TOOLBAR_CLASS)['rect']}")
 
 
-def qr_code_on_screen(session):
-    """What zbarimg reads from the toolbar's QR card in a screenshot."""
-    left, top, width, height = QR
+def qr_code_on_screen(session, area=QR):
+    """What zbarimg reads from a screenshot of the area (left, top, width, height; the toolbar's QR card)."""
+    left, top, width, height = area
     shot = subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{left}+{top}", "png:-"],
                           env=session.env, capture_output=True, check=True, timeout=30).stdout
     read = subprocess.run(["zbarimg", "--raw", "-q", "-"], input=shot, capture_output=True, timeout=30)

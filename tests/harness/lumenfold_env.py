@@ -4,6 +4,7 @@ folder deleted when the `with` block ends, even when the test fails.
 """
 import os
 import select
+import shlex
 import shutil
 import signal
 import subprocess
@@ -95,9 +96,17 @@ class WineEnvironment:
         display = self._start_display()
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win64", WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", HOME=str(self.home),
-                        DISPLAY=display, XDG_RUNTIME_DIR=str(self.home))
+                        DISPLAY=display, XDG_RUNTIME_DIR=str(self.home), LC_ALL="C.UTF-8")  # an English user
         self.env.pop("XAUTHORITY", None)
         self.env.pop("XDG_DATA_HOME", None)  # Wine's trash then lies in the test's own HOME
+        # Wine hands every web link to xdg-open and every mailto: link to xdg-email, unchanged: both
+        # only note the link here, one a line; Windows-side tests find the file through the variable.
+        self.links, bin_dir = self.root / "opened-links", self.root / "bin"
+        bin_dir.mkdir()
+        for name in ("xdg-open", "xdg-email"):
+            (bin_dir / name).write_text(f'#!/bin/sh\nprintf \'%s\\n\' "$1" >> {shlex.quote(str(self.links))}\n')
+            (bin_dir / name).chmod(0o755)
+        self.env.update(PATH=f"{bin_dir}:{self.env['PATH']}", LUMENFOLD_OPENED_LINKS=windows_path(self.links))
         # The program's online origins lead to a loopback address where nothing listens, so no test
         # ever reaches the real services; serve_https points them at the test's own service.
         self._isolate(self.root / "hosts", "127.0.0.9")
@@ -209,6 +218,10 @@ class WineEnvironment:
         log, marker = self.root / "relay.log", f"Call {function}("
         lines = log.read_text(errors="replace").splitlines() if log.exists() else []
         return [line.split(marker, 1)[1].rsplit(") ret=", 1)[0] for line in lines if marker in line]
+
+    def opened_links(self):
+        """The links the program opened so far, in order."""
+        return self.links.read_text(encoding="utf-8").splitlines() if self.links.exists() else []
 
     @property
     def data_folder(self):

@@ -115,6 +115,9 @@ std::string Region(HWND window) {
 }
 
 std::string Info(HWND window) {
+    // Visibility first: a window shown and placed in one step while it is read is then never seen
+    // visible at its old place.
+    const bool visible = IsWindowVisible(window);
     RECT rect{};
     GetWindowRect(window, &rect);
     DWORD pid = 0;
@@ -123,7 +126,7 @@ std::string Info(HWND window) {
     const bool layered = GetLayeredWindowAttributes(window, nullptr, &alpha, nullptr);
     const DWORD exstyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
     return Object({{"hwnd", Handle(window)}, {"class", String(ClassOf(window))}, {"title", String(TextOf(window))},
-                   {"rect", Rect(rect)}, {"exstyle", Number(exstyle)}, {"visible", Bool(IsWindowVisible(window))},
+                   {"rect", Rect(rect)}, {"exstyle", Number(exstyle)}, {"visible", Bool(visible)},
                    {"owner", Handle(GetWindow(window, GW_OWNER))}, {"pid", Number(pid)},
                    {"alpha", layered ? Number(alpha) : "null"}, {"region", Region(window)}});
 }

@@ -1,0 +1,130 @@
+// The share dialog in this process, read back from its controls, the clipboard and the links the
+// environment's "browser" received. The Gmail draft and the QR page's code are checked end to end.
+#include <fstream>
+#include <tuple>
+
+#include "common/clipboard.h"
+#include "common/text.h"
+#include "sharing/share_window.h"
+#include "test_support.h"
+
+namespace {
+
+const std::string kDownloads = "macOS: https://lumenfold.app/?platform=macos&ref=R1#download\n\n"
+                               "Windows: https://lumenfold.app/?platform=windows&ref=R1#download";
+// The test's user is English.
+const std::string kBody =
+    "I\xE2\x80\x99m enjoying Lumenfold for calmer, more comfortable screen time. It creates an adjustable skylight "
+    "over any display, supports multiple monitors, brightness control, and focused breaks. Give your eyes a kinder "
+    "workspace and try it too!\n\nDownload Lumenfold for macOS: https://lumenfold.app/?platform=macos&ref=R1#download"
+    "\n\nDownload Lumenfold for Windows: https://lumenfold.app/?platform=windows&ref=R1#download\n\n"
+    "Powered by lumenfold.app";
+
+std::string Clipboard() {
+    if (!OpenClipboard(nullptr)) return "(busy)";
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const std::string text = data ? Utf8(static_cast<const wchar_t*>(GlobalLock(data))) : "";
+    if (data) GlobalUnlock(data);
+    CloseClipboard();
+    return text;
+}
+
+// The links opened so far, each decoded once.
+std::vector<std::string> OpenedLinks() {
+    wchar_t path[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"LUMENFOLD_OPENED_LINKS", path, MAX_PATH);
+    std::ifstream file{std::filesystem::path(path)};
+    std::vector<std::string> links;
+    for (std::string line, bytes; std::getline(file, line); links.push_back(bytes), bytes.clear()) {
+        for (size_t i = 0; i < line.size(); i += line[i] == '%' ? 3 : 1)
+            bytes += line[i] == '%' ? static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16)) : line[i];
+    }
+    return links;
+}
+
+class Share : public testing::Test {
+protected:
+    void Open(const char* country = "DE", bool qr = false) {
+        const Banner banner{"b", "Tea & cake", "https://x.example/?a=b", "", 4.0};
+        share.Show(GetModuleHandleW(nullptr), nullptr, {"R1", country, "", "", 0, false, {banner}}, qr);
+    }
+    HWND Item(int id) const { return GetDlgItem(share.Window(), id); }
+    void Click(int id) const { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    // Each visible control as id@top in client pixels (their left and width follow the client
+    // width, which Wine's thin frame makes its own), in the order they were made.
+    std::string Shown() const {
+        std::string shown;
+        for (HWND c = GetWindow(share.Window(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(c)) continue;
+            POINT at{0, WindowRect(c).top};
+            ScreenToClient(share.Window(), &at);
+            shown += std::to_string(GetDlgCtrlID(c)) + "@" + std::to_string(at.y) + " ";
+        }
+        return shown.substr(0, shown.size() - 1);
+    }
+    ShareWindow share;
+};
+
+constexpr char kList[] = "10@16 11@630 100@100 200@100 101@174 102@248 103@322 104@396 105@470 106@544";
+constexpr char kQrPage[] = "11@16 22@495";
+
+TEST_F(Share, PagesRowsScrollingAndReopening) {
+    Open();
+    const HWND first = share.Window();
+    EXPECT_EQ(Shown(), kList);
+    Click(200);
+    EXPECT_EQ(Shown(), "11@16 12@152 20@516 21@516 22@590");
+    EXPECT_TRUE(GetWindowLongPtrW(Item(12), GWL_STYLE) & ES_READONLY);
+    Open("DE", true);
+    EXPECT_EQ(Shown(), kQrPage);
+    // Moved and too short for the QR page's 600 rows: two notches down are 144, a line more 184.
+    SetWindowPos(first, nullptr, 5, 5, 740, 400, SWP_NOZORDER);
+    SendMessageW(first, WM_MOUSEWHEEL, MAKEWPARAM(0, -240), 0);
+    EXPECT_EQ(Shown(), "11@-128 22@351");
+    SendMessageW(first, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(Shown(), "11@-168 22@311");
+
+    SendMessageW(first, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(first) && !IsWindowVisible(first));
+    Open("CN");  // back in the middle: 740 x 780 of 1920 x 1080
+    EXPECT_TRUE(share.Window() == first && SameRect(WindowRect(first), {590, 150, 1330, 930}));
+    EXPECT_EQ(SendMessageW(Item(10), CB_GETCOUNT, 0, 0), 2) << "Lumenfold and the banner, refilled";
+    // Facebook and Twitter are not offered in China, Gmail is chosen, and the rows keep their places.
+    EXPECT_EQ(Shown(), "10@16 11@630 102@248 202@248 103@322 104@396 105@470 106@544");
+    EXPECT_EQ(SendMessageW(Item(102), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+TEST_F(Share, EachTargetCopiesItsTextAndOpensItsLinkForTheChosenBanner) {
+    const std::string mail = "subject=Tea & cake&body=" + kBody;
+    const std::string tweet = kDownloads + "\n\nLumenfold makes screen time more comfortable.";
+    const std::tuple<int, std::string, std::string> targets[] = {  // row, clipboard, link
+        {1, tweet, "https://twitter.com/intent/tweet?text=" + tweet},
+        {3, kBody, "https://compose.mail.yahoo.com/?" + mail},
+        {4, kBody, "mailto:?" + mail},
+        {6, kDownloads, "https://service.weibo.com/share/share.php?title=" + kDownloads},
+        {0, kBody, "https://www.facebook.com/sharer/sharer.php?u=https://lumenfold.app/share?title=Tea%20%26%20cake"
+                   "&url=https%3A%2F%2Fx.example%2F%3Fa%3Db&preview=compact-v2&ref=R1"}};
+    for (const auto& [row, text, link] : targets) {
+        Open();
+        SendMessageW(Item(10), CB_SETCURSEL, 1, 0);
+        CopyText(nullptr, L"stale");
+        const size_t opened = OpenedLinks().size();
+        Click(100 + row);
+        Click(200 + row);
+        if (row == 0) {  // Facebook takes no text: its page shows it for pasting, and its button copies it
+            wchar_t shown[2048] = {};
+            GetWindowTextW(Item(12), shown, 2048);
+            EXPECT_NE(std::wstring(shown).find(L"try it too!\r\n\r\nDownload Lumenfold for macOS"), std::wstring::npos);
+            Click(21);
+        }
+        ASSERT_TRUE(WaitFor([&] { return OpenedLinks().size() > opened; })) << row;
+        EXPECT_EQ(OpenedLinks().back(), link) << row;
+        EXPECT_EQ(Clipboard(), text) << row;
+    }
+    Open();
+    Click(105);
+    Click(205);
+    EXPECT_EQ(Shown(), kQrPage) << "WeChat";
+}
+
+}  // namespace
