@@ -68,10 +68,22 @@ protected:
 constexpr char kList[] = "10@16 11@630 100@100 200@100 101@174 102@248 103@322 104@396 105@470 106@544";
 constexpr char kQrPage[] = "11@16 22@495";
 
+std::wstring Text(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
 TEST_F(Share, PagesRowsScrollingAndReopening) {
     Open();
     const HWND first = share.Window();
     EXPECT_EQ(Shown(), kList);
+    EXPECT_EQ(Text(first), L"分享 / Share Lumenfold");
+    EXPECT_EQ(Text(Item(101)), L"分享到 Twitter / Share to Twitter");
+    EXPECT_EQ(Text(Item(201)), L"分享 / Share");
+    EXPECT_EQ(Text(Item(11)), L"打开草稿后，请检查正文并自行发送。\nOpens a draft for you to review and send.");
+    EXPECT_EQ(GetWindowLongPtrW(Item(10), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+    EXPECT_EQ(GetWindowLongPtrW(Item(101), GWL_STYLE) & (BS_TYPEMASK | BS_MULTILINE), BS_AUTORADIOBUTTON | BS_MULTILINE);
     Click(200);
     EXPECT_EQ(Shown(), "11@16 12@152 20@516 21@516 22@590");
     EXPECT_TRUE(GetWindowLongPtrW(Item(12), GWL_STYLE) & ES_READONLY);
