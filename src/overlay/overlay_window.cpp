@@ -9,6 +9,7 @@
 #include "common/handles.h"
 #include "common/shell_services.h"
 #include "common/win_geometry.h"
+#include "common/window_procedure.h"
 #include "overlay/overlay_geometry.h"
 #include "state/settings_file.h"
 
@@ -240,18 +241,9 @@ void OverlayWindow::CloseRegion(size_t index) {
 }
 
 LRESULT CALLBACK OverlayWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    try {
-        if (message == WM_NCCREATE) {
-            auto* self = static_cast<OverlayWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            self->window = hwnd;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
-        if (auto* self = reinterpret_cast<OverlayWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
-            return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return ObjectWindowProc<OverlayWindow>(
+        hwnd, message, wParam, lParam, [hwnd](OverlayWindow& self) { self.window = hwnd; },
+        [&](OverlayWindow& self) { return self.HandleMessage(message, wParam, lParam); });
 }
 
 LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

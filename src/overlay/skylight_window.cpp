@@ -7,6 +7,7 @@
 #include "common/activity_log.h"
 #include "common/shell_services.h"
 #include "common/win_geometry.h"
+#include "common/window_procedure.h"
 #include "overlay/overlay_geometry.h"
 #include "overlay/overlay_window.h"
 #include "overlay/skylight_layout.h"
@@ -23,20 +24,12 @@ constexpr DWORD kPartStyle = WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW
 
 POINT ClientPoint(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
-// The object stored at WM_NCCREATE, or null before it and after the window let go of it.
+// The skylight's windows share one object; each class has its own handler.
 template <typename Member>
 LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, Member member) noexcept {
-    try {
-        if (message == WM_NCCREATE) {
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        }
-        if (auto* self = reinterpret_cast<SkylightWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
-            return (self->*member)(window, message, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return ObjectWindowProc<SkylightWindow>(
+        window, message, wParam, lParam, [](SkylightWindow&) {},
+        [&](SkylightWindow& self) { return (self.*member)(window, message, wParam, lParam); });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "common/shell_services.h"
 #include "common/text.h"
 #include "common/win_geometry.h"
+#include "common/window_procedure.h"
 #include "online/origins.h"
 #include "overlay/skylight_window.h"
 #include "sharing/draw_qr.h"
@@ -198,18 +199,9 @@ void ShareWindow::PaintQR() {
 }
 
 LRESULT CALLBACK ShareWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    try {
-        if (message == WM_NCCREATE) {
-            auto* self = static_cast<ShareWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            self->window = hwnd;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
-        if (auto* self = reinterpret_cast<ShareWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
-            return self->Handle(message, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return ObjectWindowProc<ShareWindow>(
+        hwnd, message, wParam, lParam, [hwnd](ShareWindow& self) { self.window = hwnd; },
+        [&](ShareWindow& self) { return self.Handle(message, wParam, lParam); });
 }
 
 LRESULT ShareWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -8,6 +8,7 @@
 #include "common/shell_services.h"
 #include "common/text.h"
 #include "common/win_geometry.h"
+#include "common/window_procedure.h"
 #include "overlay/overlay_window.h"
 #include "overlay/skylight_window.h"
 #include "toolbar/slider_layout.h"
@@ -252,18 +253,9 @@ void ToolbarWindow::Scroll(int32_t offset) {
 }
 
 LRESULT CALLBACK ToolbarWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    try {
-        if (message == WM_NCCREATE) {
-            auto* self = static_cast<ToolbarWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            self->window = hwnd;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
-        if (auto* self = reinterpret_cast<ToolbarWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
-            return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return ObjectWindowProc<ToolbarWindow>(
+        hwnd, message, wParam, lParam, [hwnd](ToolbarWindow& self) { self.window = hwnd; },
+        [&](ToolbarWindow& self) { return self.HandleMessage(message, wParam, lParam); });
 }
 
 LRESULT ToolbarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
