@@ -4,6 +4,7 @@
 // message from then on goes to `handle`. Messages before that, or after the object let go of the
 // window (user data cleared), go to DefWindowProc. No exception leaves into the system's code.
 #include <windows.h>
+#include <windowsx.h>
 
 template <typename T, typename Attach, typename Handle>
 LRESULT ObjectWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, Attach attach,
@@ -19,4 +20,15 @@ LRESULT ObjectWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The release of a press that `window` captured (a button that acts on release): gives the capture
+// up and tells whether the press was the window's own and the release lies inside it. Letting go
+// outside cancels.
+inline bool ReleasedInside(HWND window, LPARAM lParam) {
+    const bool held = GetCapture() == window;
+    ReleaseCapture();
+    RECT client{};
+    GetClientRect(window, &client);
+    return held && PtInRect(&client, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
 }

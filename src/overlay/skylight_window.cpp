@@ -412,12 +412,7 @@ LRESULT SkylightWindow::CloseMessage(HWND window, UINT message, WPARAM wParam, L
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
         case WM_LBUTTONDOWN: SetCapture(window); return 0;
         case WM_LBUTTONUP: {
-            const bool held = GetCapture() == window;
-            ReleaseCapture();
-            RECT client{};
-            GetClientRect(window, &client);
-            // Letting go outside the button cancels.
-            if (held && PtInRect(&client, ClientPoint(lParam))) RequestClose();
+            if (ReleasedInside(window, lParam)) RequestClose();
             return 0;
         }
         default: return DefWindowProcW(window, message, wParam, lParam);

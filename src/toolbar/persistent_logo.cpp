@@ -7,6 +7,7 @@
 #include "common/handles.h"
 #include "common/text.h"
 #include "common/win_geometry.h"
+#include "common/window_procedure.h"
 #include "online/origins.h"
 #include "overlay/skylight_window.h"
 #include "toolbar/reference_drawing.h"
@@ -51,13 +52,7 @@ LRESULT CALLBACK ToolbarWindow::LogoProc(HWND hwnd, UINT message, WPARAM wParam,
             case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
             case WM_LBUTTONDOWN: SetCapture(hwnd); return 0;
             case WM_LBUTTONUP: {
-                const bool held = GetCapture() == hwnd;
-                ReleaseCapture();
-                RECT client{};
-                GetClientRect(hwnd, &client);
-                // Letting go outside the logo cancels.
-                if (held && self && PtInRect(&client, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
-                    self->ToggleCollapsed();
+                if (ReleasedInside(hwnd, lParam) && self) self->ToggleCollapsed();
                 return 0;
             }
             default: break;
