@@ -26,7 +26,12 @@ def review_copies_cancels_then_recycles_and_skips_a_started_copy():
         older, started = user / "Desktop" / "Lumenfold-2.9.exe", user / "Downloads" / "old" / "Lumenfold.exe"
         started.parent.mkdir()
         (s.home / ".local" / "share").mkdir(parents=True)  # Wine makes only the trash's own folders
-        for path in (older, started):
+        # A symbolic link to a folder that holds one more old copy is never followed (Wine reports the
+        # link as a reparse point): the list below would show that copy.
+        elsewhere = user / "Documents" / "elsewhere"
+        elsewhere.mkdir(parents=True)
+        (user / "Desktop" / "linked").symlink_to(elsewhere, target_is_directory=True)
+        for path in (older, started, elsewhere / "Lumenfold.exe"):
             shutil.copy(BUILD / "tests" / "windows" / "copy_2_9.exe", path)
         windows = {p: f"C:\\users\\{user.name}\\" + "\\".join(p.relative_to(user).parts) for p in (older, started)}
         content = f"当前版本 / Current version: 3.0.0{SCOPE}\n2.9.0 — {windows[older]}\n\n2.9.0 — {windows[started]}\n"
