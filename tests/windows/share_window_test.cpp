@@ -1,6 +1,7 @@
 // The share dialog in this process, read back from its controls, the clipboard and the links the
 // environment's "browser" received. The Gmail draft and the QR page's code are checked end to end.
 #include <fstream>
+#include <thread>
 #include <tuple>
 
 #include "common/clipboard.h"
@@ -137,6 +138,33 @@ TEST_F(Share, EachTargetCopiesItsTextAndOpensItsLinkForTheChosenBanner) {
     Click(105);
     Click(205);
     EXPECT_EQ(Shown(), kQrPage) << "WeChat";
+}
+
+TEST_F(Share, AClipboardHeldByAnotherProgramIsReportedAndNothingIsOpened) {
+    Open();
+    // Another thread holds the clipboard open, as a clipboard tool might, and reads the box.
+    std::wstring reported;
+    UniqueHandle held(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread other([&] {
+        UniqueWindow owner(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+        OpenClipboard(owner.get());
+        SetEvent(held.get());
+        HWND box = nullptr;
+        WaitFor([&] { return (box = FindWindowW(L"#32770", L"Lumenfold \u00B7 信息 / Information")) != nullptr; }, 10000,
+                false);
+        for (HWND c = box ? GetWindow(box, GW_CHILD) : nullptr; c; c = GetWindow(c, GW_HWNDNEXT))
+            if (Text(c).starts_with(L"无法")) reported = Text(c);
+        if (box) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+        CloseClipboard();
+    });
+    WaitForSingleObject(held.get(), 5000);
+    const size_t opened = OpenedLinks().size();
+    Click(102);
+    Click(202);
+    other.join();
+    EXPECT_TRUE(reported.starts_with(L"无法复制正文 / Could not copy share text\n")) << Utf8(reported);
+    EXPECT_EQ(OpenedLinks().size(), opened) << "no draft without its text";
+    EXPECT_TRUE(IsWindowVisible(share.Window())) << "the dialog stays";
 }
 
 }  // namespace
