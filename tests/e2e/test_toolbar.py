@@ -65,6 +65,15 @@ def slider_collapse_logo_and_idle():
         wait_until(lambda: window(s, LOGO_CLASS)["visible"], 5, what="the logo to come back")
         check(window(s, TOOLBAR_CLASS)["visible"] and window(s, TOOLBAR_CLASS)["rect"] == STRIP,
               f"the toolbar came back as {window(s, TOOLBAR_CLASS)}")
+
+        # Arriving on the logo expands it again; its header band moves it, and the logo goes along.
+        s.move_mouse(*LOGO)
+        toolbar_at(s, EXPANDED)
+        logo = window(s, LOGO_CLASS)["rect"]
+        s.drag((EXPANDED[0] + 100, EXPANDED[1] + 60), (EXPANDED[0] - 200, EXPANDED[1] + 60))
+        toolbar_at(s, [EXPANDED[0] - 300, EXPANDED[1], EXPANDED[2] - 300, EXPANDED[3]])
+        wait_until(lambda: window(s, LOGO_CLASS)["rect"] == [logo[0] - 300, logo[1], logo[2] - 300, logo[3]], 5,
+                   what="the logo to follow", detail=lambda: f"it is at {window(s, LOGO_CLASS)['rect']}")
         s.quit_running_copy(process)
 
 

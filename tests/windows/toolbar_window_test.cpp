@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "overlay/overlay_window.h"
 #include "test_support.h"
 #include "toolbar/toolbar_window.h"
@@ -91,6 +93,38 @@ TEST_F(OnlineToolbar, ContentThatNeedsTheBarOnlyAtFullWidthIsLaidOutForTheBar) {
     SendMessageW(toolbar.Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(160, 580));
     SendMessageW(toolbar.Window(), WM_LBUTTONUP, 0, MAKELPARAM(160, 580));
     EXPECT_EQ(state.mode, OverlayMode::Hidden);
+    DeleteFileW(DataFile("banners.json").c_str());
+    RemoveSettingsFiles();
+}
+
+TEST_F(OnlineToolbar, WheelAndBarScrollTheContentWithinItsHeight) {
+    // A cached banner and a status line (an identity that cannot be read) make the content taller
+    // than the toolbar.
+    RemoveSettingsFiles();
+    WriteBytes(DataFile("banners.json"), R"({"items":[{"enabled":true,"kind":"banner","imageID":"a",)"
+                                         R"("targetURL":"https://x.example/old"}]})");
+    DeleteFileW(DataFile("owner.dpapi").c_str());  // made by an earlier online case
+    ASSERT_TRUE(CreateDirectoryW(DataFile("owner.dpapi").c_str(), nullptr));
+    AppState state;
+    OverlayWindow overlay;
+    ASSERT_TRUE(overlay.Create(GetModuleHandleW(nullptr), &state));
+    ToolbarWindow toolbar;
+    ASSERT_TRUE(toolbar.Create(GetModuleHandleW(nullptr), &overlay, true));
+    auto position = [&] {
+        SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+        GetScrollInfo(toolbar.Window(), SB_VERT, &info);
+        return std::array<int, 3>{info.nPos, info.nMax, static_cast<int>(info.nPage)};
+    };
+    ASSERT_GT(position()[1], position()[2]) << "taller than the toolbar";
+    SendMessageW(toolbar.Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+    EXPECT_EQ(position()[0], 72) << "one notch down";
+    SendMessageW(toolbar.Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, -600), 0);
+    EXPECT_EQ(position()[0], position()[1] - position()[2]) << "no further than the end";
+    SendMessageW(toolbar.Window(), WM_VSCROLL, SB_PAGEUP, 0);
+    EXPECT_EQ(position()[0], 0);
+    SendMessageW(toolbar.Window(), WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(position()[0], 40);
+    RemoveDirectoryW(DataFile("owner.dpapi").c_str());
     DeleteFileW(DataFile("banners.json").c_str());
     RemoveSettingsFiles();
 }
