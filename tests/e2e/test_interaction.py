@@ -71,6 +71,12 @@ def tray_menu_hides_picks_a_shape_and_quits():
         for x, y, colour in ((750, 650, BRIGHT), (750, 795, BRIGHT), (604, 796, DARK)):  # the last: off the circle
             s.wait_pixel(x, y, colour)
 
+        # The interface size brings the toolbar back expanded at its new size: 344 x 674 at 96 dpi,
+        # times 1.5, at the right edge and centred.
+        choose_from_tray_menu(s, "size 150")
+        wait_until(lambda: s.windows("Lumenfold.Windows.Toolbar")[0]["rect"] == [1392, 34, 1908, 1045], 10,
+                   what="the toolbar at 150 %", detail=lambda: s.windows("Lumenfold.Windows.Toolbar")[0]["rect"])
+
         choose_from_tray_menu(s, "quit")
         check(s.wait_exit(process) == 0, f"exit code {process.returncode}")
         check("unknownKey" not in s.settings() and len(s.settings()["skylights"]) == 2, "not saved on quitting")
