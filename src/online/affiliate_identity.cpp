@@ -6,9 +6,9 @@
 
 #include <vector>
 
-#include "common/atomic_file.h"
 #include "common/data_folder.h"
 #include "common/handles.h"
+#include "common/whole_file.h"
 #include "online/online_format.h"
 
 namespace {
@@ -56,8 +56,7 @@ AffiliateIdentity LoadAffiliateIdentity() {
         return identity;
     }
     const std::wstring path = folder + L"\\owner.dpapi";
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile file = OpenForReading(path);
     if (file) {
         std::vector<char> bytes;
         char chunk[4096];

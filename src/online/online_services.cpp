@@ -9,9 +9,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "common/atomic_file.h"
 #include "common/data_folder.h"
 #include "common/text.h"
+#include "common/whole_file.h"
 #include "online/https_client.h"
 #include "online/online_format.h"
 #include "online/origins.h"
@@ -24,24 +24,16 @@ constexpr uint64_t kManifestLimit = 750000;
 constexpr uint64_t kImageLimit = 5242880;
 constexpr uint64_t kCreditsLimit = 750000;
 // Far beyond any cache file we write; a larger one is not read at all.
-constexpr LONGLONG kCacheFileLimit = 16 * 1024 * 1024;
+constexpr size_t kCacheFileLimit = 16 * 1024 * 1024;
 
 bool IsHttps(const std::string& url) { return IsHttpsURL(Wide(url)); }
 
 // The whole file, nothing when it does not open, and an empty text (which no parser accepts) when it
 // is too large or cannot be read to its end.
 std::optional<std::string> ReadCacheFile(const std::wstring& path) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile file = OpenForReading(path);
     if (!file) return std::nullopt;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kCacheFileLimit) return std::string();
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size()))
-        return std::string();
-    return bytes;
+    return ReadWholeFile(file.get(), kCacheFileLimit).value_or(std::string());
 }
 
 // The failure text of an answer that is not a usable 200, or nothing.

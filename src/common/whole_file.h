@@ -1,7 +1,19 @@
 #pragma once
-// Files written whole or not at all.
+// Files read and written whole.
+#include <windows.h>
+
 #include <cstddef>
+#include <optional>
 #include <string>
+
+#include "common/handles.h"
+
+// Opened for reading beside editors, sync and backup programs that keep it open for writing or
+// renaming.
+UniqueFile OpenForReading(const std::wstring& path);
+
+// The whole of an opened file; nothing when it is larger than `limit` or cannot be read to its end.
+std::optional<std::string> ReadWholeFile(HANDLE file, std::size_t limit);
 
 // Creates or truncates the file, writes every byte and flushes it to the disk.
 bool WriteFlushedFile(const std::wstring& path, const void* data, std::size_t size);
