@@ -1,9 +1,10 @@
-"""A local HTTPS service for the online tests: real TLS on 127.0.0.1 with a certificate from a test CA
+"""A local HTTPS service for the online tests: real TLS on a loopback address of its own with a certificate from a test CA
 made at test time. Each route is a behaviour (a valid answer, an error status, a malformed or
 oversized body, a slow or cut body, a redirect). Requests are recorded. The service stops by itself
 after `lifetime` seconds at the latest."""
 import http.server
 import json
+import random
 import socket
 import ssl
 import subprocess
@@ -27,7 +28,7 @@ def _make_certificate(folder, ca_name, names):
              "-addext", "keyUsage=critical,keyCertSign,cRLSign", cwd=folder)
     _openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN={names[0]}", "-keyout", "server.key",
              "-out", "server.csr", cwd=folder)
-    alt = ",".join([f"DNS:{n}" for n in names] + ["IP:127.0.0.1"])
+    alt = ",".join(f"DNS:{n}" for n in names)
     (folder / "ext.cnf").write_text(f"subjectAltName={alt}\nextendedKeyUsage=serverAuth\n")
     _openssl("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial",
              "-days", "2", "-extfile", "ext.cnf", "-out", "server.pem", cwd=folder)
@@ -92,6 +93,8 @@ def echo(handler):
 class HttpsService:
     def __init__(self, folder, port=0, lifetime=900):
         self.folder = Path(folder)
+        # An address of its own in 127/8, so that tests on one machine never share a port.
+        self.address = f"127.{random.randint(1, 254)}.{random.randint(0, 255)}.{random.randint(1, 254)}"
         self.routes, self.requests = {}, []
         self.ca, cert, key = _make_certificate(self.folder / "trusted", "Lumenfold Test CA", HOSTS)
         _, other_cert, other_key = _make_certificate(self.folder / "untrusted", "Nobody's CA", HOSTS)
@@ -125,7 +128,7 @@ class HttpsService:
             def log_message(self, *args):
                 pass
 
-        server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
+        server = http.server.ThreadingHTTPServer((self.address, port), Handler)
         server.daemon_threads = True
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(cert, key)

@@ -156,11 +156,11 @@ class WineEnvironment:
 
     def serve_https(self, port=0):
         """Starts the local HTTPS service and makes every later Windows program of this environment
-        trust its test CA and find its host names at 127.0.0.1: a mount namespace of their own sees a
+        trust its test CA and find its host names at the service's address: a mount namespace of their own sees a
         hosts file and a CA bundle of this test, and nothing else on the machine changes."""
         from https_service import HttpsService
         self.https = HttpsService(self.root / "https", port=port)
-        self._isolate(self.root / "https" / "hosts", "127.0.0.1", self.https.trusted_bundle())
+        self._isolate(self.root / "https" / "hosts", self.https.address, self.https.trusted_bundle())
         return self.https
 
     def _isolate(self, hosts, address, bundle=None):
