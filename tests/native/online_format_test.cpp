@@ -152,13 +152,9 @@ void OnWorkerStack(void (*body)()) {
     pthread_attr_init(&attributes);
     pthread_attr_setstacksize(&attributes, 1 << 20);
     pthread_t thread;
-    const auto start = [](void* run) -> void* {
-        (*static_cast<void (**)()>(run))();
-        return nullptr;
-    };
+    const auto start = [](void* run) -> void* { return (*static_cast<void (**)()>(run))(), nullptr; };
     ASSERT_EQ(pthread_create(&thread, &attributes, start, &body), 0);
     pthread_join(thread, nullptr);
-    pthread_attr_destroy(&attributes);
 }
 
 TEST(Nesting, DeeperThan64IsRefusedBeforeTheDocumentExists) {
