@@ -82,7 +82,8 @@ std::vector<Banner> Parse(const Json& manifest, const UrlCheck& isHttpsURL, cons
         if (!item.value("enabled", false) || item.value("kind", std::string()) != "banner") continue;
         const std::string imageID = item.value("imageID", std::string());
         const std::string targetURL = item.value("targetURL", std::string());
-        if (!ValidImageID(imageID) || !PlainLink(targetURL) || !isHttpsURL(targetURL)) throw std::runtime_error(kInvalidBanner);
+        if (!ValidImageID(imageID) || !PlainLink(targetURL) || !isHttpsURL(targetURL))
+            throw std::runtime_error(kInvalidBanner);
         Banner banner;
         banner.id = item.value("id", imageID);
         const auto title = item.find("title");

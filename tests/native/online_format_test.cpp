@@ -57,8 +57,9 @@ TEST(BannerManifest, OneBadEnabledBannerRejectsTheWhole) {
     EXPECT_EQ(Failure(Manifest(skipped)), "");
     const std::string link = "https://x.example/" + std::string(2030, 'a');  // 2048 characters
     for (const Json& bad : {Item(std::string(65, 'a')), Item("a_b"), Item("a.b"), Item(""),
-                            Item("ok", "http://x.example/a"), Item("ok", link + "a"), Item("ok", "https://x.example/a b"),
-                            Item("ok", "https://x.example/\"'"), Item("ok", "https://x.example/<a>"),
+                            Item("ok", "http://x.example/a"), Item("ok", link + "a"),
+                            Item("ok", "https://x.example/a b"), Item("ok", "https://x.example/\"'"),
+                            Item("ok", "https://x.example/<a>"),
                             Item("ok", "https://x.example/\x7F"), Item("ok", "https://x.example/\u202Egnp.exe")}) {
         EXPECT_EQ(Failure(Manifest(List({Item("fine"), bad}))), "Invalid banner image or destination") << bad.dump();
     }

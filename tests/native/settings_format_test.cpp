@@ -59,7 +59,7 @@ TEST(ParseSettings, TakesAFullListAndWritesItAgain) {
 
 TEST(ParseSettings, RefusesWhatItDoesNotFullyUnderstand) {
     const std::string tooMany = FileOf(1001);
-    const std::string deep = R"({"version": 1, "skylights": [], "x": )" + std::string(64, '[') + std::string(64, ']') + "}";
+    const std::string deep = R"({"version":1,"skylights":[],"x":)" + std::string(64, '[') + std::string(64, ']') + "}";
     const std::string_view refused[] = {
         R"({"version": 2, "skylights": []})",
         R"({"skylights": []})",
