@@ -62,8 +62,13 @@ HttpResponse HttpRequest(const std::wstring& url, const std::string& body, const
         response.error = NetworkError(GetLastError());
         return response;
     }
-    DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
-    WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
+    // A redirect would carry the Authorization header to whatever host it names; our endpoints are
+    // fixed, so a 3xx is handed back as its status, and no request goes out unless that holds.
+    DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
+    if (!WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy)) {
+        response.error = NetworkError(GetLastError());
+        return response;
+    }
 
     std::wstring headers = L"Accept: application/json\r\n";
     if (!body.empty()) headers += L"Content-Type: application/json\r\n";

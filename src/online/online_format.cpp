@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/json_number.h"
+#include "common/outside_input.h"
 #include "online/origins.h"
 
 namespace {
@@ -29,11 +30,48 @@ int64_t NumberOrThrow(const Json& value) {
 
 int32_t NotNegative(int64_t value) { return static_cast<int32_t>(std::clamp<int64_t>(value, 0, INT32_MAX)); }
 
+constexpr std::size_t kMaxLinkLength = 2048;
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Scheme and host names ignore ASCII case.
+bool SameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+// The link is opened by the shell, and shown: nothing in it may be read one way here and another
+// way by the browser or the eye (spaces, quotes, controls, bidi marks, look-alike letters).
+bool PlainLink(std::string_view url) {
+    return url.size() <= kMaxLinkLength && SameText(url.substr(0, 8), "https://") &&
+           std::all_of(url.begin(), url.end(), [](char c) {
+               return c >= 0x21 && c <= 0x7E && c != '"' && c != '\'' && c != '<' && c != '>';
+           });
+}
+
+// The host as a browser reads it from a plain https link: the authority ends at the path, query
+// or fragment (a backslash counts as a slash), user information and port are not part of it.
+std::string_view Host(std::string_view url) {
+    std::string_view authority = url.substr(8);
+    authority = authority.substr(0, authority.find_first_of("/?#\\"));
+    if (const auto at = authority.rfind('@'); at != std::string_view::npos) authority.remove_prefix(at + 1);
+    return authority.substr(0, authority.find(':'));
+}
+
 bool FromPublisher(const Banner& banner) {
-    return std::string_view(banner.targetURL).starts_with(kPublisherSiteOrigin);
+    const std::string_view host = Host(banner.targetURL);
+    const std::string_view domain = kPublisherSiteDomain;
+    return SameText(host, domain) ||
+           (host.size() > domain.size() && host[host.size() - domain.size() - 1] == '.' &&
+            SameText(host.substr(host.size() - domain.size()), domain));
 }
 
 }  // namespace
+
+Json ParseAnswer(std::string_view text, const char* tooDeep) {
+    if (!NestedWithin(text)) throw std::runtime_error(tooDeep);
+    return Json::parse(text);
+}
 
 std::vector<Banner> Parse(const Json& manifest, const UrlCheck& isHttpsURL, const std::string& dataFolder) {
     const auto items = manifest.is_object() ? manifest.find("items") : manifest.end();
@@ -44,7 +82,8 @@ std::vector<Banner> Parse(const Json& manifest, const UrlCheck& isHttpsURL, cons
         if (!item.value("enabled", false) || item.value("kind", std::string()) != "banner") continue;
         const std::string imageID = item.value("imageID", std::string());
         const std::string targetURL = item.value("targetURL", std::string());
-        if (!ValidImageID(imageID) || !isHttpsURL(targetURL)) throw std::runtime_error(kInvalidBanner);
+        if (!ValidImageID(imageID) || !PlainLink(targetURL) || !isHttpsURL(targetURL))
+            throw std::runtime_error(kInvalidBanner);
         Banner banner;
         banner.id = item.value("id", imageID);
         const auto title = item.find("title");
@@ -82,12 +121,12 @@ void ApplyCache(OnlineSnapshot& snapshot, const std::optional<std::string>& bann
                 const std::optional<std::string>& credits, const UrlCheck& isHttpsURL, const std::string& dataFolder) {
     try {
         if (banners) {
-            const Json manifest = Json::parse(*banners);
+            const Json manifest = ParseAnswer(*banners);
             snapshot.banners = Parse(manifest, isHttpsURL, dataFolder);
             snapshot.country = manifest.value("country", std::string());
         }
         if (credits) {
-            const Json cache = Json::parse(*credits);
+            const Json cache = ParseAnswer(*credits);
             // An empty code matches only an empty referral code.
             if (cache.value("code", std::string()) == snapshot.referralCode) {
                 const auto number = cache.find("credits");

@@ -22,8 +22,15 @@ inline constexpr char kInvalidManifest[] = "Invalid banner manifest";
 inline constexpr char kInvalidBanner[] = "Invalid banner image or destination";
 inline constexpr char kIdentityMismatch[] = "Referral identity mismatch";
 inline constexpr char kCacheUnavailable[] = "缓存无法读取，将重试在线更新。 / Cache unavailable; retrying online.";
+inline constexpr char kNestedTooDeep[] = "JSON nested too deeply";
 
-// The banners of a manifest, publisher banners first, otherwise in manifest order. Throws
+// An answer or a cache file as a document (strict JSON). Throws the library's parse error, or
+// std::runtime_error with `tooDeep` for nesting deeper than kMaxJsonDepth, before anything is built.
+nlohmann::json ParseAnswer(std::string_view text, const char* tooDeep = kNestedTooDeep);
+
+// The banners of a manifest, publisher banners (those whose link's host is the publisher's domain
+// or under it) first, otherwise in manifest order. A link must pass `isHttpsURL` and be plain:
+// "https://", then at most 2048 printable ASCII characters without quotes or angle brackets. Throws
 // std::runtime_error with kInvalidManifest or kInvalidBanner, or the library's type errors.
 // `dataFolder` is where the images are cached ("banner-<imageID>.image" under it).
 std::vector<Banner> Parse(const nlohmann::json& manifest, const UrlCheck& isHttpsURL, const std::string& dataFolder);

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/data_folder.h"
+#include "common/outside_input.h"
 #include "common/text.h"
 #include "common/whole_file.h"
 #include "online/https_client.h"
@@ -117,7 +118,7 @@ void OnlineServices::RefreshBanners() {
     try {
         const HttpResponse response = HttpRequest(origin + L"/public/manifest", "", L"", kManifestLimit);
         if (auto failure = Failure(response)) throw std::runtime_error(*failure);
-        const Json manifest = Json::parse(response.body);
+        const Json manifest = ParseAnswer(response.body, kInvalidManifest);
         refreshIntervalSeconds = RefreshInterval(manifest);
         country = manifest.value("country", std::string());
         banners = Parse(manifest, IsHttps, Utf8(folder));
@@ -134,7 +135,7 @@ void OnlineServices::RefreshBanners() {
     } catch (const std::exception& error) {
         refreshIntervalSeconds = 60;
         const std::lock_guard lock(mutex);
-        snapshot.bannerStatus = std::string("广告加载失败 / Banner unavailable: ") + error.what();
+        snapshot.bannerStatus = LenientUtf8(std::string("广告加载失败 / Banner unavailable: ") + error.what());
         return;
     }
     if (missing) refreshIntervalSeconds = 60;
@@ -152,7 +153,7 @@ void OnlineServices::RefreshCredits() {
             HttpRequest(Wide(kPublisherSiteOrigin) + L"/api/v1/affiliate", "{}", token, kCreditsLimit);
         Wipe(token);
         if (auto failure = Failure(response)) throw std::runtime_error(*failure);
-        const int32_t credits = CreditsFromAnswer(Json::parse(response.body), identity.referralCode);
+        const int32_t credits = CreditsFromAnswer(ParseAnswer(response.body), identity.referralCode);
         const std::wstring folder = DataFolder();
         if (!folder.empty()) AtomicWrite(folder + L"\\credits.json", CreditsCache(identity.referralCode, credits));
         const std::lock_guard lock(mutex);
@@ -161,6 +162,6 @@ void OnlineServices::RefreshCredits() {
         snapshot.status.clear();
     } catch (const std::exception& error) {
         const std::lock_guard lock(mutex);
-        snapshot.status = std::string("积分暂未更新 / Credits unavailable: ") + error.what();
+        snapshot.status = LenientUtf8(std::string("积分暂未更新 / Credits unavailable: ") + error.what());
     }
 }

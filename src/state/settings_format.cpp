@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/json_number.h"
+#include "common/outside_input.h"
 
 namespace {
 
@@ -125,7 +126,8 @@ bool ParseSettings(std::string_view bytes, AppState& state) noexcept {
         if (bytes.starts_with(kByteOrderMark)) {
             bytes.remove_prefix(kByteOrderMark.size());
         }
-        if (bytes.starts_with(kByteOrderMark) || bytes.find(kNul) != std::string_view::npos) {
+        if (bytes.starts_with(kByteOrderMark) || bytes.find(kNul) != std::string_view::npos ||
+            !NestedWithin(bytes)) {
             return false;
         }
         const Json document = Json::parse(bytes.begin(), bytes.end(), nullptr, /*allow_exceptions=*/false,

@@ -6,7 +6,7 @@ import json
 import subprocess
 import time
 
-from https_service import answer
+from https_service import answer, redirect
 from lumenfold import EXE, STARTED_LINE, Session, check, main, wait_until
 from lumenfold_env import TestFailure
 from test_toolbar import EXPANDED, qr_code_on_screen, toolbar_at
@@ -22,7 +22,7 @@ IMAGE_MISSING = "广告图片暂未加载，稍后重试 / Banner image unavaila
 OFFLINE = "离线验收 / Offline acceptance: 网络服务未启动 / Network services not started"
 # Offline there is no referral code, so the share page carries none.
 SHARE_PAGE = "https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2"
-CREDITS_FAILED = "积分暂未更新 / Credits unavailable: HTTP 401"
+CREDITS_FAILED = "积分暂未更新 / Credits unavailable: HTTP 307"
 BANNERS_FAILED = "广告加载失败 / Banner unavailable: "
 
 
@@ -108,8 +108,10 @@ def refresh_caches_and_shows_the_referral_code():
 def failures_show_in_the_status_text_and_keep_the_cache():
     with Session("online-failing") as s:
         service = s.serve_https(port=443)
-        service.routes.update({"/public/manifest": answer(b"{\"items\": [", 200),
-                               "/api/v1/affiliate": answer({"error": "who?"}, 401)})
+        # The library's parse error quotes the stray byte; the status must still show.
+        service.routes.update({"/public/manifest": answer(b"{\"items\": [\xff", 200),
+                               # Another host of the same service: followed, it would receive the credential.
+                               "/api/v1/affiliate": redirect("https://service.test/moved", 307)})
         cached = json.dumps({"items": [{"enabled": True, "kind": "banner", "imageID": "old",
                                         "targetURL": "https://x.example/old"}]}, separators=(",", ":"))
         s.data_folder.mkdir(parents=True, exist_ok=True)
@@ -122,6 +124,7 @@ def failures_show_in_the_status_text_and_keep_the_cache():
         check(text.startswith(CREDITS_FAILED + "\n" + BANNERS_FAILED), f"the status says {text!r}")
         check((s.data_folder / "banners.json").read_text() == cached, "a failed refresh keeps the cached manifest")
         check(not (s.data_folder / "credits.json").exists(), "a refused credits answer writes no cache")
+        check(requests_to(service, "/moved") == [], f"the redirect was followed: {service.requests}")
         s.quit_running_copy(process)
 
 

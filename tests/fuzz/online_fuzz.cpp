@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (data[0] & 1) {
         ApplyCache(snapshot, std::nullopt, text, kHttps, "C:\\d");
         try {
-            Require(CreditsFromAnswer(nlohmann::json::parse(text), snapshot.referralCode) >= 0, "negative credits");
+            Require(CreditsFromAnswer(ParseAnswer(text), snapshot.referralCode) >= 0, "negative credits");
         } catch (const std::exception&) {
         }
     } else {
@@ -43,8 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Require(kHttps(banner.targetURL), "a banner link that is not https");
         }
         try {
-            const uint32_t interval = RefreshInterval(nlohmann::json::parse(text));
+            const nlohmann::json manifest = ParseAnswer(text, kInvalidManifest);
+            const uint32_t interval = RefreshInterval(manifest);
             Require(interval >= 60 && interval <= 86400, "refresh interval out of range");
+            manifest.dump();  // as the worker writes it back
         } catch (const std::exception&) {
         }
     }

@@ -75,9 +75,9 @@ def cut(body):
     return send
 
 
-def redirect(location):
+def redirect(location, status=302):
     def send(handler):
-        handler.send_response(302)
+        handler.send_response(status)
         handler.send_header("Location", location)
         handler.send_header("Content-Length", "0")
         handler.end_headers()

@@ -6,6 +6,7 @@
 
 #include "common/geometry.h"
 #include "common/log_line.h"
+#include "common/outside_input.h"
 
 namespace {
 
@@ -41,6 +42,15 @@ TEST(LogLine, NumbersWithoutLeadingZerosThenTheMessageBytesUnchanged) {
     EXPECT_EQ(LogLine({2026, 2, 1, 9, 5, 0}, "overlay hidden"), "2026-2-1 9:5:0 UTC overlay hidden\n");
     const std::string bytes("\xe4\xbf\xa1 a\0b", 6);
     EXPECT_EQ(LogLine({2026, 12, 31, 23, 59, 59}, bytes), "2026-12-31 23:59:59 UTC " + bytes + "\n");
+}
+
+TEST(LenientUtf8, IllFormedBytesBecomeReplacementCharactersAndTheRestStays) {
+    const std::string kept = "广告 é 😀 \x7F";
+    EXPECT_EQ(LenientUtf8(kept), kept);
+    EXPECT_EQ(LenientUtf8("a\xFF" "b\xE5\xB9"), "a\uFFFD" "b\uFFFD\uFFFD");
+    // An overlong "/", a surrogate, a code point beyond U+10FFFF.
+    EXPECT_EQ(LenientUtf8("\xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80"),
+              "\uFFFD\uFFFD \uFFFD\uFFFD\uFFFD \uFFFD\uFFFD\uFFFD\uFFFD");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <pthread.h>
+
 #include <string>
 
 #include "online/online_format.h"
@@ -53,16 +55,20 @@ TEST(BannerManifest, OneBadEnabledBannerRejectsTheWhole) {
                           {{"enabled", true}, {"kind", "video"}, {"imageID", ""}},
                           {{"kind", "banner"}, {"imageID", "."}}};
     EXPECT_EQ(Failure(Manifest(skipped)), "");
+    const std::string link = "https://x.example/" + std::string(2030, 'a');  // 2048 characters
     for (const Json& bad : {Item(std::string(65, 'a')), Item("a_b"), Item("a.b"), Item(""),
-                            Item("ok", "http://x.example/a")}) {
+                            Item("ok", "http://x.example/a"), Item("ok", link + "a"),
+                            Item("ok", "https://x.example/a b"), Item("ok", "https://x.example/\"'"),
+                            Item("ok", "https://x.example/<a>"),
+                            Item("ok", "https://x.example/\x7F"), Item("ok", "https://x.example/\u202Egnp.exe")}) {
         EXPECT_EQ(Failure(Manifest(List({Item("fine"), bad}))), "Invalid banner image or destination") << bad.dump();
     }
-    EXPECT_EQ(Failure(Manifest(List({Item(std::string(64, 'Z'))}))), "");
+    EXPECT_EQ(Failure(Manifest(List({Item(std::string(64, 'Z'), link)}))), "");
 }
 
 TEST(BannerManifest, DefaultsClampsAndPublisherFirst) {
-    Json items = {Item("img-1", "https://x.example/1"), Item("img-2", "https://lumenfold.app/p"),
-                  Item("img-3", "https://x.example/3"), Item("img-4", "https://lumenfold.app/q")};
+    Json items = {Item("img-1", "https://lumenfold.app.evil.example/1"), Item("img-2", "https://lumenfold.app/p"),
+                  Item("img-3", "https://lumenfold.appx/3"), Item("img-4", "https://Shop.Lumenfold.app:443/q")};
     items[0]["aspectRatio"] = 0;
     items[1]["aspectRatio"] = 100;
     items[2]["aspectRatio"] = "wide";
@@ -139,6 +145,38 @@ TEST(Cache, LoadsWhatItCanAndSaysWhenItCannot) {
     ApplyCache(broken, std::string("{\"items\":[]"), std::string(R"({"code":"LF-1","credits":9})"), kHttps, "C:\\d");
     EXPECT_EQ(broken.status, "缓存无法读取，将重试在线更新。 / Cache unavailable; retrying online.");
     EXPECT_FALSE(broken.hasCredits) << "credits are not read after a broken manifest";
+}
+
+// Runs `body` on a thread with the stack Windows gives the worker by default, 1 MiB.
+void OnWorkerStack(void (*body)()) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 1 << 20);
+    pthread_t thread;
+    const auto start = [](void* run) -> void* { return (*static_cast<void (**)()>(run))(), nullptr; };
+    ASSERT_EQ(pthread_create(&thread, &attributes, start, &body), 0);
+    pthread_join(thread, nullptr);
+}
+
+TEST(Nesting, DeeperThan64IsRefusedBeforeTheDocumentExists) {
+    OnWorkerStack([] {
+        const std::string deep =
+            R"({"items":[],"code":"LF-1","x":)" + std::string(10000, '[') + std::string(10000, ']') + "}";
+        try {
+            ParseAnswer(deep, kInvalidManifest).dump();  // the worker writes an accepted manifest back
+            ADD_FAILURE();
+        } catch (const std::exception& e) {
+            EXPECT_STREQ(e.what(), kInvalidManifest);
+        }
+        OnlineSnapshot s;
+        s.referralCode = "LF-1";
+        ApplyCache(s, std::nullopt, deep, kHttps, "C:\\d");
+        EXPECT_EQ(s.status, kCacheUnavailable);
+    });
+    const std::string nested = std::string(64, '[') + std::string(64, ']');
+    EXPECT_NO_THROW(ParseAnswer(nested));
+    EXPECT_THROW(ParseAnswer("[" + nested + "]"), std::runtime_error);
+    EXPECT_NO_THROW(ParseAnswer("[\"\\\"" + std::string(65, '{') + "\"]")) << "brackets in a string";
 }
 
 TEST(Identity, CredentialAndReferralCodeSpelling) {

@@ -59,6 +59,7 @@ TEST(ParseSettings, TakesAFullListAndWritesItAgain) {
 
 TEST(ParseSettings, RefusesWhatItDoesNotFullyUnderstand) {
     const std::string tooMany = FileOf(1001);
+    const std::string deep = R"({"version":1,"skylights":[],"x":)" + std::string(64, '[') + std::string(64, ']') + "}";
     const std::string_view refused[] = {
         R"({"version": 2, "skylights": []})",
         R"({"skylights": []})",
@@ -72,6 +73,7 @@ TEST(ParseSettings, RefusesWhatItDoesNotFullyUnderstand) {
         R"({"version": 1, "skylights": [{"bounds": [0, 0, 10, 10], "shape": 4294967296}]})",  // 0 in 32 bits
         "{\"version\": 1, \"skylights\": []}\0 }"sv,  // the library would stop at the NUL
         std::string_view(tooMany),
+        std::string_view(deep),
     };
     for (const std::string_view text : refused) {
         SCOPED_TRACE(text.substr(0, 100));
