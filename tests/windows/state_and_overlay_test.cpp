@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <set>
-#include <thread>
-
 #include "common/handles.h"
 #include "overlay/overlay_window.h"
 #include "state/settings_file.h"
@@ -86,28 +82,6 @@ TEST_F(Overlay, ClosingTheFirstOfThreeSkylightsRenumbersTheRest) {
     EXPECT_EQ(saved.skylights, state.skylights);
 }
 
-// Runs the action while another thread presses the button on every Lumenfold message box of this
-// process; returns how many it answered.
-int AnswerBoxesDuring(int button, const std::function<void()>& action) {
-    std::atomic<bool> done{false};
-    std::set<HWND> answered;
-    std::thread answer([&] {
-        for (; !done; Sleep(10)) {
-            for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Lumenfold · 信息 / Information"));) {
-                DWORD process = 0;
-                GetWindowThreadProcessId(box, &process);
-                if (process != GetCurrentProcessId() || !IsWindowVisible(box) || !answered.insert(box).second) continue;
-                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-            }
-        }
-    });
-    action();
-    done = true;
-    answer.join();
-    return static_cast<int>(answered.size());
-}
-
 // Each box is shown from a posted message: let the thread handle every private message queued.
 bool NoPrivateMessageLeft() {
     MSG message;
@@ -119,12 +93,12 @@ TEST_F(Overlay, FailedSavesShowOneBoxAfterTheSavingCalls) {
     EXPECT_EQ(AnswerBoxesDuring(IDCANCEL, [&] {
         ASSERT_TRUE(Create());  // saves the default skylight
         overlay.SetBackgroundBrightness(10);
-    }), 0) << "a box inside the saving call";
+    }).size(), 0u) << "a box inside the saving call";
     EXPECT_EQ(AnswerBoxesDuring(IDCANCEL, [&] {
         WaitFor(NoPrivateMessageLeft);
         overlay.SetBackgroundBrightness(20);
         WaitFor(NoPrivateMessageLeft);
-    }), 1);
+    }).size(), 1u);
     EXPECT_EQ(state.backgroundBrightness, 20) << "the state is kept when saving fails";
 }
 

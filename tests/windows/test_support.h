@@ -31,6 +31,10 @@ std::string RunProbe(const std::wstring& arguments);
 // passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000, bool pumpMessages = true);
 
+// Runs the action while another thread presses `button` on every Lumenfold message box of this
+// process; returns the text of each box it answered.
+std::vector<std::wstring> AnswerBoxesDuring(int button, const std::function<void()>& action);
+
 // A file in the data folder, whole files as bytes, and a data folder without settings files.
 std::filesystem::path DataFile(const char* name);
 void RemoveSettingsFiles();
