@@ -52,8 +52,6 @@ TEST(ToolbarPlacement, RightEdgeAndAShortWorkArea) {
 
 TEST(ToolbarPlacement, AnchoredTheLogoSlotLandsOnTheLogoAndTheToolbarStaysOnTheMonitor) {
     const Rect work{0, 0, 1920, 1040};
-    EXPECT_EQ(PlaceToolbar({work, work, 96, true, true, {1824, 239}}), (Rect{1812, 231, 1892, 321}));
-    EXPECT_EQ(PlaceToolbar({work, work, 96, false, true, {1824, 239}}), (Rect{1564, 203, 1908, 877}));
     // Near the bottom the header band stays on screen and the rest is cut short.
     EXPECT_EQ(PlaceToolbar({work, work, 96, false, true, {1824, 1000}}), (Rect{1564, 904, 1908, 1040}));
     EXPECT_EQ(PlaceToolbar({work, work, 96, true, true, {5, -50}}), (Rect{0, 0, 80, 90}));
