@@ -85,7 +85,9 @@ def tray_menu_hides_picks_a_shape_and_quits():
 
         choose_from_tray_menu(s, "quit")
         check(s.wait_exit(process) == 0, f"exit code {process.returncode}")
-        check("unknownKey" not in s.settings() and len(s.settings()["skylights"]) == 2, "not saved on quitting")
+        saved = s.settings()
+        check("unknownKey" not in saved and len(saved["skylights"]) == 2 and saved["textScale"] == 150,
+              f"not saved on quitting: {saved}")
         check(not tray_icons(s), "the icon outlived the program")
 
 
