@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "common/handles.h"
-#include "overlay/overlay_window.h"
 #include "state/settings_file.h"
 #include "test_support.h"
 
@@ -47,13 +46,7 @@ TEST_F(SettingsFile, SaveThatCannotWriteLeavesTheOldFile) {
     EXPECT_EQ(ReadBytes(path), kValid);
 }
 
-class Overlay : public ::testing::Test {
-protected:
-    void SetUp() override { RemoveSettingsFiles(); }
-    bool Create() { return overlay.Create(GetModuleHandleW(nullptr), &state); }
-    AppState state;
-    OverlayWindow overlay;
-};
+using Overlay = WithOverlay;
 
 TEST_F(Overlay, EscapeHotKeyIsHeldOnlyWhileShown) {
     ASSERT_TRUE(Create());
