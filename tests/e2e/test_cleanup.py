@@ -2,8 +2,8 @@
 recycling after confirmation while a listed copy has been started."""
 import shutil
 
-from lumenfold import (BUILD, INFO_TITLE, TRAY_SKYLIGHT, Session, centre, check, choose_from_tray_menu, main,
-                       wait_until)
+from lumenfold import (BUILD, CANCEL, INFO_TITLE, TRAY_SKYLIGHT, Session, centre, check, choose_from_tray_menu,
+                       main, wait_until)
 
 TITLE = "Lumenfold · 清理旧版本 / Clean up old versions"
 TDM_CLICK_BUTTON = 0x0466
@@ -50,14 +50,15 @@ def review_copies_cancels_then_recycles_and_skips_a_started_copy():
         s.start([windows[started]])
         s.probe("wait", "Lumenfold.Tests.OtherCopy", 30000)
         s.probe("send", dialog["hwnd"], TDM_CLICK_BUTTON, 1, 0)
-        report = wait_until(lambda: [w for w in s.shown("#32770") if w["title"] == INFO_TITLE], 20, what="the report")
-        texts = [c["title"] for c in s.probe("children", report[0]["hwnd"])]
+        report = wait_until(lambda: [w for w in s.shown("#32770") if w["title"] == INFO_TITLE], 20,
+                            what="the report")[0]
+        texts = s.box_texts(report)
         check(f"已移入回收站 / Recycled: {windows[older]}\n跳过 / Skipped: {windows[started]}\n\n\n"
               "点击确定复制完整信息。 / OK copies this information." in texts, f"the report says {texts}")
         check(not older.exists() and started.exists(), "the wrong files left")
         trash = s.home / ".local" / "share" / "Trash" / "files" / older.name
         check(trash.read_bytes() == (BUILD / "tests" / "windows" / "copy_2_9.exe").read_bytes(), "not in the trash")
-        s.probe("send", report[0]["hwnd"], 0x0111, 2, 0)  # WM_COMMAND: Cancel
+        s.answer_box(report, CANCEL)
         s.quit_running_copy(process)
 
 

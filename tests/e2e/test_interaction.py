@@ -2,17 +2,16 @@
 import shutil
 import time
 
-from lumenfold import (ERROR_BOX, HOST_CLASS, PRESS_LINE, TRAY_SKYLIGHT, Session, centre, check,
-                       choose_from_tray_menu, main, tray_icons, wait_until)
+from lumenfold import (BRIGHT, CANCEL, ERROR_BOX, HOST_CLASS, PRESS_LINE, SCREEN, TRAY_SKYLIGHT, Session, centre,
+                       check, choose_from_tray_menu, main, tray_icons, wait_until)
 
 QUIT_FAILED_MESSAGE = "保存失败，尚未退出。 / Save failed; Lumenfold remains open."
-BRIGHT, DARK = (250, 200, 100), (0, 0, 0)
+DARK = (0, 0, 0)
 
 
 def drag_creates_a_skylight_and_a_click_does_not():
     with Session("draw", compositor=True) as s:
-        s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)
-        process, _, _ = s.start_overlay([{"bounds": [1300, 700, 1700, 1000], "shape": 2}])
+        process, _, _ = s.start_overlay([{"bounds": [1300, 700, 1700, 1000], "shape": 2}], backdrop=SCREEN)
         s.wait_pixel(600, 450, DARK, tolerance=0)
         s.background_gesture((500, 400), (550, 410))
         s.wait_log("skylight created regions=2")
@@ -35,9 +34,9 @@ def drag_creates_a_skylight_and_a_click_does_not():
         s.quit_running_copy(process)
 
 
-def escape_hides_and_saves_and_ctrl_k_reveals():
+def keys_and_a_restarted_shell():
     with Session("keys") as s:
-        process, _, _ = s.start_overlay([{"bounds": [100, 100, 500, 400]}])
+        process, host, _ = s.start_overlay([{"bounds": [100, 100, 500, 400]}])
         s.focus_colour_window()
         s.settings_file.unlink()
         s.key("Escape")
@@ -46,13 +45,20 @@ def escape_hides_and_saves_and_ctrl_k_reveals():
         check(s.settings_file.exists(), "hiding did not save")
         s.key("ctrl+k")
         wait_until(lambda: s.overlay_visible(), 10, what="Ctrl+K to reveal the overlay")
+
+        # A restarted shell asks every top-level window to add its icon again.
+        wait_until(lambda: tray_icons(s), 10, what="the tray icon")
+        s.probe("tray-delete", host["hwnd"], 1)
+        wait_until(lambda: not tray_icons(s), 10, what="the icon to go")
+        s.probe("send", 0xFFFF, "TaskbarCreated", 0, 0)
+        wait_until(lambda: tray_icons(s), 10, what="the icon to come back")
         s.quit_running_copy(process)
 
 
 def tray_menu_hides_picks_a_shape_and_quits():
     with Session("tray", compositor=True) as s:
-        s.hold("colour-window", *BRIGHT, 0, 320, 1920, 1080)  # clear of the tray
-        process, _, _ = s.start_overlay(TRAY_SKYLIGHT, unknownKey="dropped on save")
+        process, _, _ = s.start_overlay(TRAY_SKYLIGHT, backdrop=(0, 320, 1920, 1080),  # clear of the tray
+                                        unknownKey="dropped on save")
         choose_from_tray_menu(s, "hide")
         s.wait_log("overlay hidden")
         check(not s.overlay_visible(), "the overlay is still shown")
@@ -79,7 +85,9 @@ def tray_menu_hides_picks_a_shape_and_quits():
 
         choose_from_tray_menu(s, "quit")
         check(s.wait_exit(process) == 0, f"exit code {process.returncode}")
-        check("unknownKey" not in s.settings() and len(s.settings()["skylights"]) == 2, "not saved on quitting")
+        saved = s.settings()
+        check("unknownKey" not in saved and len(saved["skylights"]) == 2 and saved["textScale"] == 150,
+              f"not saved on quitting: {saved}")
         check(not tray_icons(s), "the icon outlived the program")
 
 
@@ -98,25 +106,12 @@ def quit_while_saving_fails_shows_one_box_above_the_overlay():
         check(second["exit_code"] == 2, f"a second quit request exit code {second['exit_code']}")
         check(len(boxes := s.shown("#32770")) == 1, f"{len(boxes)} boxes open")
         check(process.poll() is None and s.windows(HOST_CLASS), "the program did not keep running")
-        s.probe("send", box["hwnd"], 0x0111, 2, 0)  # WM_COMMAND: the Cancel button
-        wait_until(lambda: not s.shown("#32770"), 10, what="the box to close")
+        s.answer_box(box, CANCEL)
         shutil.rmtree(temp)
         s.quit_running_copy(process)
 
 
-def taskbar_created_brings_a_lost_icon_back():
-    with Session("shell-restart") as s:
-        process, host, _ = s.start_overlay([{"bounds": [100, 100, 500, 400]}])
-        wait_until(lambda: tray_icons(s), 10, what="the tray icon")
-        s.probe("tray-delete", host["hwnd"], 1)
-        wait_until(lambda: not tray_icons(s), 10, what="the icon to go")
-        s.probe("send", 0xFFFF, "TaskbarCreated", 0, 0)  # to every top-level window, as a restarted shell does
-        wait_until(lambda: tray_icons(s), 10, what="the icon to come back")
-        s.quit_running_copy(process)
-
-
 main(drag_creates_a_skylight_and_a_click_does_not,
-     escape_hides_and_saves_and_ctrl_k_reveals,
+     keys_and_a_restarted_shell,
      tray_menu_hides_picks_a_shape_and_quits,
-     quit_while_saving_fails_shows_one_box_above_the_overlay,
-     taskbar_created_brings_a_lost_icon_back)
+     quit_while_saving_fails_shows_one_box_above_the_overlay)

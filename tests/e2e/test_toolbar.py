@@ -2,11 +2,10 @@
 expanding, the logo's hover and clicks, and stepping aside after five still seconds."""
 import subprocess
 
-from lumenfold import Session, check, main, wait_until
+from lumenfold import SCREEN, Session, check, main, wait_until
 
 TOOLBAR_CLASS = "Lumenfold.Windows.Toolbar"
 LOGO_CLASS = "Lumenfold.Windows.PersistentLogo"
-BRIGHT = (250, 200, 100)
 # On a 1920 x 1080 screen at 96 dpi: 344 x 674 at the right edge, 12 px in, centred; the logo over
 # its slot at (260, 36); collapsed, an 80 x 90 strip whose slot (12, 8) lies under the unmoved logo.
 EXPANDED = [1564, 203, 1908, 877]
@@ -38,9 +37,8 @@ def qr_code_on_screen(session, area=QR):
 
 def slider_collapse_logo_and_idle():
     with Session("toolbar", compositor=True) as s:
-        s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)
         process, _, _ = s.start_overlay([{"bounds": [100, 100, 500, 400], "shape": 2}], shade=(100, 80, 40),
-                                        backgroundBrightness=40)
+                                        backdrop=SCREEN, backgroundBrightness=40)
         toolbar_at(s, EXPANDED)
         # The thumb of 40 % lies 108 of the track's 272 pixels of travel along, from x 26.
         s.drag((1564 + 26 + 108 + 10, SLIDER_Y), (1300, SLIDER_Y))

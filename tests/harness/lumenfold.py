@@ -19,6 +19,9 @@ PRESS_LINE = "background preview begin 50 percent"
 ERROR_BOX = "user32.MessageBoxW"
 INFO_TITLE = "Lumenfold · 信息 / Information"
 TOPMOST_FOREGROUND = 0x40000 | 0x10000  # MB_TOPMOST | MB_SETFOREGROUND
+WM_COMMAND, OK, CANCEL = 0x0111, 1, 2
+# The backdrop: a window of another program under the overlay, in a colour the overlay's dimming shows.
+BRIGHT, SCREEN = (250, 200, 100), (0, 0, 1920, 1080)
 PACE = 0.15  # seconds between a person's press, moves and release
 TRAY_CLASS = "__winex11_standalone_tray"
 # A clear skylight over Wine's tray, which sits under the overlay at the top left; low, so that its
@@ -64,11 +67,8 @@ def choose_from_tray_menu(session, entry):
 
 
 class Session(WineEnvironment):
-    """A Wine environment with the program's helpers."""
-
     # -- the program ----------------------------------------------------------------------------
-    def run_program(self, args=(), exe=EXE, timeout=60):
-        """Runs Lumenfold to its end through the probe; returns {exit_code, ms, windows}."""
+    def run_program(self, args=(), exe=EXE, timeout=60):  # returns {exit_code, ms, windows}
         return self.probe("launch", exe, *args, timeout=timeout)
 
     def start_running_copy(self, exe=EXE, relay=None):
@@ -82,9 +82,12 @@ class Session(WineEnvironment):
         self.wait_log(STARTED_LINE, timeout=30, prefix=True)
         return process, host
 
-    def start_overlay(self, skylights=None, shade=(0, 0, 0), relay=None, **members):
-        """Starts Lumenfold (with these settings, if given) and waits until its overlay is complete:
-        started, and on screen with `shade` at the bottom right corner. Returns (process, host, overlay)."""
+    def start_overlay(self, skylights=None, shade=(0, 0, 0), relay=None, backdrop=None, **members):
+        """Starts Lumenfold (with these settings, if given; over the backdrop, in a rectangle, if given)
+        and waits until its overlay is on screen with `shade` at the bottom right corner.
+        Returns (process, host, overlay)."""
+        if backdrop:
+            self.hold("colour-window", *BRIGHT, *backdrop)
         if skylights is not None:
             self.write_settings(skylights, **members)
         process, host = self.start_running_copy(relay=relay)
@@ -99,13 +102,21 @@ class Session(WineEnvironment):
         `message` and that it was asked to rise above the topmost overlay; returns its info."""
         box = wait_until(lambda: [w for w in self.shown("#32770") if w["title"] == INFO_TITLE], 20, interval=0.2,
                          what="the error box")[0]
-        texts = [c["title"] for c in self.probe("children", box["hwnd"]) if c["class"].lower() == "static"]
+        texts = self.box_texts(box)
         check(any(t.startswith(message) for t in texts), f"the box says {texts}")
         # Wine 8 ignores the flags (and shows the box above anyway): read them from its log of the call.
         flags = [int(call.rsplit(",", 1)[1], 16) for call in self.relay_calls(ERROR_BOX)]
         check([f & TOPMOST_FOREGROUND for f in flags] == [TOPMOST_FOREGROUND],
               f"asked for boxes with {list(map(hex, flags))}")
         return box
+
+    def box_texts(self, box):
+        return [c["title"] for c in self.probe("children", box["hwnd"]) if c["class"].lower() == "static"]
+
+    def answer_box(self, box, button):
+        """Presses a box's button (OK, CANCEL) and waits until no box is left."""
+        self.probe("send", box["hwnd"], WM_COMMAND, button, 0)
+        wait_until(lambda: not self.shown("#32770"), 10, what="the box to close")
 
     def overlay_visible(self):
         return self.windows(OVERLAY_CLASS)[0]["visible"]
@@ -116,7 +127,6 @@ class Session(WineEnvironment):
         self.xdotool("search", "--sync", "--name", "Lumenfold probe colour", "windowfocus", "--sync")
 
     def quit_running_copy(self, process):
-        """Asks the running copy to save and quit, as a second start with --quit does."""
         result = self.run_program(["--quit"])
         check(result["exit_code"] == 0, f"--quit exit code {result['exit_code']}")
         check(self.wait_exit(process) == 0, "the running copy did not end cleanly")
@@ -246,8 +256,7 @@ class Session(WineEnvironment):
     def activity_log(self):
         return self.data_folder / "activity.log"
 
-    def log_lines(self):
-        """The activity log's messages, without the time prefix."""
+    def log_lines(self):  # the activity log's messages, without the time prefix
         if not self.activity_log.exists():
             return []
         lines = self.activity_log.read_bytes().decode("utf-8", "replace").splitlines()

@@ -54,8 +54,7 @@ def run_with_retry(name, action):
 
 
 def wait_until(condition, timeout, interval=0.05, what="condition", detail=None):
-    """Polls `condition` until it returns a truthy value, which it returns; fails after `timeout` s,
-    naming `what` it waited for and what `detail()` says of the last state."""
+    """Polls `condition` until it returns a truthy value, which it returns; fails after `timeout` s."""
     deadline = time.monotonic() + timeout
     while not (value := condition()):
         if time.monotonic() >= deadline:
@@ -191,10 +190,8 @@ class WineEnvironment:
         shutil.rmtree(self.root, ignore_errors=True)
 
     def wine(self, argv, timeout=60, check=False):
-        """Runs a Windows program to its end; returns the CompletedProcess (text output)."""
         result = subprocess.run(self.wrapper + ["wine"] + [str(a) for a in argv], env=self.env, capture_output=True,
-                                timeout=timeout,
-                                stdin=subprocess.DEVNULL, encoding="utf-8", errors="replace")
+                                timeout=timeout, stdin=subprocess.DEVNULL, encoding="utf-8", errors="replace")
         if check and result.returncode != 0:
             raise TestFailure(f"{argv} exited {result.returncode}: {result.stdout}{result.stderr}")
         return result
@@ -220,7 +217,6 @@ class WineEnvironment:
         return [line.split(marker, 1)[1].rsplit(") ret=", 1)[0] for line in lines if marker in line]
 
     def opened_links(self):
-        """The links the program opened so far, in order."""
         return self.links.read_text(encoding="utf-8").splitlines() if self.links.exists() else []
 
     @property

@@ -70,16 +70,6 @@ TEST(SkylightGrips, BottomGripEndsAlsoDragTheirSide) {
     EXPECT_EQ(GripZone(kGripBottom, 60, 100, 64), 10u);
 }
 
-TEST(SkylightGrips, CursorShowsTheDraggedEdges) {
-    EXPECT_EQ(CursorForEdges(0), ResizeCursor::Move);
-    EXPECT_EQ(CursorForEdges(5), ResizeCursor::NorthWestSouthEast);
-    EXPECT_EQ(CursorForEdges(10), ResizeCursor::NorthWestSouthEast);
-    EXPECT_EQ(CursorForEdges(6), ResizeCursor::NorthEastSouthWest);
-    EXPECT_EQ(CursorForEdges(9), ResizeCursor::NorthEastSouthWest);
-    EXPECT_EQ(CursorForEdges(1), ResizeCursor::WestEast);
-    EXPECT_EQ(CursorForEdges(8), ResizeCursor::NorthSouth);
-}
-
 TEST(SkylightGrips, IdleGripsFadeWithTheBrightnessButStayFindable) {
     EXPECT_EQ(GripOpacity(5, true), 30);
     EXPECT_EQ(GripOpacity(80, true), 204);

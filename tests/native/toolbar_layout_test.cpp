@@ -39,10 +39,6 @@ TEST(ToolbarLayout, ScrollStaysWithinTheContent) {
     EXPECT_EQ(scrolled.qrRect, (Rect{98, 32, 246, 180}));
     EXPECT_EQ(At96(400, -5, true).scroll, 0);
     EXPECT_EQ(At96(674, 300).scroll, 0) << "content that fits does not scroll";
-    EXPECT_EQ(ScrollForWheel(0, -240, 656, 400), 144);
-    EXPECT_EQ(ScrollForWheel(200, -360, 656, 400), 256);
-    EXPECT_EQ(ScrollForBar(200, 2, 400, 0, 656), 0) << "page up";
-    EXPECT_EQ(ScrollForBar(10, 1, 400, 0, 656), 50) << "line down";
 }
 
 Rect AtTheEdge(const Rect& work, int32_t dpi) { return PlaceToolbar({work, {}, dpi, false, false, {}}); }
@@ -50,16 +46,12 @@ Rect AtTheEdge(const Rect& work, int32_t dpi) { return PlaceToolbar({work, {}, d
 TEST(ToolbarPlacement, RightEdgeAndAShortWorkArea) {
     EXPECT_EQ(AtTheEdge({0, 0, 1920, 1040}, 96), (Rect{1564, 183, 1908, 857}));
     EXPECT_EQ(AtTheEdge({0, 0, 1920, 600}, 96), (Rect{1564, 12, 1908, 588})) << "24 px shorter";
-    EXPECT_EQ(EffectiveDpi(96, 150), 144);
-    EXPECT_EQ(AtTheEdge({0, 0, 1920, 1040}, 144), (Rect{1392, 14, 1908, 1025}));
     // 125 %: 674 x 120 / 96 is 842.5, which Windows rounds up.
     EXPECT_EQ(AtTheEdge({0, 0, 1920, 1040}, EffectiveDpi(96, 125)), (Rect{1478, 98, 1908, 941}));
 }
 
 TEST(ToolbarPlacement, AnchoredTheLogoSlotLandsOnTheLogoAndTheToolbarStaysOnTheMonitor) {
     const Rect work{0, 0, 1920, 1040};
-    EXPECT_EQ(PlaceToolbar({work, work, 96, true, true, {1824, 239}}), (Rect{1812, 231, 1892, 321}));
-    EXPECT_EQ(PlaceToolbar({work, work, 96, false, true, {1824, 239}}), (Rect{1564, 203, 1908, 877}));
     // Near the bottom the header band stays on screen and the rest is cut short.
     EXPECT_EQ(PlaceToolbar({work, work, 96, false, true, {1824, 1000}}), (Rect{1564, 904, 1908, 1040}));
     EXPECT_EQ(PlaceToolbar({work, work, 96, true, true, {5, -50}}), (Rect{0, 0, 80, 90}));
@@ -79,21 +71,6 @@ VisibilityInput Still() {
     in.shown = true;
     in.now = in.lastActivity = 20000;
     return in;
-}
-
-TEST(AutoVisibility, FiveIdleSecondsCollapseAndHideAMoveBringsBackOnlyTheStrip) {
-    VisibilityInput in = Still();
-    in.lastActivity = 15001;
-    EXPECT_FALSE(AutoVisibility(in).hide);
-    in.lastActivity = 15000;
-    VisibilityActions act = AutoVisibility(in);
-    EXPECT_TRUE(act.collapse && act.hide);
-    EXPECT_EQ(act.lastActivity, 15000u);
-    in.collapsed = in.moved = true;
-    act = AutoVisibility(in);
-    EXPECT_TRUE(act.showToolbar && act.showLogo);
-    EXPECT_FALSE(act.expand || act.hide);
-    EXPECT_EQ(act.lastActivity, 20000u);
 }
 
 TEST(AutoVisibility, ArrivingOnTheLogoExpandsUnlessHeldCapturedOrTheAdvertisementIsHidden) {

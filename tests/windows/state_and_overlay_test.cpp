@@ -4,12 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <set>
-#include <thread>
-
 #include "common/handles.h"
-#include "overlay/overlay_window.h"
 #include "state/settings_file.h"
 #include "test_support.h"
 
@@ -51,13 +46,7 @@ TEST_F(SettingsFile, SaveThatCannotWriteLeavesTheOldFile) {
     EXPECT_EQ(ReadBytes(path), kValid);
 }
 
-class Overlay : public ::testing::Test {
-protected:
-    void SetUp() override { RemoveSettingsFiles(); }
-    bool Create() { return overlay.Create(GetModuleHandleW(nullptr), &state); }
-    AppState state;
-    OverlayWindow overlay;
-};
+using Overlay = WithOverlay;
 
 TEST_F(Overlay, EscapeHotKeyIsHeldOnlyWhileShown) {
     ASSERT_TRUE(Create());
@@ -67,6 +56,7 @@ TEST_F(Overlay, EscapeHotKeyIsHeldOnlyWhileShown) {
     UnregisterHotKey(nullptr, 77);
 }
 
+// That the closed skylight's hole closes and the list is saved is seen end to end.
 TEST_F(Overlay, ClosingTheFirstOfThreeSkylightsRenumbersTheRest) {
     state.skylights = {{{100, 100, 300, 200}, SkylightShape::Rectangle, 100, true},
                        {{400, 100, 600, 200}, SkylightShape::Elliptical, 100, true},
@@ -80,32 +70,6 @@ TEST_F(Overlay, ClosingTheFirstOfThreeSkylightsRenumbersTheRest) {
     ASSERT_EQ(overlay.SkylightWindows().size(), 2u);
     EXPECT_EQ(overlay.SkylightWindows()[0]->Index(), 0u);
     EXPECT_EQ(overlay.SkylightWindows()[1]->Index(), 1u);
-    EXPECT_FALSE(InHole(overlay.Window(), 150, 150)) << "the closed skylight's hole stayed open";
-    AppState saved;
-    ASSERT_TRUE(LoadSettings(saved));
-    EXPECT_EQ(saved.skylights, state.skylights);
-}
-
-// Runs the action while another thread presses the button on every Lumenfold message box of this
-// process; returns how many it answered.
-int AnswerBoxesDuring(int button, const std::function<void()>& action) {
-    std::atomic<bool> done{false};
-    std::set<HWND> answered;
-    std::thread answer([&] {
-        for (; !done; Sleep(10)) {
-            for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Lumenfold · 信息 / Information"));) {
-                DWORD process = 0;
-                GetWindowThreadProcessId(box, &process);
-                if (process != GetCurrentProcessId() || !IsWindowVisible(box) || !answered.insert(box).second) continue;
-                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-            }
-        }
-    });
-    action();
-    done = true;
-    answer.join();
-    return static_cast<int>(answered.size());
 }
 
 // Each box is shown from a posted message: let the thread handle every private message queued.
@@ -119,12 +83,12 @@ TEST_F(Overlay, FailedSavesShowOneBoxAfterTheSavingCalls) {
     EXPECT_EQ(AnswerBoxesDuring(IDCANCEL, [&] {
         ASSERT_TRUE(Create());  // saves the default skylight
         overlay.SetBackgroundBrightness(10);
-    }), 0) << "a box inside the saving call";
+    }).size(), 0u) << "a box inside the saving call";
     EXPECT_EQ(AnswerBoxesDuring(IDCANCEL, [&] {
         WaitFor(NoPrivateMessageLeft);
         overlay.SetBackgroundBrightness(20);
         WaitFor(NoPrivateMessageLeft);
-    }), 1);
+    }).size(), 1u);
     EXPECT_EQ(state.backgroundBrightness, 20) << "the state is kept when saving fails";
 }
 

@@ -1,8 +1,10 @@
 #include "test_support.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "common/data_folder.h"
 
@@ -43,6 +45,33 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs, bool pumpM
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     }
     return true;
+}
+
+std::vector<std::wstring> AnswerBoxesDuring(int button, const std::function<void()>& action) {
+    std::atomic<bool> done{false};
+    std::vector<std::pair<HWND, std::wstring>> answered;
+    std::thread answer([&] {
+        for (; !done; Sleep(10)) {
+            for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Lumenfold · 信息 / Information"));) {
+                DWORD process = 0;
+                GetWindowThreadProcessId(box, &process);
+                if (process != GetCurrentProcessId() || !IsWindowVisible(box) ||
+                    std::ranges::any_of(answered, [box](const auto& seen) { return seen.first == box; }))
+                    continue;
+                wchar_t text[1024] = {};
+                GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message's static control
+                answered.emplace_back(box, text);
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+            }
+        }
+    });
+    action();
+    done = true;
+    answer.join();
+    std::vector<std::wstring> texts;
+    for (const auto& [box, text] : answered) texts.push_back(text);
+    return texts;
 }
 
 std::filesystem::path DataFile(const char* name) { return std::filesystem::path(DataFolder()) / name; }

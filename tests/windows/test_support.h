@@ -13,6 +13,7 @@
 
 #include "app/graphics_lifetime.h"
 #include "common/handles.h"
+#include "overlay/overlay_window.h"
 
 // Cases that draw with GDI+: it runs for each case, with COM, as the program runs it.
 class WithGraphics : public testing::Test {
@@ -31,11 +32,29 @@ std::string RunProbe(const std::wstring& arguments);
 // passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000, bool pumpMessages = true);
 
+// Runs the action while another thread presses `button` on every Lumenfold message box of this
+// process; returns the text of each box it answered.
+std::vector<std::wstring> AnswerBoxesDuring(int button, const std::function<void()>& action);
+
 // A file in the data folder, whole files as bytes, and a data folder without settings files.
 std::filesystem::path DataFile(const char* name);
 void RemoveSettingsFiles();
 std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// A real overlay of this process over a data folder without settings; the case may set the state's
+// skylights before it calls Create (the default skylight otherwise).
+class WithOverlay : public WithGraphics {
+protected:
+    void SetUp() override {
+        WithGraphics::SetUp();
+        RemoveSettingsFiles();
+    }
+    void TearDown() override { RemoveSettingsFiles(); }
+    bool Create() { return overlay.Create(GetModuleHandleW(nullptr), &state); }
+    AppState state;
+    OverlayWindow overlay;
+};
 
 inline BYTE Alpha(HWND layeredWindow) {
     BYTE alpha = 0;
