@@ -1,6 +1,5 @@
 """Drawing skylights with the real mouse, Esc and Ctrl+K, the tray icon and its menu."""
 import shutil
-import time
 
 from lumenfold import (ERROR_BOX, HOST_CLASS, PRESS_LINE, TRAY_SKYLIGHT, Session, centre, check,
                        choose_from_tray_menu, main, tray_icons, wait_until)
@@ -56,12 +55,10 @@ def tray_menu_hides_picks_a_shape_and_quits():
         choose_from_tray_menu(s, "hide")
         s.wait_log("overlay hidden")
         check(not s.overlay_visible(), "the overlay is still shown")
-        time.sleep(1)  # a menu that wrongly opens again does so right after the command
-        check(not s.shown("#32768"), "the menu opened again after its command")
-
+        # A menu that wrongly opens again after its command, or on a left click, is still open then.
         s.click(*centre(tray_icons(s)[0]))
         wait_until(lambda: s.overlay_visible(), 10, what="a left click to reveal the overlay")
-        check(not s.shown("#32768"), "a left click opened the menu")
+        check(not s.shown("#32768"), "a menu opened again")
 
         choose_from_tray_menu(s, "circle")
         s.background_gesture((600, 500), (900, 680))

@@ -2,6 +2,7 @@
 // line on standard output (a JSON value, or "held" once a holding command holds) and exits 0, or prints
 // an error and exits 1.
 #include <windows.h>
+#include <dpapi.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -222,9 +223,13 @@ int Launch(const Args& a) {
 // hold-mutex NAME MILLISECONDS: makes the named mutex exist (not owned) for a while.
 int HoldMutex(const Args& a) { return Hold(CreateMutexW(nullptr, FALSE, a[0].c_str()), a[1]); }
 
-// clipboard-get: the clipboard's Unicode text, or null.
+// clipboard-get: the clipboard's Unicode text, or null when it holds none.
 int ClipboardGet(const Args&) {
-    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
+    int attempt = 0;
+    while (!OpenClipboard(nullptr)) {
+        if (++attempt == 50) return Fail("the clipboard stayed open in another program for a second");
+        Sleep(20);
+    }
     std::string out = "null";
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
@@ -234,6 +239,29 @@ int ClipboardGet(const Args&) {
     }
     CloseClipboard();
     return Print(out);
+}
+
+// hold-hotkey MODIFIERS KEY MILLISECONDS: owns a system-wide hot key for a while, as another program would.
+int HoldHotKey(const Args& a) {
+    if (!RegisterHotKey(nullptr, 1, _wtoi(a[0].c_str()), _wtoi(a[1].c_str()))) return Fail("RegisterHotKey failed");
+    Held(a[2]);
+    return 0;
+}
+
+// protect CREDENTIAL PATH: stores a known owner credential as the program stores its own.
+int Protect(const Args& a) {
+    std::string credential(a[0].begin(), a[0].end());
+    DATA_BLOB in{static_cast<DWORD>(credential.size()), reinterpret_cast<BYTE*>(credential.data())}, blob{};
+    if (!CryptProtectData(&in, L"Lumenfold owner credential", nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN,
+                          &blob))
+        return Fail("CryptProtectData failed");
+    HANDLE file = CreateFileW(a[1].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool ok = file != INVALID_HANDLE_VALUE && WriteFile(file, blob.pbData, blob.cbData, &written, nullptr) &&
+                    written == blob.cbData;
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    LocalFree(blob.pbData);
+    return ok ? Print("true") : Fail("cannot write the file");
 }
 
 // monitors: how many monitors Windows programs see.
@@ -280,7 +308,8 @@ int wmain(int argc, wchar_t** argv) {
         {L"short-path", {1, ShortPath}},        {L"launch", {1, Launch}},
         {L"hold-mutex", {2, HoldMutex}},        {L"clipboard-get", {0, ClipboardGet}},
         {L"monitors", {0, Monitors}},           {L"colour-window", {7, ColourWindow}},
-        {L"tray-delete", {2, TrayDelete}},
+        {L"tray-delete", {2, TrayDelete}},     {L"hold-hotkey", {3, HoldHotKey}},
+        {L"protect", {2, Protect}},
     };
     const auto command = argc < 2 ? commands.end() : commands.find(argv[1]);
     if (command == commands.end() || argc - 2 < command->second.arguments)
