@@ -51,6 +51,8 @@ def escape_hides_and_saves_and_ctrl_k_reveals():
 def tray_menu_hides_picks_a_shape_and_quits():
     with Session("tray", compositor=True) as s:
         s.hold("colour-window", *BRIGHT, 0, 320, 1920, 1080)  # clear of the tray
+        for modifiers, key in ((2, 0x4B), (0, 0x1B)):  # Ctrl+K and Esc owned by another program
+            s.hold("hold-hotkey", modifiers, key, 120000)
         process, _, _ = s.start_overlay(TRAY_SKYLIGHT, unknownKey="dropped on save")
         choose_from_tray_menu(s, "hide")
         s.wait_log("overlay hidden")
@@ -59,6 +61,7 @@ def tray_menu_hides_picks_a_shape_and_quits():
         s.click(*centre(tray_icons(s)[0]))
         wait_until(lambda: s.overlay_visible(), 10, what="a left click to reveal the overlay")
         check(not s.shown("#32768"), "a menu opened again")
+        check(not s.shown("#32770"), "a box about the keys taken")
 
         choose_from_tray_menu(s, "circle")
         s.background_gesture((600, 500), (900, 680))
@@ -109,6 +112,11 @@ def taskbar_created_brings_a_lost_icon_back():
         wait_until(lambda: not tray_icons(s), 10, what="the icon to go")
         s.probe("send", 0xFFFF, "TaskbarCreated", 0, 0)  # to every top-level window, as a restarted shell does
         wait_until(lambda: tray_icons(s), 10, what="the icon to come back")
+        # The logon session ends: asked first, it saves; told, it takes its icon away.
+        s.settings_file.unlink()
+        check(s.probe("send", host["hwnd"], 0x11, 0, 0)["answer"] == 1 and s.settings_file.exists(), "no save")
+        s.probe("send", host["hwnd"], 0x16, 1, 0)
+        wait_until(lambda: not tray_icons(s), 10, what="the icon to go at the session's end")
         s.quit_running_copy(process)
 
 
