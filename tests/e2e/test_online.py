@@ -7,7 +7,6 @@ import time
 
 from https_service import answer
 from lumenfold import EXE, STARTED_LINE, Session, centre, check, main, wait_until
-from lumenfold_env import windows_path
 from test_toolbar import EXPANDED, LOGO_CLASS, TOOLBAR_CLASS, qr_code_on_screen, toolbar_at
 
 PNG = subprocess.run(["convert", "-size", "40x10", "xc:red", "png:-"], capture_output=True, check=True).stdout
@@ -67,7 +66,7 @@ def refresh_caches_and_shows_the_referral_code():
                                "/public/images/img-b": answer(PNG, 200, "image/png"),
                                "/api/v1/affiliate": CREDITS})
         s.data_folder.mkdir(parents=True)
-        s.probe("protect", CREDENTIAL, windows_path(s.data_folder / "owner.dpapi"))
+        (s.data_folder / "owner.dpapi").write_bytes(bytes.fromhex(s.probe("protect", CREDENTIAL)))
         process = s.start([EXE])
         s.wait_log(STARTED_LINE, timeout=60, prefix=True)
         s.move_mouse(EXPANDED[0] + 100, EXPANDED[1] + 600)  # within five seconds, or the toolbar steps aside

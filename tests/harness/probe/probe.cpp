@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -225,11 +226,8 @@ int HoldMutex(const Args& a) { return Hold(CreateMutexW(nullptr, FALSE, a[0].c_s
 
 // clipboard-get: the clipboard's Unicode text, or null when it holds none.
 int ClipboardGet(const Args&) {
-    int attempt = 0;
-    while (!OpenClipboard(nullptr)) {
+    for (int attempt = 0; !OpenClipboard(nullptr); Sleep(20))
         if (++attempt == 50) return Fail("the clipboard stayed open in another program for a second");
-        Sleep(20);
-    }
     std::string out = "null";
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
@@ -248,20 +246,17 @@ int HoldHotKey(const Args& a) {
     return 0;
 }
 
-// protect CREDENTIAL PATH: stores a known owner credential as the program stores its own.
+// protect TEXT: the DPAPI blob of TEXT, in hex, as the program protects its owner credential.
 int Protect(const Args& a) {
-    std::string credential(a[0].begin(), a[0].end());
-    DATA_BLOB in{static_cast<DWORD>(credential.size()), reinterpret_cast<BYTE*>(credential.data())}, blob{};
+    std::string text(a[0].begin(), a[0].end()), hex = "\"";
+    DATA_BLOB in{static_cast<DWORD>(text.size()), reinterpret_cast<BYTE*>(text.data())}, blob{};
     if (!CryptProtectData(&in, L"Lumenfold owner credential", nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN,
                           &blob))
         return Fail("CryptProtectData failed");
-    HANDLE file = CreateFileW(a[1].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    const bool ok = file != INVALID_HANDLE_VALUE && WriteFile(file, blob.pbData, blob.cbData, &written, nullptr) &&
-                    written == blob.cbData;
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    for (const char* digits = "0123456789abcdef"; BYTE byte : std::span(blob.pbData, blob.cbData))
+        hex += {digits[byte >> 4], digits[byte & 15]};
     LocalFree(blob.pbData);
-    return ok ? Print("true") : Fail("cannot write the file");
+    return Print(hex + "\"");
 }
 
 // monitors: how many monitors Windows programs see.
@@ -309,7 +304,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"hold-mutex", {2, HoldMutex}},        {L"clipboard-get", {0, ClipboardGet}},
         {L"monitors", {0, Monitors}},           {L"colour-window", {7, ColourWindow}},
         {L"tray-delete", {2, TrayDelete}},     {L"hold-hotkey", {3, HoldHotKey}},
-        {L"protect", {2, Protect}},
+        {L"protect", {1, Protect}},
     };
     const auto command = argc < 2 ? commands.end() : commands.find(argv[1]);
     if (command == commands.end() || argc - 2 < command->second.arguments)
