@@ -42,12 +42,8 @@ def toolbar_back(s):
 
 def status_text(s):
     """The status text as a user copies it: a click on it opens it in a box, read and closed here.
-    With one banner laid out and a
-    status below it, the content is taller than the toolbar, so a scroll bar takes 17 of its 344 px
-    and the status text begins 649 px down the client area, which ends at 674. The wait is for that
-    picture (the cards then end 17 px further left): before the worker's first answers the toolbar
-    may still be laid out at its full width, where the spot clicked is the credits card, which opens
-    the share dialog."""
+    With a banner and a status the content is taller than the toolbar: the wait is for the scroll bar
+    that then takes 17 px, so that the spot clicked is the status (649 px down), not the credits card."""
     left, top, right, _ = toolbar_back(s)
     wait_until(lambda: min(s.pixel(right - 8, top + 337)) > 150 and s.pixel(left + 321, top + 630) != (9, 40, 62),
                10, what="the scroll bar")
