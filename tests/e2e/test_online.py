@@ -1,19 +1,17 @@
 """The online services of the real program against the test's own HTTPS service (real TLS, a test CA
 trusted only inside the test): what it asks, what it caches, what it shows, and that closing does
 not wait for the next refresh."""
-import hashlib
 import json
 import subprocess
 import time
 
 from https_service import answer, redirect
-from lumenfold import EXE, STARTED_LINE, Session, check, main, wait_until
-from lumenfold_env import TestFailure
-from test_toolbar import EXPANDED, qr_code_on_screen, toolbar_at
+from lumenfold import EXE, STARTED_LINE, Session, centre, check, main, wait_until
+from test_toolbar import EXPANDED, LOGO_CLASS, TOOLBAR_CLASS, qr_code_on_screen, toolbar_at
 
 PNG = subprocess.run(["convert", "-size", "40x10", "xc:red", "png:-"], capture_output=True, check=True).stdout
 # The publisher's banner goes first and shows its red picture; the last one's picture is missing.
-MANIFEST = {"country": "DE", "refreshIntervalSeconds": 600, "kept": {"z": 1, "a": [True]}, "items": [
+MANIFEST = {"country": "DE", "refreshIntervalSeconds": 60, "kept": {"z": 1, "a": [True]}, "items": [
     {"enabled": True, "kind": "banner", "imageID": "img-a", "targetURL": "https://x.example/a", "title": "A"},
     {"enabled": True, "kind": "banner", "imageID": "img-b", "targetURL": "https://lumenfold.app/p"},
     {"enabled": True, "kind": "banner", "imageID": "img-c", "targetURL": "https://x.example/c"},
@@ -24,39 +22,33 @@ OFFLINE = "离线验收 / Offline acceptance: 网络服务未启动 / Network se
 SHARE_PAGE = "https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2"
 CREDITS_FAILED = "积分暂未更新 / Credits unavailable: HTTP 307"
 BANNERS_FAILED = "广告加载失败 / Banner unavailable: "
-
-
-def referral_code(credential):
-    return "LF-" + hashlib.sha256((":" + credential).encode()).hexdigest()[:24].upper()
-
-
-def credits_for_the_caller(handler):
-    """Answers with seven credits for whichever installation's credential authorises the request."""
-    credential = handler.headers.get("Authorization", "").removeprefix("Bearer ")
-    answer({"code": referral_code(credential), "credits": 7, "other": "not cached"})(handler)
+# An owner credential and its referral code, worked out once by hand.
+CREDENTIAL, CODE = "0123456789abcdef" * 4, "LF-96D779EB101B1CEFC25BB0DC"
+CREDITS = answer({"code": CODE, "credits": 7, "other": "not cached"})
 
 
 def requests_to(service, path):
     return [r for r in service.requests if r["path"] == path]
 
 
+def toolbar_back(s):
+    """A movement brings back a toolbar that stepped aside after five still seconds, and arriving on
+    its logo expands it (where the logo was anchored); returns where it is."""
+    s.move_mouse(1000, 600)
+    s.move_mouse(*centre(wait_until(lambda: s.shown(LOGO_CLASS), 5, what="the logo")[0]))
+    return wait_until(lambda: (r := s.windows(TOOLBAR_CLASS)[0]["rect"])[3] - r[1] == 674 and r, 10,
+                      what="the toolbar expanded")
+
+
 def status_text(s):
     """The status text as a user copies it: a click on it opens it in a box, read and closed here.
-    Nothing while there is no status (or the click found none). With one banner laid out and a
-    status below it, the content is taller than the toolbar, so a scroll bar takes 17 of its 344 px
-    and the status text begins 649 px down the client area, which ends at 674. The wait is for that
-    picture (the cards then end 17 px further left): before the worker's first answers the toolbar
-    may still be laid out at its full width, where the spot clicked is the credits card, which opens
-    the share dialog."""
-    wait_until(lambda: min(s.pixel(EXPANDED[2] - 8, EXPANDED[1] + 337)) > 150
-               and s.pixel(EXPANDED[0] + 321, EXPANDED[1] + 630) != (9, 40, 62), 10, what="the scroll bar")
-    # A little aside each time: the toolbar steps aside after five seconds without movement.
-    s.clicks = getattr(s, "clicks", 0) + 1
-    s.click(EXPANDED[0] + 160 + s.clicks % 2 * 6, EXPANDED[1] + 662)
-    try:
-        box = wait_until(lambda: s.shown("#32770"), 3, what="the status box")[0]
-    except TestFailure:
-        return None
+    With a banner and a status the content is taller than the toolbar: the wait is for the scroll bar
+    that then takes 17 px, so that the spot clicked is the status (649 px down), not the credits card."""
+    left, top, right, _ = toolbar_back(s)
+    wait_until(lambda: min(s.pixel(right - 8, top + 337)) > 150 and s.pixel(left + 321, top + 630) != (9, 40, 62),
+               10, what="the scroll bar")
+    s.click(left + 160, top + 662)
+    box = wait_until(lambda: s.shown("#32770"), 10, what="the status box")[0]
     texts = [c["title"] for c in s.probe("children", box["hwnd"]) if c["class"].lower() == "static"]
     s.probe("send", box["hwnd"], 0x0111, 1, 0)  # OK
     wait_until(lambda: not s.shown("#32770"), 10, what="the box to close")
@@ -68,18 +60,18 @@ def refresh_caches_and_shows_the_referral_code():
         service = s.serve_https(port=443)
         service.routes.update({"/public/manifest": answer(MANIFEST), "/public/images/img-a": answer(PNG, 200, "image/png"),
                                "/public/images/img-b": answer(PNG, 200, "image/png"),
-                               "/api/v1/affiliate": credits_for_the_caller})
+                               "/api/v1/affiliate": CREDITS})
+        s.data_folder.mkdir(parents=True)
+        (s.data_folder / "owner.dpapi").write_bytes(bytes.fromhex(s.probe("protect", CREDENTIAL)))
         process = s.start([EXE])
         s.wait_log(STARTED_LINE, timeout=60, prefix=True)
         s.move_mouse(EXPANDED[0] + 100, EXPANDED[1] + 600)  # within five seconds, or the toolbar steps aside
         credits_file = s.data_folder / "credits.json"
         wait_until(credits_file.exists, 30, what="credits.json")
         post = requests_to(service, "/api/v1/affiliate")[0]
-        credential = post["headers"]["Authorization"].removeprefix("Bearer ")
-        check(len(credential) == 64 and set(credential) <= set("0123456789abcdef"), f"bearer {credential!r}")
-        check(post["method"] == "POST" and post["body"] == b"{}", f"credits request {post}")
-        code = referral_code(credential)
-        check(credits_file.read_text() == '{"code":"' + code + '","credits":7}', credits_file.read_text())
+        check(post["method"] == "POST" and post["body"] == b"{}" and post["headers"]["Authorization"] ==
+              "Bearer " + CREDENTIAL, f"credits request {post}")
+        check(credits_file.read_text() == '{"code":"' + CODE + '","credits":7}', credits_file.read_text())
 
         banners_file = s.data_folder / "banners.json"
         wait_until(banners_file.exists, 10, what="banners.json")
@@ -88,17 +80,29 @@ def refresh_caches_and_shows_the_referral_code():
         check((s.data_folder / "banner-img-a.image").read_bytes() == PNG, "the image is cached as it came")
         check(not (s.data_folder / "banner-img-c.image").exists(), "a failed image download leaves no file")
         check(len(requests_to(service, "/public/images/img-c")) == 1, "the missing image is asked for once")
-        s.wait_pixel(EXPANDED[0] + 163, EXPANDED[1] + 477, (255, 0, 0), tolerance=40,
-                     what="the publisher's banner picture first")
-        text = wait_until(lambda: status_text(s), 20, what="the status text")
+        left, top, _, _ = toolbar_back(s)
+        s.wait_pixel(left + 163, top + 477, (255, 0, 0), tolerance=40, what="the publisher's banner picture first")
+        text = status_text(s)
         check(text.startswith(IMAGE_MISSING + "\n\n"), f"the status says {text!r}")
 
         # The referral code reaches the screen in the share page's QR code.
         toolbar_at(s, EXPANDED)
         wanted = ("https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2"
-                  f"&ref={code}")
+                  f"&ref={CODE}")
         wait_until(lambda: qr_code_on_screen(s).strip() == wanted, 10, what="the QR code with the referral code",
                    detail=lambda: f"zbarimg read {qr_code_on_screen(s)!r}")
+        # A click on the publisher's banner opens its link and nothing else.
+        left, top, _, _ = toolbar_back(s)
+        s.click(left + 163, top + 477)
+        wait_until(s.opened_links, 10, what="the banner's link")
+        # The next cycle, after the manifest's minute, asks for the manifest and the missing image
+        # again, but not for a cached one.
+        manifests = wait_until(lambda: requests_to(service, "/public/manifest")[1:] and
+                               requests_to(service, "/public/manifest"), 90, what="the next cycle's manifest")
+        check(manifests[1]["time"] - manifests[0]["time"] >= 59, "the manifest was asked again too soon")
+        wait_until(lambda: len(requests_to(service, "/public/images/img-c")) == 2, 30, what="the image asked again")
+        check([len(requests_to(service, f"/public/images/img-{i}")) for i in "ab"] == [1, 1], "a cached image again")
+        check(s.opened_links() == ["https://lumenfold.app/p"], f"opened {s.opened_links()}")
         # The worker now waits a minute for its next cycle: closing must not wait for it.
         started = time.monotonic()
         s.quit_running_copy(process)
@@ -119,8 +123,10 @@ def failures_show_in_the_status_text_and_keep_the_cache():
         process = s.start([EXE])
         s.wait_log(STARTED_LINE, timeout=60, prefix=True)
         s.move_mouse(EXPANDED[0] + 100, EXPANDED[1] + 600)  # within five seconds, or the toolbar steps aside
-        wait_until(lambda: requests_to(service, "/api/v1/affiliate"), 30, what="the credits request")
-        text = wait_until(lambda: (t := status_text(s)) and BANNERS_FAILED in t and t, 20, what="both failures")
+        # The toolbar takes in the worker's state every second: once the worker asks again, a minute
+        # later, its first cycle's failures are on screen.
+        wait_until(lambda: requests_to(service, "/api/v1/affiliate")[1:], 90, what="the next credits request")
+        text = status_text(s)
         check(text.startswith(CREDITS_FAILED + "\n" + BANNERS_FAILED), f"the status says {text!r}")
         check((s.data_folder / "banners.json").read_text() == cached, "a failed refresh keeps the cached manifest")
         check(not (s.data_folder / "credits.json").exists(), "a refused credits answer writes no cache")
@@ -131,7 +137,7 @@ def failures_show_in_the_status_text_and_keep_the_cache():
 def offline_start_reaches_nothing_online():
     with Session("offline") as s:
         service = s.serve_https(port=443)
-        service.routes.update({"/public/manifest": answer(MANIFEST), "/api/v1/affiliate": credits_for_the_caller})
+        service.routes.update({"/public/manifest": answer(MANIFEST), "/api/v1/affiliate": CREDITS})
         # A cached banner, were it read, would move the status text away from the click below.
         s.data_folder.mkdir(parents=True, exist_ok=True)
         (s.data_folder / "banners.json").write_text(json.dumps(MANIFEST))

@@ -54,21 +54,16 @@ def quit_is_answered_before_the_teardown():
 
 def stuck_copy_and_quit_without_a_copy():
     with Session("stuck-copy") as s:
-        # Without a running copy, --quit leaves at once: this also times a bare start here, the
-        # quickest of three, since a busy machine slows some starts.
-        starts = []
-        for _ in range(3):
-            alone = s.run_program(["--quit"])
-            check(alone["exit_code"] == 0, f"--quit alone exit code {alone['exit_code']}")
-            check(alone["windows"] == [], f"--quit alone created windows: {alone['windows']}")
-            starts.append(alone["ms"])
+        alone = s.run_program(["--quit"])
+        check(alone["exit_code"] == 0 and alone["windows"] == [], f"--quit alone: {alone}")
         check(not s.data_folder.exists(), "--quit alone created the data folder")
 
         s.hold("hold-mutex", r"Local\Lumenfold.Windows.SingleInstance", 60000)
         result = s.run_program()
         check(result["exit_code"] == 2, f"exit code {result['exit_code']}")
-        waited = result["ms"] - min(starts)
-        check(900 <= waited <= 3000, f"gave up {waited} ms later than a bare start")
+        # It looks for the running copy's window for a second (a slow machine only adds to that),
+        # and then gives up rather than wait for ever.
+        check(1000 <= result["ms"] <= 20000, f"gave up after {result['ms']} ms")
         check(HOST_CLASS not in result["windows"], "a host window was created")
 
 

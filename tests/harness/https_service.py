@@ -116,7 +116,8 @@ class HttpsService:
                 self.request_body = self.rfile.read(length) if length else b""
                 path = self.path.split("?", 1)[0]
                 service.requests.append({"method": self.command, "path": self.path,
-                                         "headers": dict(self.headers.items()), "body": self.request_body})
+                                         "headers": dict(self.headers.items()), "body": self.request_body,
+                                         "time": time.monotonic()})
                 behaviour = service.routes.get(path) or answer({"error": "not found"}, 404)
                 try:
                     behaviour(self)

@@ -138,8 +138,9 @@ class Session(WineEnvironment):
             raise TestFailure(f"process still running after {timeout} s") from None
 
     # -- the probe ------------------------------------------------------------------------------
-    # Commands that only look; only these may be run again when the probe itself died.
-    READ_ONLY = {"list", "wait", "children", "monitors", "clipboard-get", "short-path"}
+    # Commands that only look; only these may be run again when the probe itself died. Never the
+    # clipboard: reading it opens it, which the program under test can notice.
+    READ_ONLY = {"list", "wait", "children", "monitors", "short-path"}
 
     def probe(self, *args, timeout=30):
         result = self.wine([PROBE] + list(args), timeout=timeout)
@@ -180,40 +181,23 @@ class Session(WineEnvironment):
         time.sleep(PACE)
         self.xdotool("mouseup", button)
 
-    def drag(self, start, end, steps=6):
-        """A press, a move in steps and a release at a person's pace, on windows other than the overlay."""
+    def drag(self, start, end=None, steps=6, pressed=None):
+        """A press, a move in steps (if `end` is given) and a release at a person's pace; the moves
+        begin once `pressed()` (if given) says the press arrived."""
         self.move_mouse(*start)
         self.xdotool("mousedown", 1)
+        if pressed:
+            wait_until(pressed, 10, what="the press to arrive")
         time.sleep(PACE)
-        for i in range(1, steps + 1):
+        for i in range(1, steps + 1 if end else 0):
             self.move_mouse(start[0] + (end[0] - start[0]) * i // steps, start[1] + (end[1] - start[1]) * i // steps)
             time.sleep(PACE / 2)
         self.xdotool("mouseup", 1)
 
-    def background_gesture(self, start, end=None, steps=6):
-        """Presses on the overlay's background at `start`, moves to `end` (if given) and releases, at
-        a person's pace. Without a window manager Wine now and then loses a press on the full-screen
-        overlay; only a press that provably never arrived (no press line in the activity log) is
-        performed once more, and counted."""
-        for attempt in (1, 2):
-            presses = self.log_lines().count(PRESS_LINE)
-            self.move_mouse(*start)
-            self.xdotool("mousedown", 1)
-            try:
-                wait_until(lambda: self.log_lines().count(PRESS_LINE) > presses, 5, what="the press to arrive")
-                break
-            except TestFailure:
-                self.xdotool("mouseup", 1)
-                if attempt == 2 or self.log_lines().count(PRESS_LINE) > presses:
-                    raise
-                record_retry("a press on the overlay never reached the program")
-        time.sleep(PACE)
-        if end:
-            for i in range(1, steps + 1):
-                self.move_mouse(start[0] + (end[0] - start[0]) * i // steps,
-                                start[1] + (end[1] - start[1]) * i // steps)
-                time.sleep(PACE / 2)
-        self.xdotool("mouseup", 1)
+    def background_gesture(self, start, end=None):
+        """A press on the overlay's background at `start`, a move to `end` (if given) and a release."""
+        presses = self.log_lines().count(PRESS_LINE)
+        self.drag(start, end, pressed=lambda: self.log_lines().count(PRESS_LINE) > presses)
 
     def key(self, *keys):
         self.xdotool("key", "--clearmodifiers", *keys)

@@ -113,21 +113,18 @@ TEST_F(Interaction, PressCutShortGivesBackControlsAndForeground) {
     EXPECT_TRUE(visibility.empty()) << "without a press there is nothing to give back";
 }
 
-TEST_F(Interaction, FastFlickLeavesTheBlackoutPixelStepsDoNot) {
+// Whether a fast flick leaves it depends on the time between polls: the shake's own test and the
+// end-to-end blackout cover that. Steps of a pixel never do, however slow the machine.
+TEST_F(Interaction, PixelStepsKeepTheBlackout) {
     ASSERT_TRUE(MovePointer(600, 500));
     app.overlay.ShowFullBlack();
-    // The test polls by itself once the pointer has arrived, so it knows what each poll saw.
-    auto pollAt = [&](int x) {
+    for (int x = 600; x <= 640; ++x) {
         const ULONGLONG last = GetTickCount64();
         ASSERT_TRUE(MovePointer(x, 500));
         WaitFor([&] { return GetTickCount64() > last; }, 1000, false);  // polls 0 ms apart measure nothing
         app.overlay.PollMouse();
-    };
-    for (int x = 600; x <= 640; ++x) pollAt(x);
+    }
     EXPECT_EQ(app.state.mode, OverlayMode::Blackout);
-    pollAt(700);  // 60 pixels between two polls
-    EXPECT_EQ(app.state.mode, OverlayMode::Skylights);
-    EXPECT_EQ(visibility.back(), true);
 }
 
 TEST_F(Interaction, TraySizeCommandIsSaved) {

@@ -2,11 +2,13 @@
 // line on standard output (a JSON value, or "held" once a holding command holds) and exits 0, or prints
 // an error and exits 1.
 #include <windows.h>
+#include <dpapi.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -222,9 +224,10 @@ int Launch(const Args& a) {
 // hold-mutex NAME MILLISECONDS: makes the named mutex exist (not owned) for a while.
 int HoldMutex(const Args& a) { return Hold(CreateMutexW(nullptr, FALSE, a[0].c_str()), a[1]); }
 
-// clipboard-get: the clipboard's Unicode text, or null.
+// clipboard-get: the clipboard's Unicode text, or null when it holds none.
 int ClipboardGet(const Args&) {
-    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
+    for (int attempt = 0; !OpenClipboard(nullptr); Sleep(20))
+        if (++attempt == 50) return Fail("the clipboard stayed open in another program for a second");
     std::string out = "null";
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
@@ -234,6 +237,26 @@ int ClipboardGet(const Args&) {
     }
     CloseClipboard();
     return Print(out);
+}
+
+// hold-hotkey MODIFIERS KEY MILLISECONDS: owns a system-wide hot key for a while, as another program would.
+int HoldHotKey(const Args& a) {
+    if (!RegisterHotKey(nullptr, 1, _wtoi(a[0].c_str()), _wtoi(a[1].c_str()))) return Fail("RegisterHotKey failed");
+    Held(a[2]);
+    return 0;
+}
+
+// protect TEXT: the DPAPI blob of TEXT, in hex, as the program protects its owner credential.
+int Protect(const Args& a) {
+    std::string text(a[0].begin(), a[0].end()), hex = "\"";
+    DATA_BLOB in{static_cast<DWORD>(text.size()), reinterpret_cast<BYTE*>(text.data())}, blob{};
+    if (!CryptProtectData(&in, L"Lumenfold owner credential", nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN,
+                          &blob))
+        return Fail("CryptProtectData failed");
+    for (const char* digits = "0123456789abcdef"; BYTE byte : std::span(blob.pbData, blob.cbData))
+        hex += {digits[byte >> 4], digits[byte & 15]};
+    LocalFree(blob.pbData);
+    return Print(hex + "\"");
 }
 
 // monitors: how many monitors Windows programs see.
@@ -280,7 +303,8 @@ int wmain(int argc, wchar_t** argv) {
         {L"short-path", {1, ShortPath}},        {L"launch", {1, Launch}},
         {L"hold-mutex", {2, HoldMutex}},        {L"clipboard-get", {0, ClipboardGet}},
         {L"monitors", {0, Monitors}},           {L"colour-window", {7, ColourWindow}},
-        {L"tray-delete", {2, TrayDelete}},
+        {L"tray-delete", {2, TrayDelete}},     {L"hold-hotkey", {3, HoldHotKey}},
+        {L"protect", {1, Protect}},
     };
     const auto command = argc < 2 ? commands.end() : commands.find(argv[1]);
     if (command == commands.end() || argc - 2 < command->second.arguments)
