@@ -25,7 +25,7 @@ inline constexpr char kCacheUnavailable[] = "缓存无法读取，将重试在�
 
 // The banners of a manifest, publisher banners first, otherwise in manifest order. Throws
 // std::runtime_error with kInvalidManifest or kInvalidBanner, or the library's type errors.
-// `dataFolder` is where the images are cached ("banner-<imageID>.image" under it).
+// `dataFolder` is where the images are cached ("banner-" + ImageFileStem(imageID) + ".image" under it).
 std::vector<Banner> Parse(const nlohmann::json& manifest, const UrlCheck& isHttpsURL, const std::string& dataFolder);
 
 // The manifest's refresh interval in seconds, 60 to 86400 (540 when absent); throws when it is not
