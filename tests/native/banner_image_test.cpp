@@ -38,8 +38,8 @@ std::string Jpeg(uint32_t w, uint32_t h, bool frame = true) {
 }
 
 TEST(BannerImage, OnlyFourFormatsUpTo4096OnEitherSide) {
-    for (const std::string& accepted : {Png(4096, 4096), Png(1, 1), Jpeg(4096, 30), Gif(40, 10, 40, 10), Bmp(40, -10, 0),
-                                        Bmp(4096, 4096, 3)}) {
+    for (const std::string& accepted :
+         {Png(4096, 4096), Png(1, 1), Jpeg(4096, 30), Gif(40, 10, 40, 10), Bmp(40, -10, 0), Bmp(4096, 4096, 3)}) {
         EXPECT_TRUE(AcceptedImage(accepted)) << accepted.substr(0, 4);
     }
     const std::string refused[] = {
