@@ -166,5 +166,6 @@ def quitting_does_not_wait_for_a_request_in_flight():
             choose_from_tray_menu(s, "quit")
             check(s.wait_exit(process, timeout=30) == 0, f"exit code {process.returncode}")
 
+
 main(refresh_caches_and_shows_the_referral_code, failures_show_in_the_status_text_and_keep_the_cache,
      offline_start_reaches_nothing_online, quitting_does_not_wait_for_a_request_in_flight)
