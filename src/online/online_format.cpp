@@ -7,6 +7,7 @@
 
 #include "common/json_number.h"
 #include "common/outside_input.h"
+#include "online/banner_image.h"
 #include "online/origins.h"
 
 namespace {
@@ -89,7 +90,7 @@ std::vector<Banner> Parse(const Json& manifest, const UrlCheck& isHttpsURL, cons
         const auto title = item.find("title");
         banner.title = title != item.end() && title->is_string() ? title->get<std::string>() : "Lumenfold";
         banner.targetURL = targetURL;
-        banner.imagePath = dataFolder + "\\banner-" + imageID + ".image";
+        banner.imagePath = dataFolder + "\\banner-" + ImageFileStem(imageID) + ".image";
         const auto ratio = item.find("aspectRatio");
         const double aspect = ratio != item.end() && ratio->is_number() ? ratio->get<double>() : 4.0;
         banner.aspectRatio = std::clamp(aspect, 0.1, 20.0);

@@ -32,7 +32,7 @@ nlohmann::json ParseAnswer(std::string_view text, const char* tooDeep = kNestedT
 // or under it) first, otherwise in manifest order. A link must pass `isHttpsURL` and be plain:
 // "https://", then at most 2048 printable ASCII characters without quotes or angle brackets. Throws
 // std::runtime_error with kInvalidManifest or kInvalidBanner, or the library's type errors.
-// `dataFolder` is where the images are cached ("banner-<imageID>.image" under it).
+// `dataFolder` is where the images are cached ("banner-" + ImageFileStem(imageID) + ".image" under it).
 std::vector<Banner> Parse(const nlohmann::json& manifest, const UrlCheck& isHttpsURL, const std::string& dataFolder);
 
 // The manifest's refresh interval in seconds, 60 to 86400 (540 when absent); throws when it is not

@@ -1,18 +1,19 @@
 #include "online/online_services.h"
 
-#include <objbase.h>  // PROPID, which the GDI+ headers need and WIN32_LEAN_AND_MEAN leaves out
-#include <gdiplus.h>
-
-#include <memory>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
 
 #include "common/data_folder.h"
+#include "common/handles.h"
 #include "common/outside_input.h"
 #include "common/text.h"
 #include "common/whole_file.h"
+#include "online/affiliate_identity.h"
+#include "online/banner_image.h"
 #include "online/https_client.h"
 #include "online/online_format.h"
 #include "online/origins.h"
@@ -44,9 +45,26 @@ std::optional<std::string> Failure(const HttpResponse& response) {
     return std::nullopt;
 }
 
-bool ImageLoads(const std::string& path) {
-    Gdiplus::Image image(Wide(path).c_str());
-    return image.GetLastStatus() == Gdiplus::Ok;
+// Judged by its header alone: no decoder sees image bytes on this thread.
+bool ImagePresent(const std::string& path) {
+    const UniqueFile file = OpenForReading(Wide(path));
+    const auto bytes = file ? ReadWholeFile(file.get(), kImageLimit) : std::nullopt;
+    return bytes && AcceptedImage(*bytes);
+}
+
+// Image files of banners that are gone, so that the folder holds no more than one manifest's images.
+void RemoveImagesOtherThan(const std::wstring& folder, const std::vector<Banner>& banners) {
+    std::set<std::wstring> kept;
+    for (const Banner& banner : banners) kept.insert(Wide(banner.imagePath).substr(folder.size() + 1));
+    WIN32_FIND_DATAW entry{};
+    UniqueFind find(FindFirstFileW((folder + L"\\banner-*.image").c_str(), &entry));
+    if (!find) return;
+    do {
+        const std::wstring name = entry.cFileName;
+        // The pattern also matches short names and longer extensions.
+        if (name.starts_with(L"banner-") && name.ends_with(L".image") && !kept.contains(name))
+            DeleteFileW((folder + L"\\" + name).c_str());
+    } while (FindNextFileW(find.get(), &entry));
 }
 
 void Wipe(std::string& secret) {
@@ -58,42 +76,72 @@ void Wipe(std::wstring& secret) {
 
 }  // namespace
 
-OnlineServices::OnlineServices() : stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+class OnlineServices::Worker {
+public:
+    Worker()
+        : stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)), ended(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
+    ~Worker() { Wipe(identity.credential); }
+
+    void LoadCache();
+    void Run();
+    void RefreshBanners();
+    void RefreshCredits();
+    bool Stopping() const;
+
+    AffiliateIdentity identity;  // written before the worker starts, only read afterwards
+    OnlineSnapshot snapshot;
+    mutable std::mutex mutex;
+    UniqueHandle stopEvent;  // manual reset; wakes the worker's wait at once when set
+    UniqueHandle ended;      // set by the worker thread when it is done
+    uint32_t refreshIntervalSeconds = 540;  // the worker's alone
+};
 
 OnlineServices::~OnlineServices() {
-    if (stopEvent) SetEvent(stopEvent.get());
-    if (worker.joinable()) worker.join();
-    Wipe(identity.credential);
+    if (!thread.joinable()) return;
+    SetEvent(state->stopEvent.get());
+    if (WaitForSingleObject(state->ended.get(), 1000) == WAIT_OBJECT_0) {
+        thread.join();
+    } else {
+        thread.detach();
+    }
 }
 
 void OnlineServices::Start(bool enabled) {
+    state = std::make_shared<Worker>();
     if (!enabled) {
-        const std::lock_guard lock(mutex);
-        snapshot.status = "离线验收 / Offline acceptance: 网络服务未启动 / Network services not started";
+        state->snapshot.status = "离线验收 / Offline acceptance: 网络服务未启动 / Network services not started";
         return;
     }
-    identity = LoadAffiliateIdentity();
-    snapshot.referralCode = identity.referralCode;
-    snapshot.status = identity.error;
-    LoadCache();
-    if (!worker.joinable() && stopEvent) worker = std::thread([this] { Run(); });
+    Worker& w = *state;
+    w.identity = LoadAffiliateIdentity();
+    w.snapshot.referralCode = w.identity.referralCode;
+    w.snapshot.status = w.identity.error;
+    w.LoadCache();
+    if (!w.stopEvent || !w.ended) return;
+    thread = std::thread([worker = state] {
+        worker->Run();
+        SetEvent(worker->ended.get());
+    });
 }
 
 OnlineSnapshot OnlineServices::Snapshot() const {
-    const std::lock_guard lock(mutex);
-    return snapshot;
+    if (!state) return {};
+    const std::lock_guard lock(state->mutex);
+    return state->snapshot;
 }
 
-void OnlineServices::LoadCache() {
+void OnlineServices::Worker::LoadCache() {
     const std::wstring folder = DataFolder();
     if (folder.empty()) return;
     ApplyCache(snapshot, ReadCacheFile(folder + L"\\banners.json"), ReadCacheFile(folder + L"\\credits.json"), IsHttps,
                Utf8(folder));
 }
 
-bool OnlineServices::Stopping() const { return WaitForSingleObject(stopEvent.get(), 0) != WAIT_TIMEOUT; }
+bool OnlineServices::Worker::Stopping() const { return WaitForSingleObject(stopEvent.get(), 0) != WAIT_TIMEOUT; }
 
-void OnlineServices::Run() {
+void OnlineServices::Worker::Run() {
     try {
         uint64_t next = 0;
         while (!Stopping()) {
@@ -109,7 +157,7 @@ void OnlineServices::Run() {
     }
 }
 
-void OnlineServices::RefreshBanners() {
+void OnlineServices::Worker::RefreshBanners() {
     const std::wstring folder = DataFolder();
     const std::wstring origin = Wide(kBannerServiceOrigin);
     std::string country;
@@ -125,13 +173,15 @@ void OnlineServices::RefreshBanners() {
         const std::string prefix = Utf8(folder) + "\\banner-";
         for (const Banner& banner : banners) {
             if (Stopping()) return;
-            if (ImageLoads(banner.imagePath)) continue;
+            if (ImagePresent(banner.imagePath)) continue;
             // The file name carries the image id; a banner's own id may differ.
-            const std::string imageID = banner.imagePath.substr(prefix.size(), banner.imagePath.size() - prefix.size() - 6);
+            const std::string imageID =
+                ImageIDFromStem(banner.imagePath.substr(prefix.size(), banner.imagePath.size() - prefix.size() - 6));
             const HttpResponse image = HttpRequest(origin + L"/public/images/" + Wide(imageID), "", L"", kImageLimit);
             if (folder.empty() || Failure(image) || !AtomicWrite(Wide(banner.imagePath), image.body)) missing = true;
         }
-        if (!folder.empty()) AtomicWrite(folder + L"\\banners.json", manifest.dump());
+        if (!folder.empty() && AtomicWrite(folder + L"\\banners.json", manifest.dump()))
+            RemoveImagesOtherThan(folder, banners);
     } catch (const std::exception& error) {
         refreshIntervalSeconds = 60;
         const std::lock_guard lock(mutex);
@@ -145,7 +195,7 @@ void OnlineServices::RefreshBanners() {
     snapshot.bannerStatus = missing ? "广告图片暂未加载，稍后重试 / Banner image unavailable; retrying" : "";
 }
 
-void OnlineServices::RefreshCredits() {
+void OnlineServices::Worker::RefreshCredits() {
     if (identity.credential.empty() || identity.referralCode.empty()) return;
     try {
         std::wstring token = Wide(identity.credential);

@@ -3,20 +3,19 @@
 // under a lock, and the toolbar copies it once a second. The worker never talks to windows.
 #include <windows.h>
 
-#include <cstdint>
-#include <mutex>
+#include <memory>
 #include <thread>
 
-#include "common/handles.h"
-#include "online/affiliate_identity.h"
 #include "online/online_snapshot.h"
 
 class OnlineServices {
 public:
-    OnlineServices();
+    OnlineServices() = default;
     OnlineServices(const OnlineServices&) = delete;
     OnlineServices& operator=(const OnlineServices&) = delete;
-    // Stops the worker (at once while it waits; after the request in flight otherwise).
+    // Tells the worker to stop and waits for it a second at most: a request in flight may take a
+    // minute, and quitting must not. A worker still busy then ends with the process; it holds what
+    // it uses itself, and every file it writes is replaced whole or not at all.
     ~OnlineServices();
 
     // UI thread, once. Off: no identity, no cache, no thread, no file, no request.
@@ -25,16 +24,7 @@ public:
     OnlineSnapshot Snapshot() const;
 
 private:
-    void LoadCache();
-    void Run();
-    void RefreshBanners();
-    void RefreshCredits();
-    bool Stopping() const;
-
-    AffiliateIdentity identity;  // written before the worker starts, only read afterwards
-    OnlineSnapshot snapshot;
-    mutable std::mutex mutex;
-    std::thread worker;
-    UniqueHandle stopEvent;  // manual reset; wakes the worker's wait at once when set
-    uint32_t refreshIntervalSeconds = 540;  // the worker's alone
+    class Worker;
+    std::shared_ptr<Worker> state;  // shared with the worker thread
+    std::thread thread;
 };

@@ -96,21 +96,10 @@ void ToolbarWindow::Paint() {
 void ToolbarWindow::PaintBanners(HDC dc, float f) {
     for (size_t i = 0; i < layout.bannerImageRects.size() && i < snapshot.banners.size(); ++i) {
         const Banner& banner = snapshot.banners[i];
-        auto found = images.find(banner.imagePath);
-        if (found == images.end()) {
-            // A file that does not load yet is tried again at the next paint.
-            auto image = std::make_unique<Image>(Wide(banner.imagePath).c_str());
-            if (image->GetLastStatus() == Ok) found = images.emplace(banner.imagePath, std::move(image)).first;
-        }
         const RECT r = ToRECT(layout.bannerImageRects[i]);
         reference::Card(dc, r, static_cast<float>(Units(f, 16)), RGB(23, 24, 25), RGB(61, 62, 63), f);
-        if (found != images.end()) {
-            Graphics graphics(dc);
-            graphics.SetInterpolationMode(InterpolationModeHighQualityBicubic);
-            const INT left = r.left + 1, top = r.top + Units(f, 7);
-            const INT width = r.right - r.left - 2, height = r.bottom - r.top - Units(f, 14);
-            graphics.DrawImage(found->second.get(), left, top, width, height);
-        } else {
+        // Only the first banner is laid out, and its picture was prepared with the layout.
+        if (i != 0 || !picture.Draw(dc, r.left + 1, r.top + Units(f, 7))) {
             const int dx = Units(f, 12), dy = Units(f, 8);
             reference::Label(dc, {r.left + dx, r.top + dy, r.right - dx, r.bottom - dy},
                              Wide(banner.title) + L"\n图片加载中 / Loading image", 16.0f * f, kText, false, false);

@@ -111,6 +111,11 @@ void ToolbarWindow::Layout() {
         SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS | (bar ? SIF_DISABLENOSCROLL : 0u), 0,
                         contentHeight, static_cast<UINT>(wide.bottom), scroll, 0};
         SetScrollInfo(window, SB_VERT, &info, TRUE);
+        if (!layout.bannerImageRects.empty() && !snapshot.banners.empty()) {
+            const RECT r = ToRECT(layout.bannerImageRects[0]);
+            picture.Prepare(snapshot.banners[0].imagePath, r.right - r.left - 2,
+                            r.bottom - r.top - Units(DesignScale((bar ? narrow : wide).right), 14));
+        }
     }
     layingOut = false;
 }

@@ -8,14 +8,13 @@
 #include <gdiplus.h>
 
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <string>
 
 #include "common/handles.h"
 #include "online/online_services.h"
 #include "online/online_snapshot.h"
 #include "sharing/share_window.h"
+#include "toolbar/banner_picture.h"
 #include "toolbar/toolbar_layout.h"
 
 class OverlayWindow;
@@ -86,8 +85,8 @@ private:
     int32_t sliderGrab = 0;
     OnlineServices online;
     OnlineSnapshot snapshot;  // its status has the banner status merged in
-    ShareWindow share;        // goes after the images and before the snapshot and the online services
-    std::map<std::string, std::unique_ptr<Gdiplus::Image>> images;  // by the banner's imagePath
+    ShareWindow share;        // goes after the picture and before the snapshot and the online services
+    BannerPicture picture;    // the first banner's, at the size it is laid out
     ToolbarLayout layout;     // every element rectangle, in client pixels
     bool draggingSlider = false;
     bool anchored = false;

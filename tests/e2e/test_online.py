@@ -5,8 +5,9 @@ import json
 import subprocess
 import time
 
-from https_service import answer, redirect
-from lumenfold import EXE, STARTED_LINE, Session, centre, check, main, wait_until
+from https_service import answer, redirect, stall
+from lumenfold import (EXE, STARTED_LINE, TRAY_SKYLIGHT, Session, centre, check, choose_from_tray_menu, main,
+                       wait_until)
 from test_toolbar import EXPANDED, LOGO_CLASS, TOOLBAR_CLASS, qr_code_on_screen, toolbar_at
 
 PNG = subprocess.run(["convert", "-size", "40x10", "xc:red", "png:-"], capture_output=True, check=True).stdout
@@ -63,6 +64,7 @@ def refresh_caches_and_shows_the_referral_code():
                                "/api/v1/affiliate": CREDITS})
         s.data_folder.mkdir(parents=True)
         (s.data_folder / "owner.dpapi").write_bytes(bytes.fromhex(s.probe("protect", CREDENTIAL)))
+        (s.data_folder / "banner-gone.image").write_bytes(PNG)  # of a banner no longer in the manifest
         process = s.start([EXE])
         s.wait_log(STARTED_LINE, timeout=60, prefix=True)
         s.move_mouse(EXPANDED[0] + 100, EXPANDED[1] + 600)  # within five seconds, or the toolbar steps aside
@@ -78,6 +80,7 @@ def refresh_caches_and_shows_the_referral_code():
         check(banners_file.read_text() == json.dumps(MANIFEST, separators=(",", ":"), sort_keys=True),
               f"banners.json is {banners_file.read_text()}")
         check((s.data_folder / "banner-img-a.image").read_bytes() == PNG, "the image is cached as it came")
+        wait_until(lambda: not (s.data_folder / "banner-gone.image").exists(), 10, what="the unnamed image to go")
         check(not (s.data_folder / "banner-img-c.image").exists(), "a failed image download leaves no file")
         check(len(requests_to(service, "/public/images/img-c")) == 1, "the missing image is asked for once")
         left, top, _, _ = toolbar_back(s)
@@ -158,5 +161,20 @@ def offline_start_reaches_nothing_online():
         check(not (s.data_folder / "owner.dpapi").exists(), "offline, it made a referral identity")
 
 
+def quitting_does_not_wait_for_a_request_in_flight():
+    with Session("online-stalled") as s:
+        service = s.serve_https(port=443)
+        service.routes["/public/manifest"] = stall(60)
+        s.write_settings(TRAY_SKYLIGHT)
+        for start in (1, 2):
+            process = s.start([EXE])
+            wait_until(lambda: s.log_lines().count(STARTED_LINE + "1") == start, 60, what=f"start {start}")
+            wait_until(lambda: len(requests_to(service, "/public/manifest")) == start, 30, what="the manifest request")
+            check(s.overlay_visible(), "no overlay")
+            # Long before the stalled request ends, and the next start finds no copy in its way.
+            choose_from_tray_menu(s, "quit")
+            check(s.wait_exit(process, timeout=30) == 0, f"exit code {process.returncode}")
+
+
 main(refresh_caches_and_shows_the_referral_code, failures_show_in_the_status_text_and_keep_the_cache,
-     offline_start_reaches_nothing_online)
+     offline_start_reaches_nothing_online, quitting_does_not_wait_for_a_request_in_flight)

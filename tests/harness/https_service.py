@@ -1,6 +1,6 @@
 """A local HTTPS service for the online tests: real TLS on a loopback address of its own with a certificate from a test CA
 made at test time. Each route is a behaviour (a valid answer, an error status, a malformed or
-oversized body, a slow or cut body, a redirect). Requests are recorded. The service stops by itself
+oversized body, a slow or cut body, a stall, a redirect). Requests are recorded. The service stops by itself
 after `lifetime` seconds at the latest."""
 import http.server
 import json
@@ -71,6 +71,14 @@ def cut(body):
         handler.wfile.write(body[: len(body) // 2])
         handler.wfile.flush()
         handler.connection.shutdown(socket.SHUT_RDWR)
+        handler.close_connection = True
+    return send
+
+
+def stall(seconds):
+    """Answers nothing for `seconds`, then closes the connection."""
+    def send(handler):
+        time.sleep(seconds)
         handler.close_connection = True
     return send
 

@@ -1,13 +1,14 @@
 """Runs one Windows test executable inside a fresh Wine environment of its own and passes on its exit
 code. The test finds the probe's Windows path in LUMENFOLD_PROBE."""
 import argparse
+import subprocess
 import sys
 from pathlib import Path
 
 from lumenfold_env import PROBE, WineEnvironment, run_with_retry, windows_path
 
 
-def run(exe, args, registry, two_monitors, https):
+def run(exe, args, registry, two_monitors, https, relay):
     with WineEnvironment(exe.stem, two_monitors=two_monitors) as env:
         if https:
             # The test reads its routes' addresses; it scripts nothing, so the routes are fixed here.
@@ -19,10 +20,18 @@ def run(exe, args, registry, two_monitors, https):
         for key, name, kind, data in registry:
             env.wine(["reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"], check=True)
         env.env["LUMENFOLD_PROBE"] = windows_path(PROBE)
+        if relay:
+            # Wine writes the calls to the test's standard error, which goes to a file the test reads.
+            env.wine(["reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t", "REG_SZ", "/d",
+                      relay.replace(",", ";"), "/f"], check=True)
+            env.env.update(WINEDEBUG="+relay", LUMENFOLD_RELAY_LOG=windows_path(env.root / "relay.log"))
         # The test's own verdict stands as it is: a failed case is never run again.
-        result = env.wine([exe, *args], timeout=600)
+        with open(env.root / "relay.log", "w") as log:
+            result = subprocess.run(env.wrapper + ["wine", exe, *args], env=env.env, stdin=subprocess.DEVNULL,
+                                    stdout=subprocess.PIPE, stderr=log if relay else subprocess.PIPE, timeout=600,
+                                    encoding="utf-8", errors="replace")
         sys.stdout.write(result.stdout)
-        sys.stderr.write(result.stderr)
+        sys.stderr.write(result.stderr or "")
         return result.returncode
 
 
@@ -33,9 +42,12 @@ if __name__ == "__main__":
                         help="a registry value to add before the test starts")
     parser.add_argument("--two-monitors", action="store_true", help="a display with two monitors")
     parser.add_argument("--https", action="store_true", help="the local HTTPS service, trusted by the test")
+    parser.add_argument("--relay", help="functions whose calls Wine logs (dll.Function, comma-separated), for the test "
+                        "to read from the file named by LUMENFOLD_RELAY_LOG")
     parser.add_argument("exe", type=Path)
     parser.add_argument("args", nargs=argparse.REMAINDER, help="handed to the program")
     options = parser.parse_args()
     if options.dpi:
         options.reg.append([r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", options.dpi])
-    sys.exit(run_with_retry(options.exe.stem, lambda: run(options.exe, options.args, options.reg, options.two_monitors, options.https)))
+    sys.exit(run_with_retry(options.exe.stem, lambda: run(options.exe, options.args, options.reg, options.two_monitors,
+                                                           options.https, options.relay)))

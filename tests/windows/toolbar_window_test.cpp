@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
+#include <string>
 
 #include "overlay/overlay_window.h"
 #include "test_support.h"
@@ -73,6 +75,49 @@ TEST_F(Toolbar, PaintingAndCollapsingLeaveNoHandles) {
 }
 
 using OnlineToolbar = WithGraphics;
+
+// Calls of GDI+'s image decoders so far (the test runs with them in Wine's relay log).
+size_t Decodes() {
+    const std::string log = ReadBytes(std::getenv("LUMENFOLD_RELAY_LOG"));
+    size_t count = 0;
+    for (size_t at = 0; (at = log.find("Call gdiplus.", at)) != std::string::npos; ++at) ++count;
+    return count;
+}
+
+TEST_F(OnlineToolbar, BannerPicturesAreBoundedBeforeDecodingAndDecodedOncePerSize) {
+    RemoveSettingsFiles();
+    WriteBytes(DataFile("banners.json"), R"({"items":[{"enabled":true,"kind":"banner","imageID":"a",)"
+                                         R"("targetURL":"https://x.example/old"}]})");
+    AppState state;
+    OverlayWindow overlay;
+    ASSERT_TRUE(overlay.Create(GetModuleHandleW(nullptr), &state));
+    ToolbarWindow toolbar;
+    ASSERT_TRUE(toolbar.Create(GetModuleHandleW(nullptr), &overlay, true));
+    auto show = [&](const std::string& image) {
+        WriteBytes(DataFile("banner-a.image"), image);
+        for (int paint = 0; paint < 3; ++paint) {
+            toolbar.Poll();
+            UpdateWindow(toolbar.Window());
+        }
+    };
+    const size_t before = Decodes();
+    show(std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x75\x30\0\0\x75\x30\x01\0\0\0\0\x4E\x5C\xC5\x17", 33) +
+         std::string(4 << 20, '\0'));  // 30000 x 30000
+    show(std::string("\x01\0\0\0\x6C\0\0\0", 8) + std::string(32, '\0') + " EMF" + std::string(60, '\0'));
+    show(std::string("II*\0\x08\0\0\0", 8) + std::string(50, '\0'));
+    EXPECT_EQ(Decodes(), before) << "refused by their headers";
+    // A 2 x 1 picture: decoded once, then only drawn; decoded again for a new size.
+    show(std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x02\0\0\0\x01\x08\x02\0\0\0\x7B\x40\xE8\xDD\0\0\0\x0D"
+                     "IDAT\x78\x9C\x63\xF8\xCF\xC0\0\x44\0\x08\xFE\x01\xFF\xC6\x9E\x79\xF7\0\0\0\0IEND\xAE\x42\x60\x82",
+                     70));
+    EXPECT_EQ(Decodes(), before + 1);
+    state.textScale = 125;
+    toolbar.ShowExpanded();
+    EXPECT_EQ(Decodes(), before + 2);
+    DeleteFileW(DataFile("banner-a.image").c_str());
+    DeleteFileW(DataFile("banners.json").c_str());
+    RemoveSettingsFiles();
+}
 
 TEST_F(OnlineToolbar, ContentThatNeedsTheBarOnlyAtFullWidthIsLaidOutForTheBar) {
     // One cached banner and no status: 686 units tall at the full 344 px, which the 674 px toolbar
