@@ -190,8 +190,15 @@ class WineEnvironment:
         shutil.rmtree(self.root, ignore_errors=True)
 
     def wine(self, argv, timeout=60, check=False):
-        result = subprocess.run(self.wrapper + ["wine"] + [str(a) for a in argv], env=self.env, capture_output=True,
-                                timeout=timeout, stdin=subprocess.DEVNULL, encoding="utf-8", errors="replace")
+        # Files, not pipes: a Wine process started meanwhile may inherit the pipes and hold them open
+        # long after the command ended.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            code = subprocess.run(self.wrapper + ["wine"] + [str(a) for a in argv], env=self.env, stdout=out,
+                                  stderr=err, timeout=timeout, stdin=subprocess.DEVNULL).returncode
+            out.seek(0)
+            err.seek(0)
+            result = subprocess.CompletedProcess(argv, code, out.read().decode("utf-8", "replace"),
+                                                 err.read().decode("utf-8", "replace"))
         if check and result.returncode != 0:
             raise TestFailure(f"{argv} exited {result.returncode}: {result.stdout}{result.stderr}")
         return result
