@@ -74,7 +74,22 @@ TEST_F(Toolbar, PaintingAndCollapsingLeaveNoHandles) {
     EXPECT_EQ(LiveHandleCount(), before);
 }
 
-using OnlineToolbar = WithGraphics;
+// One cached banner, whose picture a case may write.
+class OnlineToolbar : public WithOverlay {
+protected:
+    void SetUp() override {
+        WithOverlay::SetUp();
+        WriteBytes(DataFile("banners.json"), R"({"items":[{"enabled":true,"kind":"banner","imageID":"a",)"
+                                             R"("targetURL":"https://x.example/old"}]})");
+    }
+    void TearDown() override {
+        DeleteFileW(DataFile("banner-a.image").c_str());
+        DeleteFileW(DataFile("banners.json").c_str());
+        WithOverlay::TearDown();
+    }
+    bool Start() { return Create() && toolbar.Create(GetModuleHandleW(nullptr), &overlay, true); }
+    ToolbarWindow toolbar;
+};
 
 // Calls of GDI+'s image decoders so far (the test runs with them in Wine's relay log).
 size_t Decodes() {
@@ -85,14 +100,7 @@ size_t Decodes() {
 }
 
 TEST_F(OnlineToolbar, BannerPicturesAreBoundedBeforeDecodingAndDecodedOncePerSize) {
-    RemoveSettingsFiles();
-    WriteBytes(DataFile("banners.json"), R"({"items":[{"enabled":true,"kind":"banner","imageID":"a",)"
-                                         R"("targetURL":"https://x.example/old"}]})");
-    AppState state;
-    OverlayWindow overlay;
-    ASSERT_TRUE(overlay.Create(GetModuleHandleW(nullptr), &state));
-    ToolbarWindow toolbar;
-    ASSERT_TRUE(toolbar.Create(GetModuleHandleW(nullptr), &overlay, true));
+    ASSERT_TRUE(Start());
     auto show = [&](const std::string& image) {
         WriteBytes(DataFile("banner-a.image"), image);
         for (int paint = 0; paint < 3; ++paint) {
@@ -114,22 +122,12 @@ TEST_F(OnlineToolbar, BannerPicturesAreBoundedBeforeDecodingAndDecodedOncePerSiz
     state.textScale = 125;
     toolbar.ShowExpanded();
     EXPECT_EQ(Decodes(), before + 2);
-    DeleteFileW(DataFile("banner-a.image").c_str());
-    DeleteFileW(DataFile("banners.json").c_str());
-    RemoveSettingsFiles();
 }
 
 TEST_F(OnlineToolbar, ContentThatNeedsTheBarOnlyAtFullWidthIsLaidOutForTheBar) {
     // One cached banner and no status: 686 units tall at the full 344 px, which the 674 px toolbar
     // cannot show, but only 649 px in the 327 px the scroll bar leaves.
-    RemoveSettingsFiles();
-    WriteBytes(DataFile("banners.json"), R"({"items":[{"enabled":true,"kind":"banner","imageID":"a",)"
-                                         R"("targetURL":"https://x.example/old"}]})");
-    AppState state;
-    OverlayWindow overlay;
-    ASSERT_TRUE(overlay.Create(GetModuleHandleW(nullptr), &state));
-    ToolbarWindow toolbar;
-    ASSERT_TRUE(toolbar.Create(GetModuleHandleW(nullptr), &overlay, true));
+    ASSERT_TRUE(Start());
     RECT client{};
     GetClientRect(toolbar.Window(), &client);
     EXPECT_EQ(client.right, 327) << "the bar stays";
@@ -138,23 +136,14 @@ TEST_F(OnlineToolbar, ContentThatNeedsTheBarOnlyAtFullWidthIsLaidOutForTheBar) {
     SendMessageW(toolbar.Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(160, 580));
     SendMessageW(toolbar.Window(), WM_LBUTTONUP, 0, MAKELPARAM(160, 580));
     EXPECT_EQ(state.mode, OverlayMode::Hidden);
-    DeleteFileW(DataFile("banners.json").c_str());
-    RemoveSettingsFiles();
 }
 
 TEST_F(OnlineToolbar, WheelAndBarScrollTheContentWithinItsHeight) {
     // A cached banner and a status line (an identity that cannot be read) make the content taller
     // than the toolbar.
-    RemoveSettingsFiles();
-    WriteBytes(DataFile("banners.json"), R"({"items":[{"enabled":true,"kind":"banner","imageID":"a",)"
-                                         R"("targetURL":"https://x.example/old"}]})");
     DeleteFileW(DataFile("owner.dpapi").c_str());  // made by an earlier online case
     ASSERT_TRUE(CreateDirectoryW(DataFile("owner.dpapi").c_str(), nullptr));
-    AppState state;
-    OverlayWindow overlay;
-    ASSERT_TRUE(overlay.Create(GetModuleHandleW(nullptr), &state));
-    ToolbarWindow toolbar;
-    ASSERT_TRUE(toolbar.Create(GetModuleHandleW(nullptr), &overlay, true));
+    ASSERT_TRUE(Start());
     auto position = [&] {
         SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
         GetScrollInfo(toolbar.Window(), SB_VERT, &info);
@@ -170,8 +159,6 @@ TEST_F(OnlineToolbar, WheelAndBarScrollTheContentWithinItsHeight) {
     SendMessageW(toolbar.Window(), WM_VSCROLL, SB_LINEDOWN, 0);
     EXPECT_EQ(position()[0], 40);
     RemoveDirectoryW(DataFile("owner.dpapi").c_str());
-    DeleteFileW(DataFile("banners.json").c_str());
-    RemoveSettingsFiles();
 }
 
 }  // namespace
