@@ -3,10 +3,9 @@ trusted only inside the test): what it asks, what it caches, what it shows, and 
 not wait for the next refresh."""
 import json
 import subprocess
-import time
 
 from https_service import answer, redirect, stall
-from lumenfold import (EXE, STARTED_LINE, TRAY_SKYLIGHT, Session, centre, check, choose_from_tray_menu, main,
+from lumenfold import (EXE, OK, STARTED_LINE, TRAY_SKYLIGHT, Session, centre, check, choose_from_tray_menu, main,
                        wait_until)
 from test_toolbar import EXPANDED, LOGO_CLASS, TOOLBAR_CLASS, qr_code_on_screen, toolbar_at
 
@@ -50,9 +49,8 @@ def status_text(s):
                10, what="the scroll bar")
     s.click(left + 160, top + 662)
     box = wait_until(lambda: s.shown("#32770"), 10, what="the status box")[0]
-    texts = [c["title"] for c in s.probe("children", box["hwnd"]) if c["class"].lower() == "static"]
-    s.probe("send", box["hwnd"], 0x0111, 1, 0)  # OK
-    wait_until(lambda: not s.shown("#32770"), 10, what="the box to close")
+    texts = s.box_texts(box)
+    s.answer_box(box, OK)
     return texts[-1] if texts else ""
 
 
@@ -106,10 +104,7 @@ def refresh_caches_and_shows_the_referral_code():
         wait_until(lambda: len(requests_to(service, "/public/images/img-c")) == 2, 30, what="the image asked again")
         check([len(requests_to(service, f"/public/images/img-{i}")) for i in "ab"] == [1, 1], "a cached image again")
         check(s.opened_links() == ["https://lumenfold.app/p"], f"opened {s.opened_links()}")
-        # The worker now waits a minute for its next cycle: closing must not wait for it.
-        started = time.monotonic()
         s.quit_running_copy(process)
-        check(time.monotonic() - started < 10, f"closing took {time.monotonic() - started:.1f} s")
 
 
 def failures_show_in_the_status_text_and_keep_the_cache():
@@ -152,9 +147,9 @@ def offline_start_reaches_nothing_online():
         # The status text is read back the way a user copies it: a click on it opens it in the box.
         s.click(1564 + 172, 203 + 594)
         box = wait_until(lambda: s.shown("#32770"), 20, what="the status box")[0]
-        texts = [c["title"] for c in s.probe("children", box["hwnd"]) if c["class"].lower() == "static"]
+        texts = s.box_texts(box)
         check(any(t.startswith(OFFLINE + "\n") for t in texts), f"the box says {texts}")
-        s.probe("send", box["hwnd"], 0x0111, 1, 0)  # WM_COMMAND: OK, which copies the status text
+        s.answer_box(box, OK)  # which copies the status text
         wait_until(lambda: s.probe("clipboard-get") == OFFLINE, 10, what="the status text on the clipboard")
         s.quit_running_copy(process)
         check(service.requests == [], f"offline, it asked {service.requests}")
