@@ -1,5 +1,5 @@
 """The side toolbar and its persistent logo with the real mouse: the brightness slider, collapsing and
-expanding, the logo's hover and clicks, and stepping aside after five still seconds."""
+expanding, the logo's hover and clicks, stepping aside after five still seconds, and the QR card."""
 import subprocess
 
 from lumenfold import SCREEN, Session, check, main, wait_until
@@ -72,6 +72,8 @@ def slider_collapse_logo_and_idle():
         toolbar_at(s, [EXPANDED[0] - 300, EXPANDED[1], EXPANDED[2] - 300, EXPANDED[3]])
         wait_until(lambda: window(s, LOGO_CLASS)["rect"] == [logo[0] - 300, logo[1], logo[2] - 300, logo[3]], 5,
                    what="the logo to follow", detail=lambda: f"it is at {window(s, LOGO_CLASS)['rect']}")
+        s.click(QR[0] - 300 + QR[2] // 2, QR[1] + QR[3] // 2)
+        wait_until(lambda: s.shown("Lumenfold.Windows.Share"), 10, what="the QR card to open the share dialog")
         s.quit_running_copy(process)
 
 

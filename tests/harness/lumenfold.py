@@ -1,5 +1,4 @@
-"""What end-to-end tests do with the real Lumenfold.exe: start it, find its windows through the probe,
-drive the mouse and keyboard with xdotool, read screen pixels and the pointer's image, read its files."""
+"""End-to-end tests' hands and eyes on the real Lumenfold.exe: the probe, xdotool, screen pixels, its files."""
 import ctypes
 import json
 import select
@@ -54,7 +53,6 @@ def tray_icons(session):
 
 
 def choose_from_tray_menu(session, entry):
-    """Right-clicks the tray icon and clicks one entry of the menu, as a user does."""
     session.click(*centre(wait_until(lambda: tray_icons(session), 10, what="the tray icon")[0]), 3)
     menus = wait_until(lambda: session.shown("#32768"), 10, what="the tray menu")
     check(len(menus) == 1, f"{len(menus)} menus open")
@@ -71,9 +69,7 @@ class Session(WineEnvironment):
     def run_program(self, args=(), exe=EXE, timeout=60):  # returns {exit_code, ms, windows}
         return self.probe("launch", exe, *args, timeout=timeout)
 
-    def start_running_copy(self, exe=EXE, relay=None):
-        """Starts Lumenfold and waits until its host window exists and its start-up line is logged;
-        returns (process, host window info)."""
+    def start_running_copy(self, exe=EXE, relay=None):  # returns (process, host window info)
         process = self.start([exe], relay=relay)
         try:
             host = self.probe("wait", HOST_CLASS, 60000, timeout=90)
@@ -83,9 +79,8 @@ class Session(WineEnvironment):
         return process, host
 
     def start_overlay(self, skylights=None, shade=(0, 0, 0), relay=None, backdrop=None, **members):
-        """Starts Lumenfold (with these settings, if given; over the backdrop, in a rectangle, if given)
-        and waits until its overlay is on screen with `shade` at the bottom right corner.
-        Returns (process, host, overlay)."""
+        """Starts Lumenfold (with these settings; over a backdrop rectangle) and waits until the overlay
+        shows `shade` at the bottom right corner. Returns (process, host, overlay)."""
         if backdrop:
             self.hold("colour-window", *BRIGHT, *backdrop)
         if skylights is not None:
@@ -98,8 +93,7 @@ class Session(WineEnvironment):
         return process, host, overlay
 
     def wait_error_box(self, message):
-        """Waits for the one error box (started with relay=ERROR_BOX), checks that its text begins with
-        `message` and that it was asked to rise above the topmost overlay; returns its info."""
+        """The one error box (relay=ERROR_BOX), checked to begin with `message` and to rise above the overlay."""
         box = wait_until(lambda: [w for w in self.shown("#32770") if w["title"] == INFO_TITLE], 20, interval=0.2,
                          what="the error box")[0]
         texts = self.box_texts(box)
@@ -114,7 +108,6 @@ class Session(WineEnvironment):
         return [c["title"] for c in self.probe("children", box["hwnd"]) if c["class"].lower() == "static"]
 
     def answer_box(self, box, button):
-        """Presses a box's button (OK, CANCEL) and waits until no box is left."""
         self.probe("send", box["hwnd"], WM_COMMAND, button, 0)
         wait_until(lambda: not self.shown("#32770"), 10, what="the box to close")
 
@@ -138,8 +131,7 @@ class Session(WineEnvironment):
             raise TestFailure(f"process still running after {timeout} s") from None
 
     # -- the probe ------------------------------------------------------------------------------
-    # Commands that only look; only these may be run again when the probe itself died. Never the
-    # clipboard: reading it opens it, which the program under test can notice.
+    # Only looks may be run again when the probe itself died; never the clipboard, which the program notices.
     READ_ONLY = {"list", "wait", "children", "monitors", "short-path"}
 
     def probe(self, *args, timeout=30):
@@ -161,8 +153,7 @@ class Session(WineEnvironment):
         return [w for w in self.windows(class_name) if w["visible"]]
 
     def hold(self, *args):
-        """Starts a probe command that holds something (a mutex, a colour window) and waits until it
-        says so. The session ends it."""
+        """Starts a holding probe command and waits until it holds; the session ends it."""
         process = self._spawn(["wine", PROBE, *args], env=self.env, stdout=subprocess.PIPE)
         if not (select.select([process.stdout], [], [], 30)[0] and process.stdout.readline().strip()):
             raise TestFailure(f"lfprobe {args[0]} did not start")
@@ -182,8 +173,7 @@ class Session(WineEnvironment):
         self.xdotool("mouseup", button)
 
     def drag(self, start, end=None, steps=6, pressed=None):
-        """A press, a move in steps (if `end` is given) and a release at a person's pace; the moves
-        begin once `pressed()` (if given) says the press arrived."""
+        """Press, move in steps to `end` (once `pressed()` says the press arrived) and release, at a person's pace."""
         self.move_mouse(*start)
         self.xdotool("mousedown", 1)
         if pressed:
@@ -195,7 +185,6 @@ class Session(WineEnvironment):
         self.xdotool("mouseup", 1)
 
     def background_gesture(self, start, end=None):
-        """A press on the overlay's background at `start`, a move to `end` (if given) and a release."""
         presses = self.log_lines().count(PRESS_LINE)
         self.drag(start, end, pressed=lambda: self.log_lines().count(PRESS_LINE) > presses)
 
@@ -226,7 +215,6 @@ class Session(WineEnvironment):
                                     env=self.env, capture_output=True, check=True, timeout=30).stdout)
 
     def wait_pixel(self, x, y, expected, tolerance=2, timeout=10, what=None):
-        """Polls a screen pixel until it is within `tolerance` per channel of `expected`."""
         seen = [None]
 
         def matches():
@@ -256,7 +244,6 @@ class Session(WineEnvironment):
         return self.data_folder / "settings.json"
 
     def write_settings(self, skylights, **members):
-        """Stores a settings file with these skylights (and other top-level members); returns its bytes."""
         self.data_folder.mkdir(parents=True, exist_ok=True)
         self.settings_file.write_text(json.dumps({"version": 1, "skylights": skylights, **members}), encoding="utf-8")
         return self.settings_file.read_bytes()
@@ -272,8 +259,7 @@ class _CursorImage(ctypes.Structure):
 
 
 def main(*tests):
-    """Runs end-to-end scenarios one by one, each reported on its own; any failure fails the script.
-    A scenario runs again only when its world did not come up; a failed check of the program is final."""
+    """Runs the scenarios, each reported; only a world that did not come up is retried, never a check."""
     failed = []
     for test in tests:
         started = time.monotonic()

@@ -1,7 +1,5 @@
-"""A private Wine world for one test: a copy of the template prefix, its own HOME and its own
-virtual display (optionally with a compositing manager). Everything it starts is ended and its
-folder deleted when the `with` block ends, even when the test fails.
-"""
+"""A private Wine world for one test: a copy of the template prefix, its own HOME and virtual display
+(optionally composited). The `with` block's end ends everything it started and deletes its folder."""
 import os
 import select
 import shlex
@@ -22,7 +20,6 @@ TEST_TMP = Path(os.environ.get("LUMENFOLD_TEST_TMP", BUILD / "test-tmp"))
 
 
 def windows_path(path):
-    """The name a Windows program in the prefix sees for a Linux path (Wine's Z: drive)."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 
@@ -35,7 +32,6 @@ class EnvironmentFailure(Exception):
 
 
 def record_retry(what):
-    """Prints an environment retry and counts it for the test command's closing summary."""
     print(f"environment retry: {what}", flush=True)
     if os.environ.get("LUMENFOLD_RETRY_LOG"):
         with open(os.environ["LUMENFOLD_RETRY_LOG"], "a", encoding="utf-8") as out:
@@ -43,7 +39,6 @@ def record_retry(what):
 
 
 def run_with_retry(name, action):
-    """Returns action(), run once more (and counted) only when its world did not come up."""
     for attempt in (1, 2):
         try:
             return action()
@@ -54,7 +49,6 @@ def run_with_retry(name, action):
 
 
 def wait_until(condition, timeout, interval=0.05, what="condition", detail=None):
-    """Polls `condition` until it returns a truthy value, which it returns; fails after `timeout` s."""
     deadline = time.monotonic() + timeout
     while not (value := condition()):
         if time.monotonic() >= deadline:
@@ -65,8 +59,7 @@ def wait_until(condition, timeout, interval=0.05, what="condition", detail=None)
 
 class WineEnvironment:
     def __init__(self, name, compositor=False, two_monitors=False):
-        """two_monitors: Xorg with the dummy driver, a 1920 x 1080 primary monitor and a 1024 x 768
-        one to its left (at negative x for Windows programs), instead of a 1920 x 1080 Xvfb."""
+        """two_monitors: Xorg's dummy driver with a 1024 x 768 monitor left of the 1920 x 1080 one."""
         self.name, self.compositor, self.two_monitors = name, compositor, two_monitors
         self.children = []  # long-running processes to end, newest last
         self.wrapper, self.https = [], None  # how Windows programs are started; the HTTPS service
@@ -110,15 +103,14 @@ class WineEnvironment:
         # ever reaches the real services; serve_https points them at the test's own service.
         self._isolate(self.root / "hosts", "127.0.0.9")
         if self.two_monitors:
-            for command in (["--newmode", "1024x768_60", "65.00", "1024", "1048", "1184", "1344", "768", "771", "777",
-                             "806", "-hsync", "-vsync"],
-                            ["--addmode", "DUMMY1", "1024x768_60"],
-                            ["--output", "DUMMY0", "--mode", "1920x1080", "--output", "DUMMY1", "--mode",
-                             "1024x768_60", "--left-of", "DUMMY0"],
-                            # A full query makes the driver report the new output as connected; Wine only
-                            # asks for the current resources, which would still show one monitor.
-                            ["--query"]):
-                subprocess.run(["xrandr"] + command, env=self.env, check=True, timeout=30, stdout=subprocess.DEVNULL)
+            # The last, a full query, makes the driver report the new output as connected; Wine only
+            # asks for the current resources, which would still show one monitor.
+            for command in ("--newmode 1024x768_60 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync",
+                            "--addmode DUMMY1 1024x768_60",
+                            "--output DUMMY0 --mode 1920x1080 --output DUMMY1 --mode 1024x768_60 --left-of DUMMY0",
+                            "--query"):
+                subprocess.run(["xrandr", *command.split()], env=self.env, check=True, timeout=30,
+                               stdout=subprocess.DEVNULL)
         # A persistent wineserver, the prefix's services and its desktop process, started with no pipe
         # of ours: whatever inherits a test's output pipe keeps every later capture waiting.
         self._spawn(["wineserver", "--foreground", "--persistent"], env=self.env)
@@ -147,24 +139,21 @@ class WineEnvironment:
         return ":" + number.decode()
 
     def _spawn(self, argv, stdout=subprocess.DEVNULL, **kwargs):
-        """Starts a long-running process in a group of its own, with no pipe of ours unless asked."""
         proc = subprocess.Popen([str(a) for a in argv], stdin=subprocess.DEVNULL, stdout=stdout,
                                 stderr=subprocess.DEVNULL, start_new_session=True, **kwargs)
         self.children.append(proc)
         return proc
 
     def serve_https(self, port=0):
-        """Starts the local HTTPS service and makes every later Windows program of this environment
-        trust its test CA and find its host names at the service's address: a mount namespace of their own sees a
-        hosts file and a CA bundle of this test, and nothing else on the machine changes."""
+        """Starts the local HTTPS service; later Windows programs here trust its CA and find it by name."""
         from https_service import HttpsService
         self.https = HttpsService(self.root / "https", port=port)
         self._isolate(self.root / "https" / "hosts", self.https.address, self.https.trusted_bundle())
         return self.https
 
     def _isolate(self, hosts, address, bundle=None):
-        """Windows programs of this environment run in a mount namespace of their own, in which the
-        service host names lead to `address` and, with a bundle, the test CA is trusted."""
+        """Windows programs here run in a mount namespace of their own where the service host names
+        lead to `address` and, with a bundle, the test CA is trusted; nothing else on the machine changes."""
         hosts.write_text(f"127.0.0.1 localhost\n{address} {' '.join(SERVICE_HOSTS)}\n")
         mounts = f"mount --bind {hosts} /etc/hosts"
         if bundle:
@@ -204,9 +193,8 @@ class WineEnvironment:
         return result
 
     def start(self, argv, relay=None):
-        """Starts a Windows program and returns its Popen (the wine loader's exit code is the program's).
-        With relay (say "user32.MessageBoxW"), Wine logs every call of those functions; relay_calls
-        reads them."""
+        """Starts a Windows program; its Popen's exit code is the program's. With relay (say
+        "user32.MessageBoxW") Wine logs every call of those functions for relay_calls."""
         if relay:
             self.wine(["reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t", "REG_SZ", "/d", relay,
                        "/f"], check=True)
@@ -218,7 +206,7 @@ class WineEnvironment:
         return proc
 
     def relay_calls(self, function):
-        """The arguments of each logged call of `function` ("user32.MessageBoxW"), as text."""
+        """The arguments of each logged call of `function`, as text."""
         log, marker = self.root / "relay.log", f"Call {function}("
         lines = log.read_text(errors="replace").splitlines() if log.exists() else []
         return [line.split(marker, 1)[1].rsplit(") ret=", 1)[0] for line in lines if marker in line]
@@ -233,7 +221,6 @@ class WineEnvironment:
 
 
 def _kill_processes_with(variable):
-    """Sends SIGKILL to every process whose environment holds `variable`; returns how many."""
     mark, count = variable.encode() + b"\0", 0
     for entry in Path("/proc").iterdir():
         if not entry.name.isdigit() or int(entry.name) == os.getpid():
@@ -249,7 +236,7 @@ def _kill_processes_with(variable):
 
 
 def _end(proc):
-    """Ends a process and its group (when it leads one): politely first."""
+    """Ends a process and the group it leads, politely first."""
     for sig in (signal.SIGTERM, signal.SIGKILL):
         if proc.poll() is not None:
             return

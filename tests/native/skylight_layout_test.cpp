@@ -57,17 +57,13 @@ TEST(SkylightGrips, CentredOnTheBorderThinnerOnALowSkylightCornerOnTheMonitor) {
 }
 
 TEST(SkylightGrips, BottomGripEndsAlsoDragTheirSide) {
-    EXPECT_EQ(GripZone(kGripTop, 10, 600, 64), 0u);
-    EXPECT_EQ(GripZone(kGripLeft, 10, 32, 64), 1u);
-    EXPECT_EQ(GripZone(kGripRight, 10, 32, 64), 2u);
-    EXPECT_EQ(GripZone(kGripCorner, 10, 28, 64), 10u);
-    EXPECT_EQ(GripZone(kGripBottom, 64, 600, 64), 9u);
-    EXPECT_EQ(GripZone(kGripBottom, 65, 600, 64), 8u);
-    EXPECT_EQ(GripZone(kGripBottom, 535, 600, 64), 8u);
-    EXPECT_EQ(GripZone(kGripBottom, 536, 600, 64), 10u);
-    // Narrower than two end zones: each end takes half the grip.
-    EXPECT_EQ(GripZone(kGripBottom, 40, 100, 64), 9u);
-    EXPECT_EQ(GripZone(kGripBottom, 60, 100, 64), 10u);
+    // Grip, position along it, its length, the zone; the last two narrower than two end zones.
+    const int cases[][4] = {{kGripTop, 10, 600, 0},     {kGripLeft, 10, 32, 1},      {kGripRight, 10, 32, 2},
+                            {kGripCorner, 10, 28, 10},  {kGripBottom, 64, 600, 9},   {kGripBottom, 65, 600, 8},
+                            {kGripBottom, 535, 600, 8}, {kGripBottom, 536, 600, 10}, {kGripBottom, 40, 100, 9},
+                            {kGripBottom, 60, 100, 10}};
+    for (const auto& [grip, at, length, zone] : cases)
+        EXPECT_EQ(GripZone(grip, at, length, 64), static_cast<uint32_t>(zone)) << grip << " at " << at;
 }
 
 TEST(SkylightGrips, IdleGripsFadeWithTheBrightnessButStayFindable) {

@@ -1,7 +1,5 @@
-// Prints what wWinMain received, so a test can hold the Zig build's shim against MinGW's C runtime:
-// a first line with the show command, whether the instance is this module (and no previous one),
-// and whether a C locale could be made and freed; then the process's whole command line; then the
-// command line wWinMain received. Text is UTF-8.
+// Prints, in UTF-8, what wWinMain received: the show command, whether the instance is this module (and
+// no previous one), whether a C locale could be made; then the whole command line and wWinMain's.
 #include <windows.h>
 
 #include <locale.h>

@@ -1,7 +1,5 @@
-"""The Zig build's entry shim hands wWinMain the same text as MinGW's C runtime does: one source that
-prints what wWinMain received, built by both, is copied into a folder whose name holds spaces, "--quit"
-and "--offline" and started from there with exact command lines, whose first word need not name it.
-
+"""The Zig build's entry shim hands wWinMain what MinGW's C runtime does: one helper, built by both, run
+from a folder whose name holds spaces, "--quit" and "--offline", with exact command lines.
 usage: test_command_line.py LAUNCHER CRT_HELPER ZIG_HELPER"""
 import shutil
 import sys

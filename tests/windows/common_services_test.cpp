@@ -67,8 +67,6 @@ TEST(Clipboard, CopyWithoutAnOwnerWindowGivesTheClipboardAnOwner) {
     ASSERT_TRUE(copied);
     // Windows refuses SetClipboardData on a clipboard nobody owns; Wine takes the text anyway.
     EXPECT_EQ(copyOwnerProcess, GetCurrentProcessId());
-    const std::string pasted = RunProbe(L"clipboard-get");  // as JSON
-    EXPECT_EQ(pasted.substr(0, pasted.find_first_of("\r\n")), "\"skylight 信 copied\"");
 }
 
 TEST(Handles, CounterReturnsToStartAndObjectsAreGone) {

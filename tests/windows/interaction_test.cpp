@@ -1,5 +1,5 @@
-// The overlay's background interaction on a real window: the peek, drawing, the blackout and its
-// shake, presses cut short; and the host window: a tray command and its end with the application.
+// The overlay's background interaction on a real window: the peek, drawing, the blackout, presses
+// cut short; and the host window's end with the application.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -13,21 +13,9 @@
 
 #include "app/application.h"
 #include "app/host_window.h"
-#include "state/settings_file.h"
 #include "test_support.h"
 
 namespace {
-
-// Moves the real pointer as a mouse does and waits until it is there, handling no message: the
-// overlay's own poll does not run meanwhile.
-bool MovePointer(int x, int y) {
-    INPUT input{INPUT_MOUSE, {}};
-    input.mi = {MulDiv(x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1, MulDiv(y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1,
-                0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0};
-    SendInput(1, &input, sizeof input);
-    POINT at{};
-    return WaitFor([&] { return GetCursorPos(&at) && at.x == x && at.y == y; }, 5000, false);
-}
 
 // A window of another thread, with a message loop of its own: the window the user was in.
 struct UserWindow {
@@ -111,27 +99,6 @@ TEST_F(Interaction, PressCutShortGivesBackControlsAndForeground) {
     SendMessageW(window, WM_CANCELMODE, 0, 0);
     SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
     EXPECT_TRUE(visibility.empty()) << "without a press there is nothing to give back";
-}
-
-// Whether a fast flick leaves it depends on the time between polls: the shake's own test and the
-// end-to-end blackout cover that. Steps of a pixel never do, however slow the machine.
-TEST_F(Interaction, PixelStepsKeepTheBlackout) {
-    ASSERT_TRUE(MovePointer(600, 500));
-    app.overlay.ShowFullBlack();
-    for (int x = 600; x <= 640; ++x) {
-        const ULONGLONG last = GetTickCount64();
-        ASSERT_TRUE(MovePointer(x, 500));
-        WaitFor([&] { return GetTickCount64() > last; }, 1000, false);  // polls 0 ms apart measure nothing
-        app.overlay.PollMouse();
-    }
-    EXPECT_EQ(app.state.mode, OverlayMode::Blackout);
-}
-
-TEST_F(Interaction, TraySizeCommandIsSaved) {
-    RunTrayCommand(app, 12);
-    AppState saved;
-    ASSERT_TRUE(LoadSettings(saved));
-    EXPECT_EQ(saved.textScale, 150);
 }
 
 TEST(HostWindow, GoesWithTheApplicationWhenTheStartStopsHalfWay) {

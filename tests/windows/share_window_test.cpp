@@ -1,6 +1,5 @@
 // The share dialog in this process, read back from its controls, the clipboard and the links the
-// environment's "browser" received. The texts themselves are checked natively; the Gmail draft and
-// the QR page's code end to end.
+// environment's "browser" received. The texts themselves are checked natively.
 #include <cstring>
 #include <fstream>
 #include <thread>

@@ -8,24 +8,17 @@
 #include <chrono>
 #include <vector>
 
-#include "overlay/overlay_window.h"
 #include "test_support.h"
 
 namespace {
 
-class SkylightWindows : public ::testing::Test {
-protected:
-    void SetUp() override { RemoveSettingsFiles(); }
-    void TearDown() override { RemoveSettingsFiles(); }
-    AppState state;
-};
+using SkylightWindows = WithOverlay;
 
 DWORD ExStyle(HWND window) { return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)); }
 
 TEST_F(SkylightWindows, ClickThroughTopmostPartsAroundTheHole) {
     state.skylights = {{{400, 300, 1000, 700}, SkylightShape::Elliptical, 80, true}};
-    OverlayWindow overlay;
-    ASSERT_TRUE(overlay.Create(GetModuleHandleW(nullptr), &state));
+    ASSERT_TRUE(Create());
     const SkylightWindow& skylight = *overlay.SkylightWindows()[0];
 
     constexpr DWORD kPart = WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
@@ -70,8 +63,7 @@ TEST_F(SkylightWindows, DragStepsReshapeAtMostOncePerFrameAndLeaveNoHandles) {
     const long before = LiveHandleCount();
     state.skylights = {{{400, 300, 1000, 700}, SkylightShape::Rectangle, 100, true},
                        {{1200, 100, 1600, 300}, SkylightShape::Rectangle, 100, true}};
-    OverlayWindow overlay;
-    ASSERT_TRUE(overlay.Create(GetModuleHandleW(nullptr), &state));
+    ASSERT_TRUE(Create());
     const long shown = LiveHandleCount();
     SkylightWindow& skylight = *overlay.SkylightWindows()[0];
     watchedInput = skylight.Input();

@@ -8,30 +8,6 @@
 
 #include "common/data_folder.h"
 
-std::string RunProbe(const std::wstring& arguments) {
-    wchar_t probe[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"LUMENFOLD_PROBE", probe, MAX_PATH);
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-    UniqueHandle reading(readEnd), writing(writeEnd);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = writeEnd;
-    PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"\"" + std::wstring(probe) + L"\" " + arguments;
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
-        return "the probe did not start";
-    UniqueHandle process(info.hProcess), thread(info.hThread);
-    writing.reset();  // so the pipe ends with the probe
-    std::string output;
-    char buffer[4096];
-    for (DWORD read = 0; ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read;) output.append(buffer, read);
-    return output;
-}
-
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs, bool pumpMessages) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (!condition()) {

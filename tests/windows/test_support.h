@@ -25,9 +25,6 @@ protected:
     GraphicsLifetime graphics;
 };
 
-// Runs the probe (path from LUMENFOLD_PROBE) and returns its output once it ended.
-std::string RunProbe(const std::wstring& arguments);
-
 // Dispatches this thread's messages (unless told not to) until the condition holds or the deadline
 // passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000, bool pumpMessages = true);

@@ -33,9 +33,7 @@ std::string String(std::wstring_view text) {
 }
 
 std::string Number(long long value) { return std::to_string(value); }
-
 std::string Bool(bool value) { return value ? "true" : "false"; }
-
 std::string Handle(HWND window) { return Number(reinterpret_cast<INT_PTR>(window)); }
 
 std::string Rect(const RECT& r) {
@@ -73,13 +71,6 @@ int Print(const std::string& text) {
 void Held(const std::wstring& milliseconds) {
     Print("held");
     Sleep(static_cast<DWORD>(_wtoi(milliseconds.c_str())));
-}
-
-int Hold(HANDLE handle, const std::wstring& milliseconds) {
-    if (!handle || handle == INVALID_HANDLE_VALUE) return Fail("nothing to hold");
-    Held(milliseconds);
-    CloseHandle(handle);
-    return 0;
 }
 
 HWND ParseWindow(const std::wstring& text) {
@@ -129,7 +120,7 @@ std::string Info(HWND window) {
     const DWORD exstyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
     return Object({{"hwnd", Handle(window)}, {"class", String(ClassOf(window))}, {"title", String(TextOf(window))},
                    {"rect", Rect(rect)}, {"exstyle", Number(exstyle)}, {"visible", Bool(visible)},
-                   {"owner", Handle(GetWindow(window, GW_OWNER))}, {"pid", Number(pid)},
+                   {"pid", Number(pid)},
                    {"alpha", layered ? Number(alpha) : "null"}, {"region", Region(window)}});
 }
 
@@ -222,7 +213,11 @@ int Launch(const Args& a) {
 }
 
 // hold-mutex NAME MILLISECONDS: makes the named mutex exist (not owned) for a while.
-int HoldMutex(const Args& a) { return Hold(CreateMutexW(nullptr, FALSE, a[0].c_str()), a[1]); }
+int HoldMutex(const Args& a) {
+    if (!CreateMutexW(nullptr, FALSE, a[0].c_str())) return Fail("CreateMutex failed");
+    Held(a[1]);
+    return 0;
+}
 
 // clipboard-get: the clipboard's Unicode text, or null when it holds none.
 int ClipboardGet(const Args&) {
@@ -298,14 +293,10 @@ int wmain(int argc, wchar_t** argv) {
         int (*run)(const Args&);
     };
     const std::map<std::wstring, Command> commands = {
-        {L"list", {0, List}},                   {L"wait", {2, Wait}},
-        {L"children", {1, Children}},           {L"send", {4, Send}},
-        {L"short-path", {1, ShortPath}},        {L"launch", {1, Launch}},
-        {L"hold-mutex", {2, HoldMutex}},        {L"clipboard-get", {0, ClipboardGet}},
-        {L"monitors", {0, Monitors}},           {L"colour-window", {7, ColourWindow}},
-        {L"tray-delete", {2, TrayDelete}},     {L"hold-hotkey", {3, HoldHotKey}},
-        {L"protect", {1, Protect}},
-    };
+        {L"list", {0, List}}, {L"wait", {2, Wait}}, {L"children", {1, Children}}, {L"send", {4, Send}},
+        {L"short-path", {1, ShortPath}}, {L"launch", {1, Launch}}, {L"hold-mutex", {2, HoldMutex}},
+        {L"clipboard-get", {0, ClipboardGet}}, {L"monitors", {0, Monitors}}, {L"colour-window", {7, ColourWindow}},
+        {L"tray-delete", {2, TrayDelete}}, {L"hold-hotkey", {3, HoldHotKey}}, {L"protect", {1, Protect}}};
     const auto command = argc < 2 ? commands.end() : commands.find(argv[1]);
     if (command == commands.end() || argc - 2 < command->second.arguments)
         return Fail("usage: lfprobe COMMAND ARGS... (the commands and their arguments are listed in probe.cpp)");
