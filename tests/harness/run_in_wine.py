@@ -1,11 +1,12 @@
 """Runs one Windows test executable inside a fresh Wine environment of its own and passes on its exit
-code. The test finds the probe's Windows path in LUMENFOLD_PROBE."""
+code."""
 import argparse
 import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
-from lumenfold_env import PROBE, WineEnvironment, run_with_retry, windows_path
+from lumenfold_env import WineEnvironment, run_with_retry, windows_path
 
 
 def run(exe, args, registry, two_monitors, https, relay):
@@ -19,20 +20,19 @@ def run(exe, args, registry, two_monitors, https, relay):
             env.env["LUMENFOLD_HTTPS_UNTRUSTED"] = f"https://service.test:{service.untrusted_port}"
         for key, name, kind, data in registry:
             env.wine(["reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"], check=True)
-        env.env["LUMENFOLD_PROBE"] = windows_path(PROBE)
         if relay:
             # Wine writes the calls to the test's standard error, which goes to a file the test reads.
             env.wine(["reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t", "REG_SZ", "/d",
                       relay.replace(",", ";"), "/f"], check=True)
             env.env.update(WINEDEBUG="+relay", LUMENFOLD_RELAY_LOG=windows_path(env.root / "relay.log"))
         # The test's own verdict stands as it is: a failed case is never run again.
-        with open(env.root / "relay.log", "w") as log:
-            result = subprocess.run(env.wrapper + ["wine", exe, *args], env=env.env, stdin=subprocess.DEVNULL,
-                                    stdout=subprocess.PIPE, stderr=log if relay else subprocess.PIPE, timeout=600,
-                                    encoding="utf-8", errors="replace")
-        sys.stdout.write(result.stdout)
-        sys.stderr.write(result.stderr or "")
-        return result.returncode
+        # Files, not pipes, which a Wine process started meanwhile could inherit and hold open.
+        with open(env.root / "relay.log", "w") as log, tempfile.TemporaryFile() as out:
+            code = subprocess.run(env.wrapper + ["wine", exe, *args], env=env.env, stdin=subprocess.DEVNULL,
+                                  stdout=out, stderr=log if relay else out, timeout=600).returncode
+            out.seek(0)
+            sys.stdout.write(out.read().decode("utf-8", "replace"))
+        return code
 
 
 if __name__ == "__main__":
