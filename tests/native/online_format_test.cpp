@@ -51,7 +51,7 @@ TEST(BannerManifest, OneBadEnabledBannerRejectsTheWhole) {
                             Item("ok", "https://x.example/a b"), Item("ok", "https://x.example/\"'"),
                             Item("ok", "https://x.example/<a>"),
                             Item("ok", "https://x.example/\x7F"), Item("ok", "https://x.example/\u202Egnp.exe")}) {
-        EXPECT_EQ(Failure(Manifest(Json::array({Item("fine"), bad}))), "Invalid banner image or destination") << bad.dump();
+        EXPECT_EQ(Failure(Manifest({Item("fine"), bad})), "Invalid banner image or destination") << bad.dump();
     }
     EXPECT_EQ(Failure(Manifest(Json::array({Item(std::string(64, 'Z'), link)}))), "");
 }
