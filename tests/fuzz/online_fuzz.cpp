@@ -1,6 +1,4 @@
-// The two answers from outside that the online services read, and their cache files: whatever the
-// bytes, reading them ends in a snapshot the toolbar can show, never in a crash. The first byte
-// picks the manifest or the credits answer.
+// Any answer or cache file ends in a snapshot the toolbar can show; the first byte picks which.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,4 @@
-// Whatever bytes the settings parser accepts must give a state the program can live with, and that
-// state must survive a save and a reload unchanged. Whatever it refuses must leave the state alone.
+// An accepted file gives a livable state that survives save and reload; a refused one changes nothing.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,5 @@
-// Banner images judged by their headers alone, and the names of their files.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
 #include "online/banner_image.h"
@@ -14,9 +12,8 @@ std::string Big(uint32_t v, int bytes) {
     return s;
 }
 std::string Little(uint32_t v, int bytes) {
-    std::string s = Big(v, bytes);
-    std::reverse(s.begin(), s.end());
-    return s;
+    const std::string big = Big(v, bytes);
+    return {big.rbegin(), big.rend()};
 }
 
 std::string Png(uint32_t w, uint32_t h) {

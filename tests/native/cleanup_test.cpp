@@ -1,5 +1,4 @@
-// The old-version review's portable rules: the names worth reading, the list's order, and the
-// content's notes that the end-to-end list does not show.
+// Only what the end-to-end review list does not show.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -8,20 +7,14 @@
 
 namespace {
 
-TEST(VersionFromFixed, ValueKeepsAllFourPartsAndTheTextStopsAtTheBuild) {
+TEST(VersionRules, VersionNamesOrderAndScanLimitNote) {
     const Version top = VersionFromFixed(0xFFFEFFFD, 0xFFFC0001);
     EXPECT_EQ(top.value, 0xFFFEFFFDFFFC0001u);
     EXPECT_EQ(top.text, L"65534.65533.65532");
-}
-
-TEST(IsExaminedName, ExecutablesThatNameTheProductInAnyCase) {
     EXPECT_TRUE(IsExaminedName(L"LUMENFOLD.EXE"));
     EXPECT_TRUE(IsExaminedName(L"MyLumenfoldNotes.exe"));
     EXPECT_FALSE(IsExaminedName(L"Lumenfold.exe.lnk"));
     EXPECT_FALSE(IsExaminedName(L"Lumen fold.exe"));
-}
-
-TEST(SortAndDeduplicate, LowerCasedCodeUnitOrderAndTheSameFileOnce) {
     std::vector<Candidate> list = {{L"C:\\D\\Lumenfold_b.exe", 1, L""}, {L"C:\\D\\LumenfoldB.exe", 2, L""},
                                    {L"C:\\D\\Lumenfold.exe.exe", 3, L""}, {L"C:\\D\\Lumenfold.exe", 4, L""},
                                    {L"c:\\d\\LUMENFOLD.EXE", 4, L""}};
@@ -29,9 +22,6 @@ TEST(SortAndDeduplicate, LowerCasedCodeUnitOrderAndTheSameFileOnce) {
     // '.' < '_' < 'b', where an upper-case 'B' would come before '_'.
     EXPECT_EQ(list, (std::vector<Candidate>{{L"C:\\D\\Lumenfold.exe", 4, L""}, {L"C:\\D\\Lumenfold.exe.exe", 3, L""},
                                             {L"C:\\D\\Lumenfold_b.exe", 1, L""}, {L"C:\\D\\LumenfoldB.exe", 2, L""}}));
-}
-
-TEST(ReviewContent, ScanLimitNoteBeforeTheNothingFoundNote) {
     EXPECT_TRUE(ReviewContent(L"3.0.0", true, {})
                     .ends_with(L"user data are preserved.\n\n达到检查上限，部分目录未检查。\nScan limit reached; some "
                                L"folders were not checked.\n\n未发现可清理的旧版便携程序。\nNo older portable copies found."));

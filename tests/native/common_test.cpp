@@ -1,4 +1,3 @@
-// The portable common services: screen geometry and the activity log's line format.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,39 +11,28 @@ namespace {
 
 const Rect kMonitor{0, 0, 1920, 1080};
 
-TEST(FitOnMonitor, MovesBackOntoTheMonitorAndIsNeverLargerThanIt) {
+TEST(Geometry, FitOnMonitorNoOverflowCentreHalvesTheSizeUnreadableMonitorFallsBack) {
     EXPECT_EQ(FitOnMonitor({1770, 100, 1970, 300}, kMonitor), (Rect{1720, 100, 1920, 300}));
     EXPECT_EQ(FitOnMonitor({-30, -40, 370, 260}, kMonitor), (Rect{0, 0, 400, 300}));
     EXPECT_EQ(FitOnMonitor({0, 0, 50, 5}, Rect{0, 0, 150, 15}), (Rect{0, 0, 150, 15})) << "the minimum gives way";
-}
-
-TEST(FitOnMonitor, ExtremeCoordinatesDoNotOverflow) {
     EXPECT_EQ(FitOnMonitor({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, kMonitor), kMonitor);
     EXPECT_EQ(FitOnMonitor({INT32_MAX - 10, INT32_MAX - 10, INT32_MAX, INT32_MAX}, kMonitor),
               (Rect{1720, 1060, 1920, 1080}));
     // An inverted rectangle counts as too small (at least 200 x 20), not as a negative size.
     EXPECT_EQ(FitOnMonitor({500, 500, 100, 100}, kMonitor), (Rect{500, 500, 700, 520}));
-}
-
-TEST(Centre, HalvesTheSizeNotTheSumOfTheEdges) {
     EXPECT_EQ(Centre({-3, -3, 0, 0}), (Point{-2, -2}));
     EXPECT_EQ(Centre({2000000000, 2000000000, 2100000000, 2100000000}), (Point{2050000000, 2050000000}));
-}
-
-TEST(MonitorOrVirtualScreen, UnreadableMonitorFallsBackToTheVirtualScreen) {
+    // An unreadable monitor falls back to the virtual screen.
     const Rect virtualScreen{-1024, 0, 1920, 1080};
     EXPECT_EQ(MonitorOrVirtualScreen(Rect{}, virtualScreen), virtualScreen);
     EXPECT_EQ(MonitorOrVirtualScreen({0, 0, 1920, 0}, virtualScreen), virtualScreen);
     EXPECT_EQ(MonitorOrVirtualScreen(kMonitor, virtualScreen), kMonitor);
 }
 
-TEST(LogLine, NumbersWithoutLeadingZerosThenTheMessageBytesUnchanged) {
+TEST(Text, LogLineNumbersWithoutLeadingZerosAndIllFormedUtf8Replaced) {
     EXPECT_EQ(LogLine({2026, 2, 1, 9, 5, 0}, "overlay hidden"), "2026-2-1 9:5:0 UTC overlay hidden\n");
     const std::string bytes("\xe4\xbf\xa1 a\0b", 6);
     EXPECT_EQ(LogLine({2026, 12, 31, 23, 59, 59}, bytes), "2026-12-31 23:59:59 UTC " + bytes + "\n");
-}
-
-TEST(LenientUtf8, IllFormedBytesBecomeReplacementCharactersAndTheRestStays) {
     const std::string kept = "广告 é 😀 \x7F";
     EXPECT_EQ(LenientUtf8(kept), kept);
     EXPECT_EQ(LenientUtf8("a\xFF" "b\xE5\xB9"), "a\uFFFD" "b\uFFFD\uFFFD");

@@ -1,4 +1,3 @@
-// The manifest, the credits answer and the cache files as the online services read them.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -13,18 +12,13 @@ namespace {
 using Json = nlohmann::json;
 
 // Stands in for the HTTPS client's address rule, which needs Windows.
-const UrlCheck kHttps = [](const std::string& url) { return url.rfind("https://x", 0) == 0; };
+const UrlCheck kHttps = [](const std::string& url) { return url.rfind("https://", 0) == 0; };
 
 Json Item(const std::string& imageID, const std::string& url = "https://x.example/a") {
     return {{"enabled", true}, {"kind", "banner"}, {"imageID", imageID}, {"targetURL", url}};
 }
 
 Json Manifest(Json items) { return {{"items", std::move(items)}}; }
-Json List(std::initializer_list<Json> entries) {
-    Json list = Json::array();
-    for (const Json& entry : entries) list.push_back(entry);
-    return list;
-}
 
 std::string Failure(const Json& manifest) {
     try {
@@ -41,13 +35,9 @@ TEST(BannerManifest, ShapeOfTheDocument) {
     for (int i = 0; i < 500; ++i) full.push_back(Item("a"));
     EXPECT_EQ(Parse(Manifest(full), kHttps, "C:\\d").size(), 500u);
     full.push_back({{"enabled", false}});
-    EXPECT_EQ(Failure(Manifest(full)), "Invalid banner manifest") << "501 entries, even a disabled one";
-    EXPECT_EQ(Failure(Json::array()), "Invalid banner manifest");
-    EXPECT_EQ(Failure(Json{{"items", "x"}}), "Invalid banner manifest");
-    EXPECT_EQ(Failure(Json::object()), "Invalid banner manifest");
-    // The library's own texts for members of the wrong type.
-    EXPECT_NE(Failure(Manifest(List({{{"enabled", "yes"}}}))).find("type must be boolean"), std::string::npos);
-    EXPECT_NE(Failure(Manifest(List({42}))).find("cannot use value()"), std::string::npos);
+    for (const Json& bad : {Manifest(full) /* 501 entries, even a disabled one */, Json::array(), Json::object(),
+                            Json{{"items", "x"}}})
+        EXPECT_EQ(Failure(bad), "Invalid banner manifest") << bad.dump().substr(0, 40);
 }
 
 TEST(BannerManifest, OneBadEnabledBannerRejectsTheWhole) {
@@ -61,12 +51,12 @@ TEST(BannerManifest, OneBadEnabledBannerRejectsTheWhole) {
                             Item("ok", "https://x.example/a b"), Item("ok", "https://x.example/\"'"),
                             Item("ok", "https://x.example/<a>"),
                             Item("ok", "https://x.example/\x7F"), Item("ok", "https://x.example/\u202Egnp.exe")}) {
-        EXPECT_EQ(Failure(Manifest(List({Item("fine"), bad}))), "Invalid banner image or destination") << bad.dump();
+        EXPECT_EQ(Failure(Manifest({Item("fine"), bad})), "Invalid banner image or destination") << bad.dump();
     }
-    EXPECT_EQ(Failure(Manifest(List({Item(std::string(64, 'Z'), link)}))), "");
+    EXPECT_EQ(Failure(Manifest(Json::array({Item(std::string(64, 'Z'), link)}))), "");
 }
 
-TEST(BannerManifest, DefaultsClampsAndPublisherFirst) {
+TEST(BannerManifest, DefaultsClampsPublisherFirstAndRefreshInterval) {
     Json items = {Item("img-1", "https://lumenfold.app.evil.example/1"), Item("img-2", "https://lumenfold.app/p"),
                   Item("img-3", "https://lumenfold.appx/3"), Item("img-4", "https://Shop.Lumenfold.app:443/q")};
     items[0]["aspectRatio"] = 0;
@@ -76,9 +66,7 @@ TEST(BannerManifest, DefaultsClampsAndPublisherFirst) {
     items[0]["title"] = 7;
     items[1]["title"] = "Sale";
     items[1]["id"] = "custom";
-    // The test's address rule lets the publisher's origin through as well.
-    const UrlCheck https = [](const std::string& url) { return url.rfind("https://", 0) == 0; };
-    const auto banners = Parse(Manifest(items), https, "C:\\Data");
+    const auto banners = Parse(Manifest(items), kHttps, "C:\\Data");
     ASSERT_EQ(banners.size(), 4u);
     EXPECT_EQ(banners[0].id, "custom");
     EXPECT_EQ(banners[0].title, "Sale");
@@ -90,9 +78,6 @@ TEST(BannerManifest, DefaultsClampsAndPublisherFirst) {
     EXPECT_DOUBLE_EQ(banners[2].aspectRatio, 0.1);
     EXPECT_EQ(banners[2].imagePath, "C:\\Data\\banner-img-1.image");
     EXPECT_DOUBLE_EQ(banners[3].aspectRatio, 4.0);
-}
-
-TEST(BannerManifest, RefreshIntervalIsClamped) {
     EXPECT_EQ(RefreshInterval(Json::object()), 540u);
     EXPECT_EQ(RefreshInterval({{"refreshIntervalSeconds", 5}}), 60u);
     EXPECT_EQ(RefreshInterval({{"refreshIntervalSeconds", 100000}}), 86400u);
@@ -107,15 +92,16 @@ TEST(Credits, AnswerMustNameThisInstallation) {
     EXPECT_EQ(CreditsFromAnswer({{"code", code}, {"credits", -5}}, code), 0);
     EXPECT_EQ(CreditsFromAnswer({{"code", code}}, code), 0);
     EXPECT_EQ(CreditsFromAnswer({{"code", code}, {"credits", 1e12}}, code), 2147483647) << "saturates, never wraps";
-    try {
-        CreditsFromAnswer({{"code", "LF-OTHER"}, {"credits", 3}}, code);
-        ADD_FAILURE();
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "Referral identity mismatch");
+    for (const Json& other : {Json{{"code", "LF-OTHER"}, {"credits", 3}}, Json{{"code", 5}}}) {
+        try {
+            CreditsFromAnswer(other, code);
+            ADD_FAILURE() << other.dump();
+        } catch (const std::runtime_error& e) {
+            EXPECT_STREQ(e.what(), "Referral identity mismatch");
+        }
     }
-    EXPECT_THROW(CreditsFromAnswer({{"code", 5}}, code), std::runtime_error) << "a number never matches";
-    EXPECT_THROW(CreditsFromAnswer({{"credits", 3}}, code), nlohmann::json::out_of_range);
-    EXPECT_THROW(CreditsFromAnswer({{"code", code}, {"credits", "3"}}, code), nlohmann::json::type_error);
+    for (const Json& bad : {Json{{"credits", 3}}, Json{{"code", code}, {"credits", "3"}}})
+        EXPECT_ANY_THROW(CreditsFromAnswer(bad, code)) << bad.dump();
     EXPECT_EQ(CreditsCache(code, 7), "{\"code\":\"LF-0123456789ABCDEF01234567\",\"credits\":7}");
 }
 
@@ -147,7 +133,7 @@ TEST(Cache, LoadsWhatItCanAndSaysWhenItCannot) {
     EXPECT_FALSE(broken.hasCredits) << "credits are not read after a broken manifest";
 }
 
-// Runs `body` on a thread with the stack Windows gives the worker by default, 1 MiB.
+// Windows gives the worker a 1 MiB stack.
 void OnWorkerStack(void (*body)()) {
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);

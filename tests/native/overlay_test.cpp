@@ -1,5 +1,3 @@
-// The overlay's portable arithmetic: opacity, the default skylight, holes, drawn rectangles, shapes,
-// the shake, the idle cursor and the mode transitions.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,29 +7,17 @@
 
 namespace {
 
-TEST(OverlayOpacity, IntegerShareOfTheBrightnessButNeverClear) {
-    EXPECT_EQ(OverlayOpacity(33, false, false), 170);  // 170.85 is not rounded up
-    EXPECT_EQ(OverlayOpacity(100, false, false), 1);   // alpha 0 would let clicks through
-    EXPECT_EQ(OpacityForBrightness(INT32_MIN), 255);
-}
-
-TEST(DefaultSkylight, HalfTheMonitorCentredInWholePixels) {
-    EXPECT_EQ(DefaultSkylightBounds({0, 0, 1025, 769}), (Rect{256, 192, 768, 576}));
-}
-
-TEST(Offset, StaysInsideTheIntegerRange) {
-    EXPECT_EQ(Offset({INT32_MAX - 5, 0, INT32_MAX, 5}, 100, -10), (Rect{INT32_MAX, -10, INT32_MAX, -5}));
-}
-
 const Rect kPrimary{0, 0, 1920, 1080};
 const Rect kLeft{-1024, 0, 0, 768};
 
-TEST(DrawnRectangle, ShortDragsGrowAwayFromThePressPointAndStayOnItsMonitor) {
+TEST(OverlayGeometry, OpacityDefaultSkylightOffsetDrawnRectanglesAndShapesStayOnTheMonitor) {
+    EXPECT_EQ(OverlayOpacity(33, false, false), 170);  // 170.85 is not rounded up
+    EXPECT_EQ(OverlayOpacity(100, false, false), 1);   // alpha 0 would let clicks through
+    EXPECT_EQ(OpacityForBrightness(INT32_MIN), 255);
+    EXPECT_EQ(DefaultSkylightBounds({0, 0, 1025, 769}), (Rect{256, 192, 768, 576}));
+    EXPECT_EQ(Offset({INT32_MAX - 5, 0, INT32_MAX, 5}, 100, -10), (Rect{INT32_MAX, -10, INT32_MAX, -5}));
     EXPECT_EQ(DrawnRectangle({500, 400}, {450, 390}, kPrimary), (Rect{300, 300, 500, 400}));
     EXPECT_EQ(DrawnRectangle({-100, 700}, {300, 900}, kLeft), (Rect{-400, 568, 0, 768}));
-}
-
-TEST(AdjustForShape, CirclesAreSquareStripsAFifthOfTheDragAndAllStayOnTheMonitor) {
     EXPECT_EQ(AdjustForShape({100, 900, 400, 1080}, SkylightShape::Circle, kPrimary), (Rect{100, 780, 400, 1080}));
     EXPECT_EQ(AdjustForShape({0, 0, 1920, 1080}, SkylightShape::Circle, kPrimary), (Rect{0, 0, 1080, 1080}));
     EXPECT_EQ(AdjustForShape({0, 0, 800, 400}, SkylightShape::HorizontalStrip, kPrimary), (Rect{0, 0, 800, 160}));
@@ -44,7 +30,7 @@ TEST(AdjustForShape, CirclesAreSquareStripsAFifthOfTheDragAndAllStayOnTheMonitor
 
 ShakeSample Sample(int x, uint64_t time, intptr_t monitor = 1) { return {{x, 100}, time, monitor, true}; }
 
-TEST(Shake, FastFarMoveOnOneMonitorWithinTheInterval) {
+TEST(Shake, FastFarMoveOnOneMonitorIdleCursorAndModeTransitions) {
     EXPECT_TRUE(IsShake(Sample(100, 1000), Sample(178, 1120)));   // 650 px/s at the longest interval
     EXPECT_FALSE(IsShake(Sample(100, 1000), Sample(177, 1120)));  // just under
     EXPECT_TRUE(IsShake(Sample(100, 1000), Sample(112, 1001)));
@@ -54,17 +40,11 @@ TEST(Shake, FastFarMoveOnOneMonitorWithinTheInterval) {
     EXPECT_FALSE(IsShake(Sample(100, 1016), Sample(300, 1000)));  // the clock went back
     EXPECT_FALSE(IsShake(Sample(100, 1000, 1), Sample(300, 1016, 2)));
     EXPECT_FALSE(IsShake(ShakeSample{}, Sample(300, 1016)));
-}
-
-TEST(IdleCursor, HiddenAfterFiveSecondsDimmedAfterThreeInTheBlackout) {
-    EXPECT_EQ(IdleCursorFor(OverlayMode::Skylights, 5000), IdleCursor::Unchanged);
-    EXPECT_EQ(IdleCursorFor(OverlayMode::Skylights, 5001), IdleCursor::Hidden);
-    EXPECT_EQ(IdleCursorFor(OverlayMode::Blackout, 3000), IdleCursor::Unchanged);
-    EXPECT_EQ(IdleCursorFor(OverlayMode::Blackout, 3001), IdleCursor::Dimmed);
-}
-
-TEST(NextMode, LeavingTheBlackoutAndClosingFollowTheList) {
     using M = OverlayMode;
+    EXPECT_EQ(IdleCursorFor(M::Skylights, 5000), IdleCursor::Unchanged);
+    EXPECT_EQ(IdleCursorFor(M::Skylights, 5001), IdleCursor::Hidden);
+    EXPECT_EQ(IdleCursorFor(M::Blackout, 3000), IdleCursor::Unchanged);
+    EXPECT_EQ(IdleCursorFor(M::Blackout, 3001), IdleCursor::Dimmed);
     EXPECT_EQ(NextMode(M::Blackout, ModeEvent::Shake, M::Hidden, 0), M::Shaded);
     EXPECT_EQ(NextMode(M::Skylights, ModeEvent::Shake, M::Hidden, 0), M::Skylights);
     EXPECT_EQ(NextMode(M::Skylights, ModeEvent::SkylightClosed, M::Hidden, 0), M::Shaded);

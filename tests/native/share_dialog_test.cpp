@@ -1,5 +1,4 @@
-// The share dialog's places across (the Windows-side test reads the rows' tops), scaled, and the QR
-// code narrowed.
+// Places across only: the Windows-side test reads the rows' tops.
 #include <gtest/gtest.h>
 
 #include "sharing/share_dialog.h"

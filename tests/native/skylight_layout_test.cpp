@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <cstdint>
 
 namespace {
 
@@ -14,15 +14,12 @@ Rect Resize(const Rect& start, uint32_t edges, int64_t dx, int64_t dy, const Rec
     return ResizedBounds(start, edges, dx, dy, monitor, 200, 20);
 }
 
-TEST(SkylightResize, EachEdgeFollowsThePointerOnItsOwn) {
+TEST(SkylightResize, EdgesFollowThePointerWithinMinimumAndMonitorControlsBarBelowOrAbove) {
     EXPECT_EQ(Resize(kSky, kEdgeLeft, -100, 7), (Rect{300, 300, 1000, 700}));
     EXPECT_EQ(Resize(kSky, kEdgeRight, 50, 7), (Rect{400, 300, 1050, 700}));
     EXPECT_EQ(Resize(kSky, kEdgeTop, 7, -30), (Rect{400, 270, 1000, 700}));
     EXPECT_EQ(Resize(kSky, kEdgeBottom, 7, 40), (Rect{400, 300, 1000, 740}));
     EXPECT_EQ(Resize(kSky, kEdgeLeft | kEdgeBottom, 20, -10), (Rect{420, 300, 1000, 690}));
-}
-
-TEST(SkylightResize, StopsAtTheMinimumSizeAndTheMonitorEdges) {
     EXPECT_EQ(Resize(kSky, kEdgeLeft | kEdgeTop, 1000, 1000), (Rect{800, 680, 1000, 700}));
     EXPECT_EQ(Resize(kSky, kEdgeRight | kEdgeBottom, -1000, -1000), (Rect{400, 300, 600, 320}));
     const Rect onLeft{-900, 100, -300, 500};
@@ -32,11 +29,7 @@ TEST(SkylightResize, StopsAtTheMinimumSizeAndTheMonitorEdges) {
     EXPECT_EQ(ResizedBounds({-100, -50, 480, 750}, kEdgeRight | kEdgeBottom, -300, -500, {0, 0, 480, 800}, 600, 1000),
               (Rect{-100, -50, 380, 750}));
     // Bounds read from a damaged settings file may reach the end of the 32-bit range.
-    const Rect huge{0, 0, std::numeric_limits<int32_t>::max(), 500};
-    EXPECT_EQ(Resize(huge, kEdgeRight, 10, 0), (Rect{0, 0, 1920, 500}));
-}
-
-TEST(SkylightControlsBar, BelowTheSkylightOrAboveItAndAlwaysOnTheMonitor) {
+    EXPECT_EQ(Resize({0, 0, INT32_MAX, 500}, kEdgeRight, 10, 0), (Rect{0, 0, 1920, 500}));
     EXPECT_EQ(ControlsBarRect(kSky, kPrimary, 63, 24), (Rect{400, 724, 1000, 787}));
     EXPECT_EQ(ControlsBarRect({400, 300, 1000, 993}, kPrimary, 63, 24), (Rect{400, 1017, 1000, 1080}));
     EXPECT_EQ(ControlsBarRect({400, 600, 1000, 1050}, kPrimary, 63, 24), (Rect{400, 513, 1000, 576}));
@@ -46,7 +39,7 @@ TEST(SkylightControlsBar, BelowTheSkylightOrAboveItAndAlwaysOnTheMonitor) {
     EXPECT_EQ(ControlsBarRect({1500, 100, 2100, 500}, kPrimary, 63, 24), (Rect{1320, 524, 1920, 587}));
 }
 
-TEST(SkylightGrips, CentredOnTheBorderThinnerOnALowSkylightCornerOnTheMonitor) {
+TEST(SkylightGrips, CentredThinnerWhenLowOnTheMonitorFadingAndBottomEndsDragTheirSide) {
     const std::array<Rect, kGripCount> expected{{{384, 316, 416, 684}, {984, 316, 1016, 684}, {400, 284, 1000, 316},
                                                  {400, 684, 1000, 716}, {986, 686, 1014, 714}}};
     EXPECT_EQ(GripRects(kSky, kPrimary, 32, 28), expected);
@@ -54,9 +47,10 @@ TEST(SkylightGrips, CentredOnTheBorderThinnerOnALowSkylightCornerOnTheMonitor) {
     EXPECT_EQ(low[kGripLeft], (Rect{390, 310, 410, 330}));
     EXPECT_EQ(low[kGripBottom], (Rect{400, 330, 1000, 350}));
     EXPECT_EQ(GripRects({1400, 600, 1920, 1080}, kPrimary, 32, 28)[kGripCorner], (Rect{1892, 1052, 1920, 1080}));
-}
-
-TEST(SkylightGrips, BottomGripEndsAlsoDragTheirSide) {
+    // Idle grips fade with the brightness but stay findable.
+    EXPECT_EQ(GripOpacity(5, true), 30);
+    EXPECT_EQ(GripOpacity(80, true), 204);
+    EXPECT_EQ(GripOpacity(5, false), 255);
     // Grip, position along it, its length, the zone; the last two narrower than two end zones.
     const int cases[][4] = {{kGripTop, 10, 600, 0},     {kGripLeft, 10, 32, 1},      {kGripRight, 10, 32, 2},
                             {kGripCorner, 10, 28, 10},  {kGripBottom, 64, 600, 9},   {kGripBottom, 65, 600, 8},
@@ -66,16 +60,10 @@ TEST(SkylightGrips, BottomGripEndsAlsoDragTheirSide) {
         EXPECT_EQ(GripZone(grip, at, length, 64), static_cast<uint32_t>(zone)) << grip << " at " << at;
 }
 
-TEST(SkylightGrips, IdleGripsFadeWithTheBrightnessButStayFindable) {
-    EXPECT_EQ(GripOpacity(5, true), 30);
-    EXPECT_EQ(GripOpacity(80, true), 204);
-    EXPECT_EQ(GripOpacity(5, false), 255);
-}
-
 // The bar's slider at 96 dpi: 30 high, 480 pixels of travel for a 38-pixel thumb.
 const Rect kSlider{14, 17, 532, 47};
 
-TEST(SkylightSlider, APressOnTheThumbKeepsItsGrabElsewhereTheCentreJumpsToThePointer) {
+TEST(SkylightSlider, APressOnTheThumbKeepsItsGrabElsewhereTheCentreJumpsAndTheValueStopsAtTheEnds) {
     EXPECT_EQ(SliderThumbWidth(kSlider), 38);
     EXPECT_EQ(SliderGrab(kSlider, 50, 254), 0);
     EXPECT_EQ(SliderGrab(kSlider, 50, 291), 37);
@@ -83,9 +71,6 @@ TEST(SkylightSlider, APressOnTheThumbKeepsItsGrabElsewhereTheCentreJumpsToThePoi
     EXPECT_EQ(SliderGrab(kSlider, 50, 292), 19);
     EXPECT_EQ(SliderValueAt(kSlider, 6, 260), 50);
     EXPECT_EQ(SliderValueAt(kSlider, SliderGrab(kSlider, 50, 500), 500), 97);
-}
-
-TEST(SkylightSlider, ValueStopsAtBothEnds) {
     EXPECT_EQ(SliderValueAt(kSlider, 19, -200), 0);
     EXPECT_EQ(SliderValueAt(kSlider, 19, 4000), 100);
     // No wider than its thumb: one pixel of travel, and no division by zero.
