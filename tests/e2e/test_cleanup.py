@@ -1,5 +1,4 @@
-"""The old-version review from the tray menu: the dialog's list and copy button, Cancel, and
-recycling after confirmation while a listed copy has been started."""
+"""The old-version review from the tray: list, copy, Cancel, and recycling while a listed copy runs."""
 import shutil
 
 from lumenfold import (BUILD, CANCEL, INFO_TITLE, TRAY_SKYLIGHT, Session, centre, check, choose_from_tray_menu,
@@ -13,7 +12,6 @@ SCOPE = ("\n检查桌面和下载目录及两层子目录。\nChecked Desktop, D
 
 
 def open_review(s):
-    """Chooses the clean-up command; returns the dialog and its children once it shows."""
     choose_from_tray_menu(s, "clean up")
     dialog = wait_until(lambda: [w for w in s.shown("#32770") if w["title"] == TITLE], 20, what="the dialog")[0]
     check(not s.overlay_visible(), "the dialog opened over the overlay")
@@ -26,8 +24,7 @@ def review_copies_cancels_then_recycles_and_skips_a_started_copy():
         older, started = user / "Desktop" / "Lumenfold-2.9.exe", user / "Downloads" / "old" / "Lumenfold.exe"
         started.parent.mkdir()
         (s.home / ".local" / "share").mkdir(parents=True)  # Wine makes only the trash's own folders
-        # A symbolic link to a folder that holds one more old copy is never followed (Wine reports the
-        # link as a reparse point): the list below would show that copy.
+        # A symbolic link (a reparse point to Wine) is never followed: the list would show the copy it leads to.
         elsewhere = user / "Documents" / "elsewhere"
         elsewhere.mkdir(parents=True)
         (user / "Desktop" / "linked").symlink_to(elsewhere, target_is_directory=True)

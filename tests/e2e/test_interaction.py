@@ -26,7 +26,6 @@ def drag_creates_a_skylight_and_a_click_does_not():
         check(s.log_lines()[-2] == PRESS_LINE, f"log {s.log_lines()[-3:]}")
         check(s.settings_file.read_bytes() == before, "a click changed the settings")
 
-        # Left still over the dark background, the pointer goes out of the way.
         s.move_mouse(300, 700)
         wait_until(lambda: s.pointer_alpha() == 255, 5, what="the pointer shown as it moves")
         wait_until(lambda: s.pointer_alpha() == 0, 15, what="the idle pointer to hide")
@@ -68,7 +67,7 @@ def tray_menu_hides_picks_a_shape_and_quits():
         choose_from_tray_menu(s, "hide")
         s.wait_log("overlay hidden")
         check(not s.overlay_visible(), "the overlay is still shown")
-        # A menu that wrongly opens again after its command, or on a left click, is still open then.
+        # A menu wrongly opened again after its command, or on a left click, is still open then.
         s.click(*centre(tray_icons(s)[0]))
         wait_until(lambda: s.overlay_visible(), 10, what="a left click to reveal the overlay")
         check(not s.shown("#32768"), "a menu opened again")
@@ -82,8 +81,7 @@ def tray_menu_hides_picks_a_shape_and_quits():
         for x, y, colour in ((750, 650, BRIGHT), (750, 795, BRIGHT), (604, 796, DARK)):  # the last: off the circle
             s.wait_pixel(x, y, colour)
 
-        # The interface size brings the toolbar back expanded at its new size: 344 x 674 at 96 dpi,
-        # times 1.5, at the right edge and centred.
+        # The toolbar comes back expanded at 1.5 times 344 x 674, at the right edge and centred.
         choose_from_tray_menu(s, "size 150")
         wait_until(lambda: s.windows("Lumenfold.Windows.Toolbar")[0]["rect"] == [1392, 34, 1908, 1045], 10,
                    what="the toolbar at 150 %", detail=lambda: s.windows("Lumenfold.Windows.Toolbar")[0]["rect"])

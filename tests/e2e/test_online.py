@@ -1,6 +1,4 @@
-"""The online services of the real program against the test's own HTTPS service (real TLS, a test CA
-trusted only inside the test): what it asks, what it caches, what it shows, and that closing does
-not wait for the next refresh."""
+"""The online services against the test's own HTTPS service: what is asked, cached and shown; quitting."""
 import json
 import subprocess
 
@@ -31,9 +29,19 @@ def requests_to(service, path):
     return [r for r in service.requests if r["path"] == path]
 
 
+def start_online(s, routes, files, args=()):  # returns (service, process)
+    service = s.serve_https(port=443)
+    service.routes.update(routes)
+    s.data_folder.mkdir(parents=True, exist_ok=True)
+    for name, data in files.items():
+        (s.data_folder / name).write_bytes(data)
+    process = s.start([EXE, *args])
+    s.wait_log(STARTED_LINE, timeout=60, prefix=True)
+    return service, process
+
+
 def toolbar_back(s):
-    """A movement brings back a toolbar that stepped aside after five still seconds, and arriving on
-    its logo expands it (where the logo was anchored); returns where it is."""
+    """Brings back and expands a toolbar that stepped aside; returns where it is."""
     s.move_mouse(1000, 600)
     s.move_mouse(*centre(wait_until(lambda: s.shown(LOGO_CLASS), 5, what="the logo")[0]))
     return wait_until(lambda: (r := s.windows(TOOLBAR_CLASS)[0]["rect"])[3] - r[1] == 674 and r, 10,
@@ -41,9 +49,7 @@ def toolbar_back(s):
 
 
 def status_text(s):
-    """The status text as a user copies it: a click on it opens it in a box, read and closed here.
-    With a banner and a status the content is taller than the toolbar: the wait is for the scroll bar
-    that then takes 17 px, so that the spot clicked is the status (649 px down), not the credits card."""
+    """As a user copies it, from the box a click opens. The scroll bar shifts the status: wait for it."""
     left, top, right, _ = toolbar_back(s)
     wait_until(lambda: min(s.pixel(right - 8, top + 337)) > 150 and s.pixel(left + 321, top + 630) != (9, 40, 62),
                10, what="the scroll bar")
@@ -56,15 +62,11 @@ def status_text(s):
 
 def refresh_caches_and_shows_the_referral_code():
     with Session("online") as s:
-        service = s.serve_https(port=443)
-        service.routes.update({"/public/manifest": answer(MANIFEST), "/public/images/img-a": answer(PNG, 200, "image/png"),
-                               "/public/images/img-b": answer(PNG, 200, "image/png"),
-                               "/api/v1/affiliate": CREDITS})
-        s.data_folder.mkdir(parents=True)
-        (s.data_folder / "owner.dpapi").write_bytes(bytes.fromhex(s.probe("protect", CREDENTIAL)))
-        (s.data_folder / "banner-gone.image").write_bytes(PNG)  # of a banner no longer in the manifest
-        process = s.start([EXE])
-        s.wait_log(STARTED_LINE, timeout=60, prefix=True)
+        service, process = start_online(s, {
+            "/public/manifest": answer(MANIFEST), "/public/images/img-a": answer(PNG, 200, "image/png"),
+            "/public/images/img-b": answer(PNG, 200, "image/png"), "/api/v1/affiliate": CREDITS},
+            {"owner.dpapi": bytes.fromhex(s.probe("protect", CREDENTIAL)),
+             "banner-gone.image": PNG})  # of a banner no longer in the manifest
         s.move_mouse(EXPANDED[0] + 100, EXPANDED[1] + 600)  # within five seconds, or the toolbar steps aside
         credits_file = s.data_folder / "credits.json"
         wait_until(credits_file.exists, 30, what="credits.json")
@@ -86,18 +88,13 @@ def refresh_caches_and_shows_the_referral_code():
         text = status_text(s)
         check(text.startswith(IMAGE_MISSING + "\n\n"), f"the status says {text!r}")
 
-        # The referral code reaches the screen in the share page's QR code.
         toolbar_at(s, EXPANDED)
-        wanted = ("https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2"
-                  f"&ref={CODE}")
-        wait_until(lambda: qr_code_on_screen(s).strip() == wanted, 10, what="the QR code with the referral code",
-                   detail=lambda: f"zbarimg read {qr_code_on_screen(s)!r}")
-        # A click on the publisher's banner opens its link and nothing else.
+        wait_until(lambda: qr_code_on_screen(s).strip() == SHARE_PAGE + "&ref=" + CODE, 10,
+                   what="the QR code's referral code", detail=lambda: f"zbarimg read {qr_code_on_screen(s)!r}")
         left, top, _, _ = toolbar_back(s)
         s.click(left + 163, top + 477)
         wait_until(s.opened_links, 10, what="the banner's link")
-        # The next cycle, after the manifest's minute, asks for the manifest and the missing image
-        # again, but not for a cached one.
+        # The next cycle, after the manifest's minute, asks again for all but the cached images.
         manifests = wait_until(lambda: requests_to(service, "/public/manifest")[1:] and
                                requests_to(service, "/public/manifest"), 90, what="the next cycle's manifest")
         check(manifests[1]["time"] - manifests[0]["time"] >= 59, "the manifest was asked again too soon")
@@ -109,20 +106,14 @@ def refresh_caches_and_shows_the_referral_code():
 
 def failures_show_in_the_status_text_and_keep_the_cache():
     with Session("online-failing") as s:
-        service = s.serve_https(port=443)
-        # The library's parse error quotes the stray byte; the status must still show.
-        service.routes.update({"/public/manifest": answer(b"{\"items\": [\xff", 200),
-                               # Another host of the same service: followed, it would receive the credential.
-                               "/api/v1/affiliate": redirect("https://service.test/moved", 307)})
         cached = json.dumps({"items": [{"enabled": True, "kind": "banner", "imageID": "old",
                                         "targetURL": "https://x.example/old"}]}, separators=(",", ":"))
-        s.data_folder.mkdir(parents=True, exist_ok=True)
-        (s.data_folder / "banners.json").write_text(cached)
-        process = s.start([EXE])
-        s.wait_log(STARTED_LINE, timeout=60, prefix=True)
+        # The parse error quotes the stray byte; the redirect's host must never see the credential.
+        service, process = start_online(s, {"/public/manifest": answer(b"{\"items\": [\xff", 200),
+                                            "/api/v1/affiliate": redirect("https://service.test/moved", 307)},
+                                        {"banners.json": cached.encode()})
         s.move_mouse(EXPANDED[0] + 100, EXPANDED[1] + 600)  # within five seconds, or the toolbar steps aside
-        # The toolbar takes in the worker's state every second: once the worker asks again, a minute
-        # later, its first cycle's failures are on screen.
+        # Once the worker asks again, a minute later, its first cycle's failures are on screen.
         wait_until(lambda: requests_to(service, "/api/v1/affiliate")[1:], 90, what="the next credits request")
         text = status_text(s)
         check(text.startswith(CREDITS_FAILED + "\n" + BANNERS_FAILED), f"the status says {text!r}")
@@ -134,22 +125,17 @@ def failures_show_in_the_status_text_and_keep_the_cache():
 
 def offline_start_reaches_nothing_online():
     with Session("offline") as s:
-        service = s.serve_https(port=443)
-        service.routes.update({"/public/manifest": answer(MANIFEST), "/api/v1/affiliate": CREDITS})
         # A cached banner, were it read, would move the status text away from the click below.
-        s.data_folder.mkdir(parents=True, exist_ok=True)
-        (s.data_folder / "banners.json").write_text(json.dumps(MANIFEST))
-        process = s.start([EXE, "--offline"])
-        s.wait_log(STARTED_LINE, timeout=60, prefix=True)
+        service, process = start_online(s, {"/public/manifest": answer(MANIFEST), "/api/v1/affiliate": CREDITS},
+                                        {"banners.json": json.dumps(MANIFEST).encode()}, ["--offline"])
         toolbar_at(s, EXPANDED)
         wait_until(lambda: qr_code_on_screen(s).strip() == SHARE_PAGE, 10, what="the share page's QR code",
                    detail=lambda: f"zbarimg read {qr_code_on_screen(s)!r}")
-        # The status text is read back the way a user copies it: a click on it opens it in the box.
         s.click(1564 + 172, 203 + 594)
         box = wait_until(lambda: s.shown("#32770"), 20, what="the status box")[0]
         texts = s.box_texts(box)
         check(any(t.startswith(OFFLINE + "\n") for t in texts), f"the box says {texts}")
-        s.answer_box(box, OK)  # which copies the status text
+        s.answer_box(box, OK)  # which copies it
         wait_until(lambda: s.probe("clipboard-get") == OFFLINE, 10, what="the status text on the clipboard")
         s.quit_running_copy(process)
         check(service.requests == [], f"offline, it asked {service.requests}")
@@ -166,7 +152,7 @@ def quitting_does_not_wait_for_a_request_in_flight():
             wait_until(lambda: s.log_lines().count(STARTED_LINE + "1") == start, 60, what=f"start {start}")
             wait_until(lambda: len(requests_to(service, "/public/manifest")) == start, 30, what="the manifest request")
             check(s.overlay_visible(), "no overlay")
-            # Long before the stalled request ends, and the next start finds no copy in its way.
+            # Long before the stall ends, and the next start finds no copy in its way.
             choose_from_tray_menu(s, "quit")
             check(s.wait_exit(process, timeout=30) == 0, f"exit code {process.returncode}")
 

@@ -1,6 +1,4 @@
-"""A skylight's own windows with the real mouse: the grips move and resize it, the slider sets its
-brightness, the close button removes it, the controls step aside when the mouse rests, and the moon
-button blacks out every display until the mouse is shaken."""
+"""A skylight's grips, slider, close and moon buttons with the real mouse; its controls step aside."""
 from lumenfold import BRIGHT, CANCEL, SCREEN, Session, check, main, wait_until
 
 CONTROLS_CLASS = "Lumenfold.Windows.SkylightControls"
@@ -9,10 +7,6 @@ INPUT_CLASS = "Lumenfold.Windows.SkylightInput"
 
 def skylights(session):
     return session.settings()["skylights"]
-
-
-def controls_shown(session):
-    return [w["visible"] for w in session.windows(CONTROLS_CLASS)]
 
 
 def grips_move_and_resize_and_the_close_button_closes():
@@ -53,9 +47,9 @@ def moon_blacks_out_until_a_shake_the_slider_sets_the_brightness_and_the_control
         wait_until(lambda: skylights(s)[0]["brightness"] == 0, 10, what="brightness 0 saved")
         s.wait_pixel(700, 500, (0, 0, 0))  # the skylight's own window is now opaque black
         s.move_mouse(300, 900)
-        wait_until(lambda: controls_shown(s) == [False], 12, what="the controls to step aside")
+        wait_until(lambda: not s.shown(CONTROLS_CLASS), 12, what="the controls to step aside")
         s.move_mouse(310, 900)
-        wait_until(lambda: controls_shown(s) == [True], 5, what="the controls to come back")
+        wait_until(lambda: len(s.shown(CONTROLS_CLASS)) == 1, 5, what="the controls to come back")
         s.quit_running_copy(process)
 
 

@@ -1,5 +1,4 @@
-"""The side toolbar and its persistent logo with the real mouse: the brightness slider, collapsing and
-expanding, the logo's hover and clicks, stepping aside after five still seconds, and the QR card."""
+"""The side toolbar and its logo with the real mouse: slider, collapse, hover, stepping aside, QR card."""
 import subprocess
 
 from lumenfold import SCREEN, Session, check, main, wait_until
@@ -27,7 +26,6 @@ def toolbar_at(session, rect):
 
 
 def qr_code_on_screen(session, area=QR):
-    """What zbarimg reads from a screenshot of the area (left, top, width, height; the toolbar's QR card)."""
     left, top, width, height = area
     shot = subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{left}+{top}", "png:-"],
                           env=session.env, capture_output=True, check=True, timeout=30).stdout
@@ -49,14 +47,13 @@ def slider_collapse_logo_and_idle():
         toolbar_at(s, STRIP)
         s.move_mouse(*LOGO)  # arriving on the logo expands the strip
         toolbar_at(s, EXPANDED)
-        # Already on it, a click collapses and the next expands. Each click moves a little: xdotool's
-        # synchronous move to where the pointer already is waits for a motion that never comes.
+        # On it, a click collapses and the next expands. Each moves: xdotool's --sync waits for a motion.
         s.click(LOGO[0] + 4, LOGO[1])
         toolbar_at(s, STRIP)
         s.click(*LOGO)
         toolbar_at(s, EXPANDED)
 
-        # Five still seconds: both windows step aside; a movement brings back the logo and the strip.
+        # Five still seconds.
         wait_until(lambda: not any(w["visible"] for w in s.windows(TOOLBAR_CLASS) + s.windows(LOGO_CLASS)), 12,
                    what="toolbar and logo to step aside")
         s.move_mouse(1000, 600)

@@ -1,7 +1,4 @@
-"""A local HTTPS service for the online tests: real TLS on a loopback address of its own with a certificate from a test CA
-made at test time. Each route is a behaviour (a valid answer, an error status, a malformed or
-oversized body, a slow or cut body, a stall, a redirect). Requests are recorded. The service stops by itself
-after `lifetime` seconds at the latest."""
+"""The online tests' HTTPS service: real TLS from a test-time CA, one behaviour per route, requests recorded."""
 import http.server
 import json
 import random
@@ -12,8 +9,7 @@ import threading
 import time
 from pathlib import Path
 
-SYSTEM_BUNDLE = Path("/etc/ssl/certs/ca-certificates.crt")
-from lumenfold_env import SERVICE_HOSTS as HOSTS
+from lumenfold_env import SERVICE_HOSTS as HOSTS, SYSTEM_BUNDLE
 
 
 def _openssl(*args, cwd):
@@ -21,7 +17,6 @@ def _openssl(*args, cwd):
 
 
 def _make_certificate(folder, ca_name, names):
-    """A CA and a server certificate for `names` signed by it; returns (ca.pem, server.pem, server.key)."""
     folder.mkdir(parents=True, exist_ok=True)
     _openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", f"/CN={ca_name}",
              "-keyout", "ca.key", "-out", "ca.pem", "-addext", "basicConstraints=critical,CA:TRUE",
@@ -35,7 +30,7 @@ def _make_certificate(folder, ca_name, names):
     return folder / "ca.pem", folder / "server.pem", folder / "server.key"
 
 
-# Behaviours: each takes the request handler and answers.
+# Behaviours take the request handler and answer.
 def answer(body, status=200, content_type="application/json"):
     data = body if isinstance(body, bytes) else json.dumps(body).encode() if not isinstance(body, str) else body.encode()
 
@@ -93,7 +88,6 @@ def redirect(location, status=302):
 
 
 def echo(handler):
-    """Answers with what the request carried, for checks of the client's own request."""
     answer({"method": handler.command, "path": handler.path, "headers": dict(handler.headers.items()),
             "body": handler.request_body.decode(errors="replace")})(handler)
 
@@ -101,7 +95,7 @@ def echo(handler):
 class HttpsService:
     def __init__(self, folder, port=0, lifetime=900):
         self.folder = Path(folder)
-        # An address of its own in 127/8, so that tests on one machine never share a port.
+        # Its own address in 127/8, so that tests never share a port.
         self.address = f"127.{random.randint(1, 254)}.{random.randint(0, 255)}.{random.randint(1, 254)}"
         self.routes, self.requests = {}, []
         self.ca, cert, key = _make_certificate(self.folder / "trusted", "Lumenfold Test CA", HOSTS)
@@ -109,9 +103,7 @@ class HttpsService:
         self.server = self._serve(port, cert, key)
         self.untrusted = self._serve(0, other_cert, other_key)
         self.port, self.untrusted_port = self.server.server_address[1], self.untrusted.server_address[1]
-        self._timer = threading.Timer(lifetime, self.stop)
-        self._timer.daemon = True
-        self._timer.start()
+        threading.Thread(target=lambda: time.sleep(lifetime) or self.stop(), daemon=True).start()  # bounded
 
     def _serve(self, port, cert, key):
         service = self
@@ -134,8 +126,7 @@ class HttpsService:
 
             do_GET = do_POST = _handle
 
-            def log_message(self, *args):
-                pass
+            log_message = lambda self, *args: None  # noqa: E731
 
         server = http.server.ThreadingHTTPServer((self.address, port), Handler)
         server.daemon_threads = True
@@ -148,10 +139,7 @@ class HttpsService:
     def trusted_bundle(self):
         """The system's CA bundle with the test CA added, for a bind mount over the system's."""
         bundle = self.folder / "ca-certificates.crt"
-        with open(bundle, "wb") as out:
-            if SYSTEM_BUNDLE.exists():
-                out.write(SYSTEM_BUNDLE.read_bytes())
-            out.write(self.ca.read_bytes())
+        bundle.write_bytes(Path(SYSTEM_BUNDLE).read_bytes() + self.ca.read_bytes())
         return bundle
 
     def stop(self):
@@ -161,7 +149,7 @@ class HttpsService:
 
 
 def standard_routes():
-    """The routes the Windows-side client tests ask for."""
+    """For the Windows-side client tests."""
     return {
         "/": echo,
         "/echo": echo,

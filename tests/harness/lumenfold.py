@@ -1,4 +1,4 @@
-"""End-to-end tests' hands and eyes on the real Lumenfold.exe: the probe, xdotool, screen pixels, its files."""
+"""End-to-end tests' hands and eyes on the real Lumenfold.exe: probe, xdotool, pixels, its files."""
 import ctypes
 import json
 import select
@@ -19,14 +19,12 @@ ERROR_BOX = "user32.MessageBoxW"
 INFO_TITLE = "Lumenfold · 信息 / Information"
 TOPMOST_FOREGROUND = 0x40000 | 0x10000  # MB_TOPMOST | MB_SETFOREGROUND
 WM_COMMAND, OK, CANCEL = 0x0111, 1, 2
-# The backdrop: a window of another program under the overlay, in a colour the overlay's dimming shows.
-BRIGHT, SCREEN = (250, 200, 100), (0, 0, 1920, 1080)
+BRIGHT, SCREEN = (250, 200, 100), (0, 0, 1920, 1080)  # another program's window under the overlay
 PACE = 0.15  # seconds between a person's press, moves and release
 TRAY_CLASS = "__winex11_standalone_tray"
-# A clear skylight over Wine's tray, which sits under the overlay at the top left; low, so that its
-# grips stay clear of the icon.
+# A clear skylight over Wine's tray (top left), low so that its grips stay clear of the icon.
 TRAY_SKYLIGHT = [{"bounds": [0, 0, 300, 44], "shape": 2}]
-# The tray menu's items from the top; a separator stands before the interface sizes.
+# From the top; a separator stands before the sizes.
 MENU = ["open", "rounded", "elliptical", "rectangle", "circle", "horizontal", "vertical",
         "size 100", "size 125", "size 150", "clean up", "hide", "quit"]
 
@@ -36,8 +34,7 @@ def check(condition, message):
         raise TestFailure(message)
 
 
-def in_hole(info, x, y):
-    """Whether screen point (x, y) lies in a hole of the region of a window (probe `list`)."""
+def in_hole(info, x, y):  # in a hole of the window's region
     wx, wy = x - info["rect"][0], y - info["rect"][1]
     return not any(l <= wx < r and t <= wy < b for l, t, r, b in info["region"])
 
@@ -79,16 +76,14 @@ class Session(WineEnvironment):
         return process, host
 
     def start_overlay(self, skylights=None, shade=(0, 0, 0), relay=None, backdrop=None, **members):
-        """Starts Lumenfold (with these settings; over a backdrop rectangle) and waits until the overlay
-        shows `shade` at the bottom right corner. Returns (process, host, overlay)."""
+        """Returns (process, host, overlay) once the overlay shows `shade` at the bottom right."""
         if backdrop:
             self.hold("colour-window", *BRIGHT, *backdrop)
         if skylights is not None:
             self.write_settings(skylights, **members)
         process, host = self.start_running_copy(relay=relay)
         overlay = wait_until(lambda: self.shown(OVERLAY_CLASS), 10, what="the overlay to show")[0]
-        # X maps the window a little after Windows reports it visible; input sent earlier would
-        # reach whatever lies beneath.
+        # X maps the window after Windows calls it visible; earlier input would reach what lies beneath.
         self.wait_pixel(1900, 1070, shade, timeout=15)
         return process, host, overlay
 
@@ -120,8 +115,7 @@ class Session(WineEnvironment):
         self.xdotool("search", "--sync", "--name", "Lumenfold probe colour", "windowfocus", "--sync")
 
     def quit_running_copy(self, process):
-        result = self.run_program(["--quit"])
-        check(result["exit_code"] == 0, f"--quit exit code {result['exit_code']}")
+        check((code := self.run_program(["--quit"])["exit_code"]) == 0, f"--quit exit code {code}")
         check(self.wait_exit(process) == 0, "the running copy did not end cleanly")
 
     def wait_exit(self, process, timeout=30):
@@ -131,13 +125,11 @@ class Session(WineEnvironment):
             raise TestFailure(f"process still running after {timeout} s") from None
 
     # -- the probe ------------------------------------------------------------------------------
-    # Only looks may be run again when the probe itself died; never the clipboard, which the program notices.
-    READ_ONLY = {"list", "wait", "children", "monitors", "short-path"}
+    READ_ONLY = {"list", "wait", "children", "monitors", "short-path"}  # never the clipboard: the program notices
 
     def probe(self, *args, timeout=30):
         result = self.wine([PROBE] + list(args), timeout=timeout)
-        # Rarely the probe dies without a word while windows come and go under it (its own errors
-        # always say something); a look can be taken again, an action never.
+        # Rarely the probe dies silently while windows come and go (its own errors say something).
         if result.returncode != 0 and not result.stderr.strip() and args[0] in self.READ_ONLY:
             record_retry(f"lfprobe {args[0]} died without a word (exit {result.returncode})")
             result = self.wine([PROBE] + list(args), timeout=timeout)
@@ -192,7 +184,7 @@ class Session(WineEnvironment):
         self.xdotool("key", "--clearmodifiers", *keys)
 
     def pointer_alpha(self):
-        """The most opaque pixel's alpha in the pointer image the X server draws (XFixes; 0: none)."""
+        """The most opaque alpha in the pointer image X draws (0: none)."""
         x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
         x11.XOpenDisplay.restype = ctypes.c_void_p
         xfixes.XFixesGetCursorImage.argtypes = x11.XCloseDisplay.argtypes = x11.XFree.argtypes = [ctypes.c_void_p]
@@ -228,11 +220,9 @@ class Session(WineEnvironment):
     def activity_log(self):
         return self.data_folder / "activity.log"
 
-    def log_lines(self):  # the activity log's messages, without the time prefix
-        if not self.activity_log.exists():
-            return []
-        lines = self.activity_log.read_bytes().decode("utf-8", "replace").splitlines()
-        return [line.split(" UTC ", 1)[-1] for line in lines]
+    def log_lines(self):  # without the time prefix
+        log = self.activity_log.read_bytes().decode("utf-8", "replace") if self.activity_log.exists() else ""
+        return [line.split(" UTC ", 1)[-1] for line in log.splitlines()]
 
     def wait_log(self, message, timeout=10, prefix=False):
         return wait_until(lambda: any(line.startswith(message) if prefix else line == message

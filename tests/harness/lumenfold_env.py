@@ -1,5 +1,4 @@
-"""A private Wine world for one test: a copy of the template prefix, its own HOME and virtual display
-(optionally composited). The `with` block's end ends everything it started and deletes its folder."""
+"""A private Wine world per test (prefix copy, HOME, display); leaving the `with` ends and deletes it all."""
 import os
 import select
 import shlex
@@ -58,8 +57,7 @@ def wait_until(condition, timeout, interval=0.05, what="condition", detail=None)
 
 
 class WineEnvironment:
-    def __init__(self, name, compositor=False, two_monitors=False):
-        """two_monitors: Xorg's dummy driver with a 1024 x 768 monitor left of the 1920 x 1080 one."""
+    def __init__(self, name, compositor=False, two_monitors=False):  # two: a 1024 x 768 one left of 1920 x 1080
         self.name, self.compositor, self.two_monitors = name, compositor, two_monitors
         self.children = []  # long-running processes to end, newest last
         self.wrapper, self.https = [], None  # how Windows programs are started; the HTTPS service
@@ -89,30 +87,26 @@ class WineEnvironment:
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win64", WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", HOME=str(self.home),
                         DISPLAY=display, XDG_RUNTIME_DIR=str(self.home), LC_ALL="C.UTF-8")  # an English user
-        self.env.pop("XAUTHORITY", None)
-        self.env.pop("XDG_DATA_HOME", None)  # Wine's trash then lies in the test's own HOME
-        # Wine hands every web link to xdg-open and every mailto: link to xdg-email, unchanged: both
-        # only note the link here, one a line; Windows-side tests find the file through the variable.
+        for variable in ("XAUTHORITY", "XDG_DATA_HOME"):  # Wine's trash then lies in the test's own HOME
+            self.env.pop(variable, None)
+        # Wine hands links to xdg-open / xdg-email unchanged: both only note them here, one a line.
         self.links, bin_dir = self.root / "opened-links", self.root / "bin"
         bin_dir.mkdir()
         for name in ("xdg-open", "xdg-email"):
             (bin_dir / name).write_text(f'#!/bin/sh\nprintf \'%s\\n\' "$1" >> {shlex.quote(str(self.links))}\n')
             (bin_dir / name).chmod(0o755)
         self.env.update(PATH=f"{bin_dir}:{self.env['PATH']}", LUMENFOLD_OPENED_LINKS=windows_path(self.links))
-        # The program's online origins lead to a loopback address where nothing listens, so no test
-        # ever reaches the real services; serve_https points them at the test's own service.
+        # Online origins lead where nothing listens until serve_https: no test reaches the real services.
         self._isolate(self.root / "hosts", "127.0.0.9")
         if self.two_monitors:
-            # The last, a full query, makes the driver report the new output as connected; Wine only
-            # asks for the current resources, which would still show one monitor.
+            # The full query makes the driver report the output connected; Wine asks only the current state.
             for command in ("--newmode 1024x768_60 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync",
                             "--addmode DUMMY1 1024x768_60",
                             "--output DUMMY0 --mode 1920x1080 --output DUMMY1 --mode 1024x768_60 --left-of DUMMY0",
                             "--query"):
                 subprocess.run(["xrandr", *command.split()], env=self.env, check=True, timeout=30,
                                stdout=subprocess.DEVNULL)
-        # A persistent wineserver, the prefix's services and its desktop process, started with no pipe
-        # of ours: whatever inherits a test's output pipe keeps every later capture waiting.
+        # Started with no pipe of ours: whatever inherits a test's output pipe keeps later captures waiting.
         self._spawn(["wineserver", "--foreground", "--persistent"], env=self.env)
         subprocess.run(["wine", PROBE, "list", "Lumenfold.Tests.Nothing"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=True)
@@ -145,15 +139,13 @@ class WineEnvironment:
         return proc
 
     def serve_https(self, port=0):
-        """Starts the local HTTPS service; later Windows programs here trust its CA and find it by name."""
         from https_service import HttpsService
         self.https = HttpsService(self.root / "https", port=port)
         self._isolate(self.root / "https" / "hosts", self.https.address, self.https.trusted_bundle())
         return self.https
 
     def _isolate(self, hosts, address, bundle=None):
-        """Windows programs here run in a mount namespace of their own where the service host names
-        lead to `address` and, with a bundle, the test CA is trusted; nothing else on the machine changes."""
+        """Windows programs run in their own mount namespace: service hosts lead to `address`, `bundle` is trusted."""
         hosts.write_text(f"127.0.0.1 localhost\n{address} {' '.join(SERVICE_HOSTS)}\n")
         mounts = f"mount --bind {hosts} /etc/hosts"
         if bundle:
@@ -169,8 +161,7 @@ class WineEnvironment:
                     _end(proc)
             subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=30)
-            # A program still starting during the kill may have started a new wineserver: end
-            # whatever still runs in this prefix.
+            # A program starting during the kill may have started a new wineserver.
             wait_until(lambda: not _kill_processes_with(f"WINEPREFIX={self.prefix}"), 10,
                        what="the prefix's processes to end")
         for proc in reversed(self.children):
@@ -179,22 +170,18 @@ class WineEnvironment:
         shutil.rmtree(self.root, ignore_errors=True)
 
     def wine(self, argv, timeout=60, check=False):
-        # Files, not pipes: a Wine process started meanwhile may inherit the pipes and hold them open
-        # long after the command ended.
+        # Files, not pipes, which a Wine process started meanwhile could inherit and hold open.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             code = subprocess.run(self.wrapper + ["wine"] + [str(a) for a in argv], env=self.env, stdout=out,
                                   stderr=err, timeout=timeout, stdin=subprocess.DEVNULL).returncode
-            out.seek(0)
-            err.seek(0)
-            result = subprocess.CompletedProcess(argv, code, out.read().decode("utf-8", "replace"),
-                                                 err.read().decode("utf-8", "replace"))
+            result = subprocess.CompletedProcess(argv, code, *(f.seek(0) or f.read().decode("utf-8", "replace")
+                                                               for f in (out, err)))
         if check and result.returncode != 0:
             raise TestFailure(f"{argv} exited {result.returncode}: {result.stdout}{result.stderr}")
         return result
 
     def start(self, argv, relay=None):
-        """Starts a Windows program; its Popen's exit code is the program's. With relay (say
-        "user32.MessageBoxW") Wine logs every call of those functions for relay_calls."""
+        """With relay (say "user32.MessageBoxW") Wine logs those functions' calls for relay_calls."""
         if relay:
             self.wine(["reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t", "REG_SZ", "/d", relay,
                        "/f"], check=True)
@@ -206,7 +193,6 @@ class WineEnvironment:
         return proc
 
     def relay_calls(self, function):
-        """The arguments of each logged call of `function`, as text."""
         log, marker = self.root / "relay.log", f"Call {function}("
         lines = log.read_text(errors="replace").splitlines() if log.exists() else []
         return [line.split(marker, 1)[1].rsplit(") ret=", 1)[0] for line in lines if marker in line]
@@ -236,7 +222,6 @@ def _kill_processes_with(variable):
 
 
 def _end(proc):
-    """Ends a process and the group it leads, politely first."""
     for sig in (signal.SIGTERM, signal.SIGKILL):
         if proc.poll() is not None:
             return

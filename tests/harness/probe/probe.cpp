@@ -1,6 +1,5 @@
-// lfprobe: the end-to-end tests' eyes and hands inside a test's Wine prefix. Each command prints one
-// line on standard output (a JSON value, or "held" once a holding command holds) and exits 0, or prints
-// an error and exits 1.
+// lfprobe: the end-to-end tests' eyes and hands inside Wine. Each command prints one line (JSON, or
+// "held" once a holding command holds) and exits 0, or prints an error and exits 1.
 #include <windows.h>
 #include <dpapi.h>
 #include <shellapi.h>
@@ -67,10 +66,10 @@ int Print(const std::string& text) {
     return 0;
 }
 
-// The holding commands say "held" once they hold, then keep it for the time asked.
-void Held(const std::wstring& milliseconds) {
+int Held(const std::wstring& milliseconds) {
     Print("held");
     Sleep(static_cast<DWORD>(_wtoi(milliseconds.c_str())));
+    return 0;
 }
 
 HWND ParseWindow(const std::wstring& text) {
@@ -84,14 +83,13 @@ std::wstring ClassOf(HWND window) {
 }
 
 std::wstring TextOf(HWND window) {
-    // With a time-out: the window may belong to a busy process.
     wchar_t text[4096] = {};
-    DWORD_PTR copied = 0;
+    DWORD_PTR copied = 0;  // with a time-out: its owner may be busy
     SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
     return text;
 }
 
-// The rectangles of the window's region, in window coordinates ([] without a region).
+// In window coordinates; [] without a region.
 std::string Region(HWND window) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     std::vector<RECT> rects;
@@ -108,8 +106,7 @@ std::string Region(HWND window) {
 }
 
 std::string Info(HWND window) {
-    // Visibility first: a window shown and placed in one step while it is read is then never seen
-    // visible at its old place.
+    // Visibility first: a window shown and placed in one step is then never seen visible at its old place.
     const bool visible = IsWindowVisible(window);
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -120,8 +117,7 @@ std::string Info(HWND window) {
     const DWORD exstyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
     return Object({{"hwnd", Handle(window)}, {"class", String(ClassOf(window))}, {"title", String(TextOf(window))},
                    {"rect", Rect(rect)}, {"exstyle", Number(exstyle)}, {"visible", Bool(visible)},
-                   {"pid", Number(pid)},
-                   {"alpha", layered ? Number(alpha) : "null"}, {"region", Region(window)}});
+                   {"pid", Number(pid)}, {"alpha", layered ? Number(alpha) : "null"}, {"region", Region(window)}});
 }
 
 // Every top-level and message-only window, or every child of `parent`.
@@ -160,8 +156,7 @@ int Wait(const Args& a) {
 // children HWND: every child window (a message box's texts and buttons, the tray's icons).
 int Children(const Args& a) { return Print(Array(Windows(ParseWindow(a[0])), Info)); }
 
-// send HWND MSG WPARAM LPARAM: the answer (waiting up to 5 s), and whether the window still existed the
-// moment it came. MSG is a number or the name of a registered message; HWND 0xFFFF broadcasts it.
+// send HWND MSG WPARAM LPARAM: the answer and whether the window still existed then. MSG: number or registered name.
 int Send(const Args& a) {
     HWND window = ParseWindow(a[0]);
     wchar_t* end = nullptr;
@@ -171,8 +166,7 @@ int Send(const Args& a) {
     if (!SendMessageTimeoutW(window, message, static_cast<WPARAM>(_wcstoi64(a[2].c_str(), nullptr, 0)),
                              static_cast<LPARAM>(_wcstoi64(a[3].c_str(), nullptr, 0)), SMTO_ABORTIFHUNG, 5000, &answer))
         return Fail("send failed");
-    const bool alive = IsWindow(window);
-    return Print(Object({{"answer", Number(static_cast<long long>(answer))}, {"alive", Bool(alive)}}));
+    return Print(Object({{"answer", Number(static_cast<long long>(answer))}, {"alive", Bool(IsWindow(window))}}));
 }
 
 // short-path PATH: the 8.3 spelling of an existing path.
@@ -182,8 +176,7 @@ int ShortPath(const Args& a) {
     return Print(String(path));
 }
 
-// launch PROGRAM ARGS...: runs a program to its end, noting the classes of the windows it creates.
-// Arguments with spaces are quoted; none of ours holds a quote.
+// launch PROGRAM ARGS...: runs a program to its end, noting the classes of its windows. No argument holds a quote.
 int Launch(const Args& a) {
     std::wstring commandLine;
     for (const auto& arg : a)
@@ -214,31 +207,25 @@ int Launch(const Args& a) {
 
 // hold-mutex NAME MILLISECONDS: makes the named mutex exist (not owned) for a while.
 int HoldMutex(const Args& a) {
-    if (!CreateMutexW(nullptr, FALSE, a[0].c_str())) return Fail("CreateMutex failed");
-    Held(a[1]);
-    return 0;
+    return CreateMutexW(nullptr, FALSE, a[0].c_str()) ? Held(a[1]) : Fail("CreateMutex failed");
 }
 
 // clipboard-get: the clipboard's Unicode text, or null when it holds none.
 int ClipboardGet(const Args&) {
     for (int attempt = 0; !OpenClipboard(nullptr); Sleep(20))
         if (++attempt == 50) return Fail("the clipboard stayed open in another program for a second");
-    std::string out = "null";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-            out = String(text);
-            GlobalUnlock(data);
-        }
-    }
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const auto* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    const std::string out = text ? String(text) : "null";
+    if (text) GlobalUnlock(data);
     CloseClipboard();
     return Print(out);
 }
 
 // hold-hotkey MODIFIERS KEY MILLISECONDS: owns a system-wide hot key for a while, as another program would.
 int HoldHotKey(const Args& a) {
-    if (!RegisterHotKey(nullptr, 1, _wtoi(a[0].c_str()), _wtoi(a[1].c_str()))) return Fail("RegisterHotKey failed");
-    Held(a[2]);
-    return 0;
+    return RegisterHotKey(nullptr, 1, _wtoi(a[0].c_str()), _wtoi(a[1].c_str())) ? Held(a[2])
+                                                                                : Fail("RegisterHotKey failed");
 }
 
 // protect TEXT: the DPAPI blob of TEXT, in hex, as the program protects its owner credential.
@@ -254,7 +241,6 @@ int Protect(const Args& a) {
     return Print(hex + "\"");
 }
 
-// monitors: how many monitors Windows programs see.
 int Monitors(const Args&) { return Print(Number(GetSystemMetrics(SM_CMONITORS))); }
 
 // colour-window R G B LEFT TOP RIGHT BOTTOM: a plain window of one colour, shown until the probe ends.
@@ -288,10 +274,7 @@ int TrayDelete(const Args& a) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    struct Command {
-        int arguments;  // at the least
-        int (*run)(const Args&);
-    };
+    struct Command { int arguments; int (*run)(const Args&); };  // at least that many arguments
     const std::map<std::wstring, Command> commands = {
         {L"list", {0, List}}, {L"wait", {2, Wait}}, {L"children", {1, Children}}, {L"send", {4, Send}},
         {L"short-path", {1, ShortPath}}, {L"launch", {1, Launch}}, {L"hold-mutex", {2, HoldMutex}},
