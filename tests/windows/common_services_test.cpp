@@ -1,5 +1,4 @@
-// The common services on Windows: text conversion, the activity log, the clipboard and the handle
-// counter.
+// Text conversion, the activity log, the clipboard and the handle counter on Windows.
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// Drawing read back from the system: the blackout's faint pointer, and the shared primitives drawn by
-// the real GDI+, read at points that show whether each shape is right. Text is checked by where it
-// lands, never against an image: fonts differ.
+// The faint pointer and the primitives as GDI+ draws them; text by where it lands (fonts differ).
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,4 @@
-// The overlay's background interaction on a real window: the peek, drawing, the blackout, presses
-// cut short; and the host window's end with the application.
+// Background presses on a real overlay (peek, drawing, blackout, cut short); the host window's end.
 #include <windows.h>
 #include <shellapi.h>
 

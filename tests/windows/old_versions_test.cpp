@@ -1,5 +1,4 @@
-// The old-version review's search under Windows: which copies laid out on the Desktop and in
-// Downloads are found, with the versions read from their resources.
+// The old-version search: which copies on the Desktop and in Downloads are found, and their versions.
 #include <windows.h>
 #include <knownfolders.h>
 

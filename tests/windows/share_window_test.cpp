@@ -1,5 +1,4 @@
-// The share dialog in this process, read back from its controls, the clipboard and the links the
-// environment's "browser" received. The texts themselves are checked natively.
+// The share dialog read back from its controls, the clipboard and the "browser"; texts are native.
 #include <cstring>
 #include <fstream>
 #include <thread>
@@ -47,8 +46,7 @@ protected:
     }
     HWND Item(int id) const { return GetDlgItem(share.Window(), id); }
     void Click(int id) const { SendMessageW(Item(id), BM_CLICK, 0, 0); }
-    // Each visible control as id@top in client pixels (their left and width follow the client
-    // width, which Wine's thin frame makes its own), in the order they were made.
+    // Each visible control as id@top in client pixels (Wine's frame sets the width), in creation order.
     std::string Shown() const {
         std::string shown;
         for (HWND c = GetWindow(share.Window(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -65,23 +63,12 @@ protected:
 constexpr char kList[] = "10@16 11@630 100@100 200@100 101@174 102@248 103@322 104@396 105@470 106@544";
 constexpr char kQrPage[] = "11@16 22@495";
 
-std::wstring Text(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
 TEST_F(Share, PagesRowsScrollingAndReopening) {
     Open();
     const HWND first = share.Window();
     EXPECT_EQ(Shown(), kList);
-    EXPECT_EQ(Text(first), L"分享 / Share Lumenfold");
-    EXPECT_EQ(Text(Item(11)), L"打开草稿后，请检查正文并自行发送。\nOpens a draft for you to review and send.");
-    EXPECT_EQ(GetWindowLongPtrW(Item(10), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
-    EXPECT_EQ(GetWindowLongPtrW(Item(101), GWL_STYLE) & (BS_TYPEMASK | BS_MULTILINE), BS_AUTORADIOBUTTON | BS_MULTILINE);
     Click(200);
     EXPECT_EQ(Shown(), "11@16 12@152 20@516 21@516 22@590");
-    EXPECT_TRUE(GetWindowLongPtrW(Item(12), GWL_STYLE) & ES_READONLY);
     Open("DE", true);
     EXPECT_EQ(Shown(), kQrPage);
     // Moved and too short for the QR page's 600 rows: two notches down are 144.

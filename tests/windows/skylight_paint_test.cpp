@@ -1,9 +1,7 @@
-// The grips' and the close button's pictures as the real GDI+ and GDI draw them, read at points a
-// pixel or more away from any edge.
+// The grips' and the close button's pictures as GDI+ and GDI draw them, read away from any edge.
 #include "overlay/skylight_paint.h"
 
 #include <gtest/gtest.h>
-#include <objbase.h>
 
 #include <algorithm>
 #include <vector>
@@ -28,16 +26,6 @@ Grip Draw(int width, int height, UINT dpi, int slot, POINT pointer, bool hover) 
     return grip;
 }
 
-// The pixel, un-premultiplied, matches the straight 0xAARRGGBB colour in every channel.
-void ExpectColour(uint32_t pixel, uint32_t colour, int tolerance = 3) {
-    const int alpha = static_cast<int>(pixel >> 24);
-    for (int shift = 0; shift < 32; shift += 8) {
-        int channel = static_cast<int>(pixel >> shift & 0xFF);
-        if (shift < 24 && alpha) channel = (channel * 255 + alpha / 2) / alpha;
-        EXPECT_NEAR(channel, static_cast<int>(colour >> shift & 0xFF), tolerance) << std::hex << pixel;
-    }
-}
-
 TEST_F(SkylightPaint, IdleEdgeGripIsClearTheTopBarOpaqueAcrossTheMiddleOnly) {
     const auto pixels = Draw(32, 200, 96, kGripLeft, {16, 100}, false).pixels;
     EXPECT_EQ(std::count(pixels.begin(), pixels.end(), kClear), 32 * 200);
@@ -51,7 +39,8 @@ TEST_F(SkylightPaint, CornerHandleLightsUpOnHoverUnderAWhiteArrow) {
     const uint32_t idle = Draw(56, 56, 192, kGripCorner, {}, false).At(34, 20);
     const Grip hovered = Draw(56, 56, 192, kGripCorner, {28, 28}, true);
     EXPECT_GT(hovered.At(34, 20) & 0xFF, idle & 0xFF) << "bluer";
-    ExpectColour(hovered.At(28, 28), 0xFFFFFFFF, 10);  // the diagonal, white at 245 over the fill
+    for (int shift = 0; shift < 32; shift += 8)  // the diagonal, white at 245 over the fill, opaque
+        EXPECT_GE(hovered.At(28, 28) >> shift & 0xFF, 245u) << std::hex << hovered.At(28, 28);
 }
 
 TEST_F(SkylightPaint, HoveredEdgeShowsItsMarkerJustBeforeThePointer) {

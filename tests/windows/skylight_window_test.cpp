@@ -1,5 +1,4 @@
-// A skylight's own windows in this process: what they are, where they go, and that they leave
-// nothing behind.
+// A skylight's own windows: what they are, where they go, and that they leave nothing behind.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -31,10 +30,6 @@ TEST_F(SkylightWindows, ClickThroughTopmostPartsAroundTheHole) {
     EXPECT_FALSE(InHole(input, 300, 200));
 
     EXPECT_EQ(ExStyle(skylight.Controls()) & kPart, kPart);
-    EXPECT_TRUE(SameRect(WindowRect(skylight.Controls()), {400, 724, 1000, 787})) << "24 px under the skylight";
-    EXPECT_TRUE(SameRect(WindowRect(skylight.CloseButton()), {956, 288, 1000, 312})) << "astride the top-right end";
-    EXPECT_EQ(GetWindow(skylight.CloseButton(), GW_OWNER), overlay.Window());
-    EXPECT_TRUE(SameRect(WindowRect(skylight.Grip(2)), {400, 284, 1000, 316})) << "the top grip on the top edge";
     for (int slot = 0; slot < 5; ++slot) {
         // The grips keep the foreground away by their answer to WM_MOUSEACTIVATE, not by their style.
         EXPECT_EQ(ExStyle(skylight.Grip(slot)) & (kPart | WS_EX_TRANSPARENT),
@@ -81,9 +76,7 @@ TEST_F(SkylightWindows, DragStepsReshapeAtMostOncePerFrameAndLeaveNoHandles) {
     SetCursorPos(599, 699);  // the captured window reads the pointer on every move it is sent
     EXPECT_TRUE(WaitFor([&] { return SameRect(WindowRect(skylight.Input()), {499, 499, 1099, 899}); }, 2000));
     UnhookWindowsHookEx(hook);
-    EXPECT_TRUE(SameRect(WindowRect(skylight.CloseButton()), {1055, 487, 1099, 511})) << "its pieces went along";
-    EXPECT_TRUE(SameRect(WindowRect(skylight.Grip(2)), {499, 483, 1099, 515}));
-    EXPECT_TRUE(SameRect(WindowRect(skylight.Controls()), {499, 923, 1099, 986}));
+    EXPECT_TRUE(SameRect(WindowRect(skylight.Controls()), {499, 923, 1099, 986})) << "its pieces went along";
     EXPECT_TRUE(InHole(overlay.Window(), 1000, 850)) << "the hole went along";
     EXPECT_FALSE(InHole(overlay.Window(), 450, 350)) << "and left nothing behind";
     EXPECT_TRUE(InHole(overlay.Window(), 1400, 200)) << "the other hole stays";

@@ -1,5 +1,4 @@
-// The settings file on the file system (who may hold it open while it is read, a save that cannot
-// write) and a real overlay window (its Esc hot key, closing skylights, the save-failure box).
+// The settings file held by other programs, and a real overlay: Esc, closing skylights, failed saves.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,38 +11,29 @@ namespace {
 
 constexpr char kValid[] = R"({"version": 1, "skylights": [{"bounds": [1, 2, 301, 202]}]})";
 
-class SettingsFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        RemoveSettingsFiles();
-        WriteBytes(path, kValid);
-    }
-    // Opens a file as another program would, with its access and sharing.
-    static UniqueFile Hold(const std::filesystem::path& file, DWORD access, DWORD share) {
-        return UniqueFile(CreateFileW(file.c_str(), access, share, nullptr, OPEN_ALWAYS, 0, nullptr));
-    }
+// Opens a file as another program would, with its access and sharing.
+UniqueFile Hold(const std::filesystem::path& file, DWORD access, DWORD share) {
+    return UniqueFile(CreateFileW(file.c_str(), access, share, nullptr, OPEN_ALWAYS, 0, nullptr));
+}
+
+TEST(SettingsFile, LoadsWhileHeldForWritingStopsWhenLockedAndASaveThatCannotWriteLeavesIt) {
+    RemoveSettingsFiles();
     const std::filesystem::path path = DataFile("settings.json");
+    WriteBytes(path, kValid);
     AppState state;
-};
-
-TEST_F(SettingsFile, LoadsWhileAnotherProgramHasItOpenForWritingOrRenaming) {
-    UniqueFile held = Hold(path, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ);  // an editor, a sync
-    ASSERT_TRUE(held);
-    EXPECT_TRUE(LoadSettings(state));
-    EXPECT_EQ(state.skylights.size(), 1u);
-}
-
-TEST_F(SettingsFile, FileThatCannotBeOpenedStopsTheLoad) {
-    UniqueFile held = Hold(path, GENERIC_READ, 0);  // shared with nobody
-    ASSERT_TRUE(held);
-    EXPECT_FALSE(LoadSettings(state)) << "a locked file must not count as missing";
-}
-
-TEST_F(SettingsFile, SaveThatCannotWriteLeavesTheOldFile) {
+    {
+        UniqueFile held = Hold(path, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ);  // an editor, a sync
+        EXPECT_TRUE(held && LoadSettings(state) && state.skylights.size() == 1);
+    }
+    {
+        UniqueFile held = Hold(path, GENERIC_READ, 0);  // shared with nobody
+        EXPECT_TRUE(held && !LoadSettings(state)) << "a locked file must not count as missing";
+    }
     UniqueFile held = Hold(DataFile("settings.json.tmp"), GENERIC_READ | GENERIC_WRITE, 0);
-    ASSERT_TRUE(held);
-    EXPECT_FALSE(SaveSettings(state));
+    EXPECT_TRUE(held && !SaveSettings(state));
     EXPECT_EQ(ReadBytes(path), kValid);
+    held.reset();
+    RemoveSettingsFiles();
 }
 
 using Overlay = WithOverlay;

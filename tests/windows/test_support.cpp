@@ -8,14 +8,10 @@
 
 #include "common/data_folder.h"
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs, bool pumpMessages) {
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (!condition()) {
         if (GetTickCount64() >= deadline) return false;
-        if (!pumpMessages) {
-            Sleep(1);
-            continue;
-        }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);

@@ -25,12 +25,10 @@ protected:
     GraphicsLifetime graphics;
 };
 
-// Dispatches this thread's messages (unless told not to) until the condition holds or the deadline
-// passes.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000, bool pumpMessages = true);
+// Dispatches this thread's messages until the condition holds or the deadline passes.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
-// Runs the action while another thread presses `button` on every Lumenfold message box of this
-// process; returns the text of each box it answered.
+// Runs the action while another thread presses `button` on each of this process's boxes; their texts.
 std::vector<std::wstring> AnswerBoxesDuring(int button, const std::function<void()>& action);
 
 // A file in the data folder, whole files as bytes, and a data folder without settings files.
@@ -39,8 +37,7 @@ void RemoveSettingsFiles();
 std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 
-// A real overlay of this process over a data folder without settings; the case may set the state's
-// skylights before it calls Create (the default skylight otherwise).
+// A real overlay over a data folder without settings; a case may set skylights before Create.
 class WithOverlay : public WithGraphics {
 protected:
     void SetUp() override {
