@@ -45,13 +45,6 @@ std::optional<std::string> Failure(const HttpResponse& response) {
     return std::nullopt;
 }
 
-// Judged by its header alone: no decoder sees image bytes on this thread.
-bool ImagePresent(const std::string& path) {
-    const UniqueFile file = OpenForReading(Wide(path));
-    const auto bytes = file ? ReadWholeFile(file.get(), kImageLimit) : std::nullopt;
-    return bytes && AcceptedImage(*bytes);
-}
-
 // Image files of banners that are gone, so that the folder holds no more than one manifest's images.
 void RemoveImagesOtherThan(const std::wstring& folder, const std::vector<Banner>& banners) {
     std::set<std::wstring> kept;
@@ -75,6 +68,13 @@ void Wipe(std::wstring& secret) {
 }
 
 }  // namespace
+
+std::optional<std::string> ReadBannerImage(const std::string& imagePath) {
+    const UniqueFile file = OpenForReading(Wide(imagePath));
+    auto bytes = file ? ReadWholeFile(file.get(), kImageLimit) : std::nullopt;
+    if (bytes && !AcceptedImage(*bytes)) bytes.reset();
+    return bytes;
+}
 
 class OnlineServices::Worker {
 public:
@@ -173,7 +173,8 @@ void OnlineServices::Worker::RefreshBanners() {
         const std::string prefix = Utf8(folder) + "\\banner-";
         for (const Banner& banner : banners) {
             if (Stopping()) return;
-            if (ImagePresent(banner.imagePath)) continue;
+            // Judged by its header alone: no decoder sees image bytes on this thread.
+            if (ReadBannerImage(banner.imagePath)) continue;
             // The file name carries the image id; a banner's own id may differ.
             const std::string imageID =
                 ImageIDFromStem(banner.imagePath.substr(prefix.size(), banner.imagePath.size() - prefix.size() - 6));

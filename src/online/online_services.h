@@ -4,9 +4,14 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "online/online_snapshot.h"
+
+// A cached banner image's bytes, when its header passes; no decoder has seen them.
+std::optional<std::string> ReadBannerImage(const std::string& imagePath);
 
 class OnlineServices {
 public:

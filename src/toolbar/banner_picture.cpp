@@ -5,14 +5,7 @@
 #include <shlwapi.h>
 
 #include "common/text.h"
-#include "common/whole_file.h"
-#include "online/banner_image.h"
-
-namespace {
-
-constexpr size_t kImageFileLimit = 5242880;  // what the worker downloads at most
-
-}  // namespace
+#include "online/online_services.h"
 
 void BannerPicture::Prepare(const std::string& file, int w, int h) {
     const std::wstring name = Wide(file);
@@ -27,9 +20,8 @@ void BannerPicture::Prepare(const std::string& file, int w, int h) {
     if (!exists || w <= 0 || h <= 0) return;
 
     // Decoded from the very bytes that were judged, not from a file that may change in between.
-    const UniqueFile handle = OpenForReading(name);
-    const auto bytes = handle ? ReadWholeFile(handle.get(), kImageFileLimit) : std::nullopt;
-    if (!bytes || !AcceptedImage(*bytes)) return;
+    const auto bytes = ReadBannerImage(file);
+    if (!bytes) return;
     UniqueCom<IStream> stream(
         SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes->data()), static_cast<UINT>(bytes->size())));
     if (!stream) return;
