@@ -42,12 +42,7 @@ bool SkylightWindow::GripPressed(int slot) const {
 void SkylightWindow::RepaintGrip(int slot, int brightness, bool idle) {
     const size_t s = static_cast<size_t>(slot);
     gripPictures[s] = {};
-    RenderSkylightGrip(grips[s].get(), slot, gripPoint[s], gripHover[s], GripPressed(slot), brightness, idle);
-}
-
-std::array<Rect, kGripCount> SkylightWindow::GripPlaces() const {
-    const Rect& b = Record().bounds;
-    return GripRects(b, ToRect(MonitorBounds(ToPOINT(Centre(b)), false)), Scale(32), Scale(28));
+    RenderSkylightGrip(grips[s].get(), dpi, slot, gripPoint[s], gripHover[s], GripPressed(slot), brightness, idle);
 }
 
 void SkylightWindow::UpdateGrips(bool show) {
@@ -58,7 +53,6 @@ void SkylightWindow::UpdateGrips(bool show) {
         }
         return;
     }
-    const auto rects = GripPlaces();
     RegisterPartClass(owner->Instance(), kSkylightGripClass, GripProc, nullptr, nullptr);
     for (int slot = 0; slot < kGripCount; ++slot) {
         UniqueWindow& grip = grips[static_cast<size_t>(slot)];
@@ -67,28 +61,28 @@ void SkylightWindow::UpdateGrips(bool show) {
         if (!grip) grip.reset(CreatePart(kSkylightGripClass, kGripTitles[slot], WS_EX_LAYERED | WS_EX_TOOLWINDOW |
                                                                                  WS_EX_TOPMOST, WS_POPUP));
         if (!grip) continue;
-        const Rect& r = rects[static_cast<size_t>(slot)];
+        const Rect& r = parts.grips[static_cast<size_t>(slot)];
         SetWindowPos(grip.get(), HWND_TOPMOST, r.left, r.top, static_cast<int>(Width(r)), static_cast<int>(Height(r)),
                      SWP_NOACTIVATE | (created ? 0 : zOrder));
     }
     // A grip gets its picture before it is first shown: Wine raises a layered window shown without
     // one above the close button once it gets it.
-    PaintGrips(rects);
+    PaintGrips();
     for (auto& grip : grips)
         if (grip) ShowWindow(grip.get(), SW_SHOWNOACTIVATE);
 }
 
-void SkylightWindow::PaintGrips(const std::array<Rect, kGripCount>& places) {
+void SkylightWindow::PaintGrips() {
     // One read for all five: each is a round trip to the window server, on every step of a drag.
     const POINT pointer = CursorPosition();
     for (int slot = 0; slot < kGripCount; ++slot) {
         HWND grip = grips[static_cast<size_t>(slot)].get();
         if (!grip) continue;
         gripPoint[static_cast<size_t>(slot)] = PointerIn(grip, pointer);
-        const Rect& r = places[static_cast<size_t>(slot)];
-        // Moving a layered window keeps its picture: only a new size or fading draws it again.
+        const Rect& r = parts.grips[static_cast<size_t>(slot)];
+        // Moving a layered window keeps its picture: only a new size, scale or fading draws it again.
         const GripPicture picture{static_cast<int>(Width(r)), static_cast<int>(Height(r)), Record().brightness,
-                                  gripsIdle};
+                                  gripsIdle, dpi};
         if (gripPictures[static_cast<size_t>(slot)] != picture) {
             RepaintGrip(slot, picture.brightness, picture.idle);
             gripPictures[static_cast<size_t>(slot)] = picture;
@@ -115,8 +109,7 @@ uint32_t SkylightWindow::ZoneUnderPointer(int slot) {
     const POINT point = gripPoint[static_cast<size_t>(slot)] = PointerIn(grip);
     RECT client{};
     GetClientRect(grip, &client);
-    const int endZone = MulDiv(64, static_cast<int>(GetDpiForWindow(grip)), 96);
-    return GripZone(slot, point.x, client.right, endZone);
+    return GripZone(slot, point.x, client.right, Scale(64));
 }
 
 LRESULT SkylightWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

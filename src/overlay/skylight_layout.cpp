@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "toolbar/slider_layout.h"
+#include "toolbar/toolbar_layout.h"
 
 namespace {
 
@@ -89,6 +90,30 @@ ResizeCursor CursorForEdges(uint32_t edges) {
 int32_t GripOpacity(int32_t brightness, bool idle) {
     if (!idle) return 255;
     return std::clamp(brightness, 12, 100) * 255 / 100;
+}
+
+SkylightParts LayoutSkylightParts(const Rect& skylight, const Rect& barMonitor, const Rect& gripMonitor, int32_t dpi) {
+    const auto at = [](int32_t pixels, int32_t scale) { return int64_t{MulDivRounded(pixels, scale, 96)}; };
+    const auto scaled = [&](int32_t pixels) { return at(pixels, dpi); };
+    SkylightParts parts;
+    parts.bar = ControlsBarRect(skylight, barMonitor, ClampToInt32(scaled(63)), ClampToInt32(scaled(24)));
+    parts.closeButton = MakeRect(skylight.right - scaled(44), skylight.top - scaled(12), skylight.right,
+                                 skylight.top + scaled(12));
+    parts.grips = GripRects(skylight, gripMonitor, ClampToInt32(scaled(32)), ClampToInt32(scaled(28)));
+
+    // Across the bar at 96 dpi: margin 14, slider, gap 11, moon 48, margin 9, and the slider's thumb
+    // is 38 of its width: 120 pixels besides the travel. Where the bar is too narrow for them at its
+    // own scale, they go at the scale that leaves 40 pixels of travel (2 more cover the rounding of
+    // three sizes); a thumb as wide as the track would set 0 or 100 for any click.
+    const int64_t width = Width(parts.bar);
+    const auto row = static_cast<int32_t>(std::clamp<int64_t>((width - 42) * 96 / 120, 1, std::max(dpi, 1)));
+    const auto across = [&](int32_t pixels) { return at(pixels, row); };
+    const int64_t sliderHeight = across(30), sliderTop = scaled(32) - sliderHeight / 2;
+    const int64_t sliderLeft = across(14);
+    parts.slider = MakeRect(sliderLeft, sliderTop, std::max(sliderLeft, width - across(68)), sliderTop + sliderHeight);
+    const int64_t moonLeft = width - across(57), moonSize = across(48), moonTop = scaled(31) - moonSize / 2;
+    parts.moon = MakeRect(moonLeft, moonTop, moonLeft + moonSize, moonTop + moonSize);
+    return parts;
 }
 
 int32_t SliderThumbWidth(const Rect& slider) { return ClampToInt32(Height(slider) * 38 / 30); }

@@ -45,6 +45,18 @@ ResizeCursor CursorForEdges(uint32_t edges);
 // below 12 %, so the grips stay findable over a dark skylight.
 int32_t GripOpacity(int32_t brightness, bool idle);
 
+// Everything of a skylight that is sized at 96 dpi and scales with the DPI of its monitor: the bar
+// (by ControlsBarRect on `barMonitor`, the monitor nearest the skylight's top-left corner), the close
+// button on the top-right corner and the grips (by GripRects on `gripMonitor`, the monitor nearest
+// its centre) in screen pixels; the slider and the moon button in the bar's client pixels. On a
+// narrow bar at a large scale the slider's thumb, the moon and the margins between them shrink
+// together so that the slider keeps at least 40 pixels of travel.
+struct SkylightParts {
+    Rect bar, slider, moon, closeButton;
+    std::array<Rect, kGripCount> grips;
+};
+SkylightParts LayoutSkylightParts(const Rect& skylight, const Rect& barMonitor, const Rect& gripMonitor, int32_t dpi);
+
 // The raised slider of the skylight controls: its thumb is height * 38 / 30 wide.
 int32_t SliderThumbWidth(const Rect& slider);
 

@@ -129,7 +129,8 @@ bool DrawGrip(uint32_t* pixels, int width, int height, UINT dpi, int slot, POINT
     return true;
 }
 
-void RenderSkylightGrip(HWND grip, int slot, POINT pointer, bool hover, bool pressed, int brightness, bool idle) {
+void RenderSkylightGrip(HWND grip, UINT dpi, int slot, POINT pointer, bool hover, bool pressed, int brightness,
+                        bool idle) {
     RECT window{};
     if (!GetWindowRect(grip, &window)) return;
     SIZE size{window.right - window.left, window.bottom - window.top};
@@ -143,7 +144,7 @@ void RenderSkylightGrip(HWND grip, int slot, POINT pointer, bool hover, bool pre
     UniqueBitmap dib(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dib || !bits) return;
     SelectedObject selected(dc.get(), dib.get());
-    if (!DrawGrip(static_cast<uint32_t*>(bits), size.cx, size.cy, GetDpiForWindow(grip), slot, pointer, hover, pressed))
+    if (!DrawGrip(static_cast<uint32_t*>(bits), size.cx, size.cy, dpi, slot, pointer, hover, pressed))
         return;
 
     POINT position{window.left, window.top}, origin{0, 0};

@@ -10,9 +10,10 @@
 // pixels) while hovered or pressed. False when nothing could be drawn.
 bool DrawGrip(uint32_t* pixels, int width, int height, UINT dpi, int slot, POINT pointer, bool hover, bool pressed);
 
-// Paints a grip window with its picture at the window's size and DPI and the opacity of
-// GripOpacity(brightness, idle), through UpdateLayeredWindow.
-void RenderSkylightGrip(HWND grip, int slot, POINT pointer, bool hover, bool pressed, int brightness, bool idle);
+// Paints a grip window with its picture at the window's size and the skylight's `dpi` and the
+// opacity of GripOpacity(brightness, idle), through UpdateLayeredWindow.
+void RenderSkylightGrip(HWND grip, UINT dpi, int slot, POINT pointer, bool hover, bool pressed, int brightness,
+                        bool idle);
 
 // The close button's face, width x height pixels at `dpi`: a red rounded square with a white cross.
 void PaintCloseButton(HDC dc, int width, int height, UINT dpi);

@@ -53,6 +53,7 @@ SkylightWindow::SkylightWindow(OverlayWindow* overlay, size_t position) : owner(
     controls.reset(CreatePart(kSkylightControlsClass, L"天窗控制 / Skylight controls", kPartStyle,
                               WS_POPUP | WS_CLIPCHILDREN));
     if (controls) SetLayeredWindowAttributes(controls.get(), 0, 255, LWA_ALPHA);
+    if (const UINT current = input ? GetDpiForWindow(input.get()) : 0) dpi = current;
 }
 
 SkylightWindow::~SkylightWindow() {
@@ -76,10 +77,7 @@ HWND SkylightWindow::CreatePart(const wchar_t* className, const wchar_t* title, 
 
 SkylightRegion& SkylightWindow::Record() const { return owner->State().skylights[index]; }
 
-int SkylightWindow::Scale(int pixels) const {
-    const UINT dpi = input ? GetDpiForWindow(input.get()) : 0;
-    return MulDiv(pixels, dpi ? static_cast<int>(dpi) : 96, 96);
-}
+int SkylightWindow::Scale(int pixels) const { return MulDiv(pixels, static_cast<int>(dpi), 96); }
 
 void SkylightWindow::Update(bool show) {
     if (!show) {
@@ -98,9 +96,18 @@ void SkylightWindow::Update(bool show) {
         placed.reset();
         return;
     }
+    placing = true;
+    Place();
+    // Moving the input window onto a monitor of another scale changed its DPI on the way: the parts
+    // go again, at the scale of the monitor the skylight now lies on.
+    if (placed && placed->dpi != dpi) Place();
+    placing = false;
+}
+
+void SkylightWindow::Place() {
     const SkylightRegion& record = Record();
     const Rect& b = record.bounds;
-    const Placement placement{b, record.brightness, record.shape};
+    const Placement placement{b, record.brightness, record.shape, dpi};
     if (visible && placed == placement) return;
     // Windows already stacked above the overlay only move: restacking costs a round of the window
     // server for each of them, on every step of a drag.
@@ -118,17 +125,16 @@ void SkylightWindow::Update(bool show) {
     SetLayeredWindowAttributes(input.get(), 0, static_cast<BYTE>(OpacityForBrightness(record.brightness)), LWA_ALPHA);
     const int width = static_cast<int>(Width(b)), height = static_cast<int>(Height(b));
     SetRegionIfChanged(input.get(), HoleRegion(record.shape, {0, 0, width, height}));
-    const Rect bar = ControlsBarRect(b, ToRect(MonitorBounds({b.left, b.top}, false)), Scale(63), Scale(24));
+    parts = LayoutSkylightParts(b, ToRect(MonitorBounds({b.left, b.top}, false)),
+                                ToRect(MonitorBounds(ToPOINT(Centre(b)), false)), static_cast<int32_t>(dpi));
+    const Rect& bar = parts.bar;
     const int barWidth = static_cast<int>(Width(bar)), barHeight = static_cast<int>(Height(bar));
-    slider = {Scale(14), Scale(17), barWidth - Scale(68), Scale(47)};
-    moon = {barWidth - Scale(57), Scale(7), barWidth - Scale(9), Scale(55)};
     SetRegionIfChanged(controls.get(),
                        UniqueRegion(CreateRoundRectRgn(0, 0, barWidth + 1, barHeight + 1, Scale(12), Scale(12))));
     InvalidateRect(controls.get(), nullptr, FALSE);
-    const auto gripPlaces = GripPlaces();
-    if (MoveTogether(bar, gripPlaces)) {
+    if (MoveTogether()) {
         InvalidateRect(closeButton.get(), nullptr, FALSE);
-        PaintGrips(gripPlaces);
+        PaintGrips();
         return;
     }
 
@@ -143,7 +149,7 @@ void SkylightWindow::Update(bool show) {
     PlaceCloseButton();
 }
 
-bool SkylightWindow::MoveTogether(const Rect& bar, const std::array<Rect, 5>& places) {
+bool SkylightWindow::MoveTogether() {
     // Only windows that exist and are stacked already: the first placement shows them in order.
     if (zOrder != SWP_NOZORDER || !closeButton) return false;
     for (const auto& grip : grips)
@@ -158,13 +164,12 @@ bool SkylightWindow::MoveTogether(const Rect& bar, const std::array<Rect, 5>& pl
     const UINT move = SWP_NOACTIVATE | SWP_NOZORDER;
     std::array<Move, 8> moves{{
         {input.get(), nullptr, b, move | SWP_SHOWWINDOW},
-        {controls.get(), nullptr, bar, move | (controlsShown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW)},
+        {controls.get(), nullptr, parts.bar, move | (controlsShown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW)},
     }};
-    for (size_t slot = 0; slot < places.size(); ++slot) moves[2 + slot] = {grips[slot].get(), nullptr, places[slot], move};
+    for (size_t slot = 0; slot < grips.size(); ++slot)
+        moves[2 + slot] = {grips[slot].get(), nullptr, parts.grips[slot], move};
     // Stacked again last, as on the first placement: a dragged grip rises above it.
-    moves[7] = {closeButton.get(), HWND_TOPMOST,
-                {b.right - Scale(44), b.top - Scale(12), b.right, b.top + Scale(12)},
-                SWP_NOACTIVATE | SWP_SHOWWINDOW};
+    moves[7] = {closeButton.get(), HWND_TOPMOST, parts.closeButton, SWP_NOACTIVATE | SWP_SHOWWINDOW};
     auto place = [](HDWP batch, const Move& m) {
         return DeferWindowPos(batch, m.window, m.after, m.r.left, m.r.top, static_cast<int>(Width(m.r)),
                               static_cast<int>(Height(m.r)), m.flags);
@@ -188,8 +193,8 @@ void SkylightWindow::CreateCloseButton() {
 }
 
 void SkylightWindow::PlaceCloseButton() {
-    const Rect& b = Record().bounds;
-    SetWindowPos(closeButton.get(), HWND_TOPMOST, b.right - Scale(44), b.top - Scale(12), Scale(44), Scale(24),
+    const Rect& r = parts.closeButton;
+    SetWindowPos(closeButton.get(), HWND_TOPMOST, r.left, r.top, static_cast<int>(Width(r)), static_cast<int>(Height(r)),
                  SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
@@ -274,6 +279,7 @@ void SkylightWindow::UpdateBrightness() {
     brightnessPending = false;
     SetLayeredWindowAttributes(input.get(), 0, static_cast<BYTE>(OpacityForBrightness(Record().brightness)),
                                LWA_ALPHA);
+    const RECT slider = ToRECT(parts.slider);
     InvalidateRect(controls.get(), &slider, FALSE);
 }
 
@@ -292,13 +298,14 @@ void SkylightWindow::PaintControls() {
     PaintBuffered(controls.get(), [this](HDC dc, const RECT& client) {
         FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         reference::Card(dc, client, static_cast<float>(Scale(8)), RGB(20, 20, 20), 0, 0);
-        reference::Slider(dc, slider, Record().brightness, true);
-        reference::Moon(dc, moon);
+        reference::Slider(dc, ToRECT(parts.slider), Record().brightness, true);
+        reference::Moon(dc, ToRECT(parts.moon));
     });
 }
 
 void SkylightWindow::PressControls(HWND window, WPARAM wParam, LPARAM lParam) {
     const POINT point = ClientPoint(lParam);
+    const RECT moon = ToRECT(parts.moon), slider = ToRECT(parts.slider);
     if (PtInRect(&moon, point)) {
         owner->SetBlackoutCursorBrightness(Record().brightness);
         owner->ShowFullBlack();
@@ -309,7 +316,7 @@ void SkylightWindow::PressControls(HWND window, WPARAM wParam, LPARAM lParam) {
         BeginDrag(CursorPosition(), window);
         return;
     }
-    sliderGrab = SliderGrab(ToRect(slider), Record().brightness, point.x);
+    sliderGrab = SliderGrab(parts.slider, Record().brightness, point.x);
     sliderDragging = true;
     SetCapture(window);
     SetTimer(window, kSliderTimer, 16, nullptr);
@@ -349,6 +356,12 @@ LRESULT SkylightWindow::InputMessage(HWND window, UINT message, WPARAM wParam, L
             if (wParam == kDragTimer && reshapePending) Reshape();
             return 0;
         case WM_SETCURSOR: SetCursor(LoadCursorW(nullptr, IDC_SIZEALL)); return TRUE;
+        case WM_DPICHANGED:
+            // The parts follow the input window's scale, not the rectangle Windows suggests for it.
+            if (LOWORD(wParam)) dpi = LOWORD(wParam);
+            // A move of ours places them again when it is done; a new scale of the monitor does it now.
+            if (visible && !placing) Update(true);
+            return 0;
         case WM_LBUTTONDOWN:
             dragMode = 0;
             BeginDrag(CursorPosition(), nullptr);
@@ -373,7 +386,7 @@ LRESULT SkylightWindow::ControlMessage(HWND window, UINT message, WPARAM wParam,
         case WM_LBUTTONDOWN: PressControls(window, wParam, lParam); return 0;
         case WM_MOUSEMOVE:
             if (sliderDragging) {
-                const int32_t value = SliderValueAt(ToRect(slider), sliderGrab, ClientPoint(lParam).x);
+                const int32_t value = SliderValueAt(parts.slider, sliderGrab, ClientPoint(lParam).x);
                 if (value != Record().brightness) {
                     Record().brightness = value;
                     brightnessPending = true;
@@ -404,7 +417,7 @@ LRESULT SkylightWindow::CloseMessage(HWND window, UINT message, WPARAM wParam, L
             HDC dc = BeginPaint(window, &paint);
             RECT client{};
             GetClientRect(window, &client);
-            PaintCloseButton(dc, client.right, client.bottom, GetDpiForWindow(window));
+            PaintCloseButton(dc, client.right, client.bottom, dpi);
             EndPaint(window, &paint);
             return 0;
         }

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "common/handles.h"
+#include "overlay/skylight_layout.h"
 #include "state/app_state.h"
 
 class OverlayWindow;
@@ -60,6 +61,7 @@ private:
     SkylightRegion& Record() const;
     int Scale(int pixels) const;
     HWND CreatePart(const wchar_t* className, const wchar_t* title, DWORD exStyle, DWORD style);
+    void Place();
     void PlaceCloseButton();
     void CreateCloseButton();
     void PaintControls();
@@ -71,9 +73,8 @@ private:
 
     // The grips.
     void UpdateGrips(bool show);
-    std::array<Rect, 5> GripPlaces() const;
-    void PaintGrips(const std::array<Rect, 5>& places);
-    bool MoveTogether(const Rect& bar, const std::array<Rect, 5>& gripPlaces);
+    void PaintGrips();
+    bool MoveTogether();
     void SetGripsIdle(bool idle);
     int SlotOf(HWND window) const;
     uint32_t ZoneUnderPointer(int slot);
@@ -86,11 +87,13 @@ private:
         Rect bounds;
         int32_t brightness = 0;
         SkylightShape shape = SkylightShape::Rounded;
+        UINT dpi = 0;
         friend bool operator==(const Placement&, const Placement&) = default;
     };
     struct GripPicture {
         int width = 0, height = 0, brightness = -1;
         bool idle = false;
+        UINT dpi = 0;
         friend bool operator==(const GripPicture&, const GripPicture&) = default;
     };
 
@@ -113,11 +116,15 @@ private:
     bool dragging = false;
     bool resizing = false;
     bool sliderDragging = false;
-    RECT slider{};
-    RECT moon{};
+    // Where the parts went on the last placement, at `dpi`.
+    SkylightParts parts;
     POINT dragStart{};
     Rect startBounds;
     std::optional<Placement> placed;
+    // The input window's DPI, which the whole skylight is sized for; Windows tells it by
+    // WM_DPICHANGED when the window reaches a monitor of another scale or its monitor's scale changes.
+    UINT dpi = 96;
+    bool placing = false;
     UINT zOrder = 0;  // SWP_NOZORDER while the windows only move
     // Drag steps closer together than a frame wait for the drag timer: reshaping the overlay costs
     // more than a frame under load, and the pointer must never queue behind it.

@@ -60,6 +60,31 @@ TEST(SkylightGrips, CentredThinnerWhenLowOnTheMonitorFadingAndBottomEndsDragThei
         EXPECT_EQ(GripZone(grip, at, length, 64), static_cast<uint32_t>(zone)) << grip << " at " << at;
 }
 
+TEST(SkylightParts, AtTheirMonitorsScaleAndTheSliderKeepsFortyPixelsOfTravelOnTheNarrowestBarUpTo300Percent) {
+    const SkylightParts at96 = LayoutSkylightParts(kSky, kPrimary, kPrimary, 96);
+    EXPECT_EQ(at96.bar, (Rect{400, 724, 1000, 787}));
+    EXPECT_EQ(at96.closeButton, (Rect{956, 288, 1000, 312}));
+    EXPECT_EQ(at96.grips[kGripBottom], (Rect{400, 684, 1000, 716}));
+    EXPECT_EQ(at96.slider, (Rect{14, 17, 532, 47}));
+    EXPECT_EQ(at96.moon, (Rect{543, 7, 591, 55}));
+    // The same skylight once its monitor is at 200 %.
+    const SkylightParts at192 = LayoutSkylightParts(kSky, kPrimary, kPrimary, 192);
+    EXPECT_EQ(at192.bar, (Rect{400, 748, 1000, 874}));
+    EXPECT_EQ(at192.closeButton, (Rect{912, 276, 1000, 324}));
+    EXPECT_EQ(at192.grips[kGripBottom], (Rect{400, 668, 1000, 732}));
+    EXPECT_EQ(at192.slider, (Rect{28, 34, 464, 94}));
+    EXPECT_EQ(at192.moon, (Rect{486, 14, 582, 110}));
+    // The narrowest skylight: at 175 % and more its bar once left the thumb a pixel to travel.
+    for (int32_t dpi = 96; dpi <= 288; ++dpi) {
+        const SkylightParts narrow = LayoutSkylightParts({0, 0, 200, 100}, kPrimary, kPrimary, dpi);
+        const Rect& slider = narrow.slider;
+        EXPECT_GE(Width(slider) - SliderThumbWidth(slider), 40) << dpi;
+        EXPECT_TRUE(slider.right <= narrow.moon.left && narrow.moon.right <= 200 && narrow.moon.top >= 0 &&
+                    narrow.moon.bottom <= Height(narrow.bar))
+            << dpi;
+    }
+}
+
 // The bar's slider at 96 dpi: 30 high, 480 pixels of travel for a 38-pixel thumb.
 const Rect kSlider{14, 17, 532, 47};
 

@@ -65,7 +65,7 @@ TEST_F(SkylightPaint, RenderingGripsLeavesNoHandleAndShowsThePicture) {
     SetWindowLongPtrW(window.get(), GWL_EXSTYLE, WS_EX_LAYERED);
     const long live = LiveHandleCount();
     for (int i = 0; i < 100; ++i)
-        RenderSkylightGrip(window.get(), (i + 3) % kGripCount, {50, 16}, i % 2, i % 3 == 0, 40, i % 4 == 0);
+        RenderSkylightGrip(window.get(), 96, (i + 3) % kGripCount, {50, 16}, i % 2, i % 3 == 0, 40, i % 4 == 0);
     EXPECT_EQ(LiveHandleCount(), live);
     // The last picture, the top bar at full opacity, reaches the screen.
     const uint32_t band = Draw(200, 32, 96, kGripTop, {50, 16}, false).At(100, 16);

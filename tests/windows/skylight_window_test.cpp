@@ -36,6 +36,11 @@ TEST_F(SkylightWindows, ClickThroughTopmostPartsAroundTheHole) {
                   static_cast<DWORD>(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST));
         EXPECT_TRUE(IsWindowVisible(skylight.Grip(slot)));
     }
+    // Windows' word that the skylight's monitor went to 200 % (Wine has one DPI for all monitors).
+    RECT suggested = WindowRect(input);
+    SendMessageW(input, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_TRUE(SameRect(WindowRect(skylight.CloseButton()), {912, 276, 1000, 324})) << "at twice the size";
+    EXPECT_TRUE(SameRect(WindowRect(input), {400, 300, 1000, 700})) << "the skylight itself stays";
 
     state.mode = OverlayMode::Blackout;
     overlay.Refresh();
