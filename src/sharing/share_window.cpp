@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "common/clipboard.h"
 #include "common/shell_services.h"
@@ -87,13 +88,10 @@ bool ShareWindow::Create(HINSTANCE instance, HWND owner) {
                     WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_VSCROLL, 0, 0, 640, 780, owner, nullptr, instance,
                     this);
     if (!window) return false;
-    font = InterfaceFont(window, 18, 400);
-    // Placed by Layout.
+    // Placed by Layout, given the font by ApplyFont.
     const auto child = [&](const wchar_t* className, DWORD style, int id, const wchar_t* caption = L"") {
-        HWND control = CreateWindowExW(0, className, caption, WS_CHILD | WS_VISIBLE | style, 0, 0, 1, 1, window,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-        return control;
+        return CreateWindowExW(0, className, caption, WS_CHILD | WS_VISIBLE | style, 0, 0, 1, 1, window,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     };
     targetList = child(L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL, kTargetListId);
     hint = child(L"STATIC", 0, kHintId);
@@ -108,16 +106,33 @@ bool ShareWindow::Create(HINSTANCE instance, HWND owner) {
     copyButton = child(L"BUTTON", BS_MULTILINE, kCopyId, L"复制正文 / Copy text");
     facebookButton = child(L"BUTTON", BS_MULTILINE, kFacebookId, L"打开 Facebook / Open Facebook");
     backButton = child(L"BUTTON", BS_MULTILINE, kBackId, L"返回 / Back");
+    ApplyFont();
     return true;
+}
+
+void ShareWindow::ApplyFont() {
+    UniqueFont next = InterfaceFont(window, 18, 400);
+    if (!next) return;
+    for (HWND control = GetWindow(window, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT))
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(next.get()), TRUE);
+    // Deleted only now that no control draws with it.
+    font = std::move(next);
 }
 
 void ShareWindow::Centre() {
     const RECT work = MonitorBounds(CursorPosition(), true);
     const int workWidth = work.right - work.left, workHeight = work.bottom - work.top;
-    const int width = std::min(workWidth - 24, MulDiv(740, Dpi(), 96));
-    const int height = std::min(workHeight - 24, MulDiv(780, Dpi(), 96));
-    SetWindowPos(window, HWND_TOPMOST, work.left + (workWidth - width) / 2, work.top + (workHeight - height) / 2, width,
-                 height, SWP_SHOWWINDOW);
+    const auto centred = [&](HWND after, int width, int height, UINT flags) {
+        SetWindowPos(window, after, work.left + (workWidth - width) / 2, work.top + (workHeight - height) / 2, width,
+                     height, flags);
+    };
+    // A window takes the DPI of the monitor it lies on: centred there first at its old size, it is then
+    // sized for the DPI it got.
+    RECT now{};
+    GetWindowRect(window, &now);
+    centred(nullptr, now.right - now.left, now.bottom - now.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    centred(HWND_TOPMOST, std::min(workWidth - 24, MulDiv(740, Dpi(), 96)),
+            std::min(workHeight - 24, MulDiv(780, Dpi(), 96)), SWP_SHOWWINDOW);
 }
 
 int32_t ShareWindow::Dpi() const {
@@ -213,6 +228,16 @@ LRESULT ShareWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return DefWindowProcW(gone, message, wParam, lParam);
         }
         case WM_SIZE: Layout(); return 0;
+        case WM_DPICHANGED: {
+            // Dragged onto a monitor of another scale, or its monitor's scale changed: the font goes
+            // with the new DPI, and the size Windows suggests for it keeps the dialog's look.
+            ApplyFont();
+            if (const auto* suggested = reinterpret_cast<const RECT*>(lParam))
+                SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                             suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout();
+            return 0;
+        }
         case WM_PAINT: PaintQR(); return 0;
         case WM_CLOSE: ShowWindow(window, SW_HIDE); return 0;
         case WM_COMMAND: {

@@ -34,6 +34,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool Create(HINSTANCE instance, HWND owner);
+    void ApplyFont();
     void Centre();
     int32_t Dpi() const;
     ShareLayout Current() const;
