@@ -194,8 +194,8 @@ void SkylightWindow::CreateCloseButton() {
 
 void SkylightWindow::PlaceCloseButton() {
     const Rect& r = parts.closeButton;
-    SetWindowPos(closeButton.get(), HWND_TOPMOST, r.left, r.top, static_cast<int>(Width(r)), static_cast<int>(Height(r)),
-                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    SetWindowPos(closeButton.get(), HWND_TOPMOST, r.left, r.top, static_cast<int>(Width(r)),
+                 static_cast<int>(Height(r)), SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void SkylightWindow::UpdateControlsVisibility(bool moved, uint64_t now) {
