@@ -6,6 +6,7 @@
 #include <shobjidl.h>
 #include <tlhelp32.h>
 
+#include <cstring>
 #include <cwchar>
 #include <iterator>
 #include <string_view>
@@ -78,13 +79,16 @@ bool Recycle(HWND owner, const std::wstring& path) {
     return SUCCEEDED(result) && !aborted;
 }
 
-// Right before recycling, every file is judged again: it may have started, been replaced or been
-// swapped for a link while the dialog was open.
-Outcome Recheck(HWND owner, const Candidate& candidate, const std::set<std::wstring>& running) {
-    if (running.contains(LowerCase(candidate.path))) return Outcome::Skipped;
+// Right before recycling, every file is judged again: it may have started, been replaced, or a folder
+// on its path may have been swapped for a link to another copy while the dialog was open. What the
+// path leads to now must be the very file the scan listed.
+Outcome Recheck(HWND owner, const Candidate& candidate, const RunningFiles& running) {
     Version now;
     if (!ReadVersion(candidate.path, now) || now.value != candidate.version) return Outcome::Skipped;
     if (IsReparsePoint(candidate.path)) return Outcome::Skipped;
+    FileIdentity identity;
+    if (!ReadIdentity(candidate.path, identity) || identity != candidate.identity || running.contains(identity.Key()))
+        return Outcome::Skipped;
     const bool reported = Recycle(owner, candidate.path);
     return reported && !Exists(candidate.path) ? Outcome::Recycled : Outcome::NotRemoved;
 }
@@ -141,8 +145,32 @@ bool ReadVersion(const std::wstring& path, Version& version) {
     return true;
 }
 
-std::set<std::wstring> RunningImages() {
-    std::set<std::wstring> images;
+bool ReadIdentity(const std::wstring& path, FileIdentity& identity, bool followLink) {
+    UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) return false;
+    FILE_ID_INFO id{};
+    BY_HANDLE_FILE_INFORMATION basic{};
+    if (GetFileInformationByHandleEx(file.get(), FileIdInfo, &id, sizeof id)) {
+        identity.volume = id.VolumeSerialNumber;
+        std::memcpy(identity.id.data(), id.FileId.Identifier, identity.id.size());
+    } else if (GetFileInformationByHandle(file.get(), &basic)) {  // file systems without 128-bit IDs
+        identity.volume = basic.dwVolumeSerialNumber;
+        identity.id = {};
+        const uint64_t index = uint64_t{basic.nFileIndexHigh} << 32 | basic.nFileIndexLow;
+        std::memcpy(identity.id.data(), &index, sizeof index);
+    } else {
+        return false;
+    }
+    identity.finalPath.assign(kPathBuffer, L'\0');
+    const DWORD length = GetFinalPathNameByHandleW(file.get(), identity.finalPath.data(), kPathBuffer, FILE_NAME_NORMALIZED);
+    if (length == 0 || length >= kPathBuffer) return false;
+    identity.finalPath.resize(length);
+    return true;
+}
+
+RunningFiles RunningImages() {
+    RunningFiles images;
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return images;
     PROCESSENTRY32W entry{};
@@ -151,13 +179,17 @@ std::set<std::wstring> RunningImages() {
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
         DWORD length = kPathBuffer;
-        if (process && QueryFullProcessImageNameW(process.get(), 0, path.data(), &length))
-            images.insert(LowerCase(std::wstring_view(path.data(), length)));
+        FileIdentity identity;
+        // The image path is spelled as the process was started (an 8.3 name, any letter case): its
+        // file's ID is what compares.
+        if (process && QueryFullProcessImageNameW(process.get(), 0, path.data(), &length) &&
+            ReadIdentity(std::wstring(path.data(), length), identity, true))
+            images.insert(identity.Key());
     }
     return images;
 }
 
-void Scan(const std::wstring& folder, int depth, uint64_t ownVersion, const std::set<std::wstring>& running,
+void Scan(const std::wstring& folder, int depth, uint64_t ownVersion, const RunningFiles& running,
           std::vector<Candidate>& candidates, long& budget) {
     // Junctions and symbolic links are never followed; a missing folder stops here too.
     if (IsReparsePoint(folder)) return;
@@ -176,15 +208,15 @@ void Scan(const std::wstring& folder, int depth, uint64_t ownVersion, const std:
             if (depth > 0) Scan(path, depth - 1, ownVersion, running, candidates, budget);
             continue;
         }
-        if (!IsExaminedName(name) || running.contains(LowerCase(path))) continue;
+        FileIdentity identity;
+        if (!IsExaminedName(name) || !ReadIdentity(path, identity) || running.contains(identity.Key())) continue;
         Version version;
         if (ReadVersion(path, version) && version.value < ownVersion)
-            candidates.push_back({path, version.value, version.text});
+            candidates.push_back({path, version.value, version.text, std::move(identity)});
     } while (FindNextFileW(find.get(), &entry));
 }
 
-Findings FindCandidates(const std::vector<std::wstring>& roots, uint64_t ownVersion,
-                        const std::set<std::wstring>& running) {
+Findings FindCandidates(const std::vector<std::wstring>& roots, uint64_t ownVersion, const RunningFiles& running) {
     Findings findings;
     long budget = kScanBudget;
     for (const std::wstring& root : roots) Scan(root, kScanDepth, ownVersion, running, findings.candidates, budget);
@@ -223,7 +255,7 @@ void ReviewOldVersions(HWND owner) {
     }
     if (!Confirm(owner, content)) return;
     // Programs may have started while the dialog was open.
-    const std::set<std::wstring> running = RunningImages();
+    const RunningFiles running = RunningImages();
     std::wstring report;
     for (const Candidate& candidate : findings.candidates)
         report += ReportLine(Recheck(owner, candidate, running), candidate.path);
