@@ -39,8 +39,63 @@ bool IsReparsePoint(const std::wstring& path) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Wine 8's IFileOperation is a stub that answers E_NOTIMPL; SHFileOperationW recycles there.
-bool RecycleWithSHFileOperation(HWND owner, const std::wstring& path) {
+// Told by the shell where the deleted item went: PostDeleteItem names its new place in the Recycle
+// Bin, or none when the item was deleted for good.
+class DeleteProgress final : public IFileOperationProgressSink {
+public:
+    bool deleted = false;
+    bool intoBin = false;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IFileOperationProgressSink);
+        *object = known ? static_cast<IFileOperationProgressSink*>(this) : nullptr;
+        return known ? S_OK : E_NOINTERFACE;
+    }
+    // Lives on the stack; the operation that holds it is released first.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE PostDeleteItem(DWORD, IShellItem*, HRESULT result, IShellItem* newlyCreated) override {
+        deleted = SUCCEEDED(result);
+        intoBin = deleted && newlyCreated;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE StartOperations() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE FinishOperations(HRESULT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PreRenameItem(DWORD, IShellItem*, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostRenameItem(DWORD, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PreMoveItem(DWORD, IShellItem*, IShellItem*, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostMoveItem(DWORD, IShellItem*, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PreCopyItem(DWORD, IShellItem*, IShellItem*, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostCopyItem(DWORD, IShellItem*, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PreDeleteItem(DWORD, IShellItem*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PreNewItem(DWORD, IShellItem*, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostNewItem(DWORD, IShellItem*, LPCWSTR, LPCWSTR, DWORD, HRESULT, IShellItem*) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE UpdateProgress(UINT, UINT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResetTimer() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PauseTimer() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResumeTimer() override { return S_OK; }
+};
+
+struct Removal {
+    bool deleted = false;  // the shell reported the file deleted, nothing aborted
+    bool intoBin = false;  // and it went to the Recycle Bin
+};
+
+long long BinItems(const std::wstring& path) {
+    SHQUERYRBINFO info{};
+    info.cbSize = sizeof info;
+    return SUCCEEDED(SHQueryRecycleBinW(path.c_str(), &info)) ? info.i64NumItems : -1;
+}
+
+// Wine 8's IFileOperation is a stub that answers E_NOTIMPL; SHFileOperationW recycles there. It does
+// not say where the file went, so only a bin that holds one item more counts as recycled.
+Removal RecycleWithSHFileOperation(HWND owner, const std::wstring& path) {
     std::wstring from = path;
     from.push_back(L'\0');  // a list of names, ended by an empty one
     SHFILEOPSTRUCTW operation{};
@@ -48,21 +103,26 @@ bool RecycleWithSHFileOperation(HWND owner, const std::wstring& path) {
     operation.wFunc = FO_DELETE;
     operation.pFrom = from.c_str();
     operation.fFlags = kFallbackFlags;
-    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+    const long long before = BinItems(path);
+    const bool deleted = SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+    return {deleted, deleted && before >= 0 && BinItems(path) > before};
 }
 
-// Whether the shell reported the file recycled with nothing aborted. One operation object per file,
-// so one failure does not reach the others.
-bool Recycle(HWND owner, const std::wstring& path) {
+// What the shell reported for the file. One operation object per file, so one failure does not reach
+// the others.
+Removal Recycle(HWND owner, const std::wstring& path) {
     IFileOperation* created = nullptr;
     HRESULT result = CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_ALL, IID_IFileOperation,
                                       reinterpret_cast<void**>(&created));
     UniqueCom<IFileOperation> operation(SUCCEEDED(result) ? created : nullptr);
     UniqueCom<IShellItem> item;
+    DeleteProgress progress;
+    DWORD cookie = 0;
     BOOL aborted = TRUE;  // a failure to answer counts as aborted
     if (operation) {
         result = operation.get()->SetOwnerWindow(owner);
         if (SUCCEEDED(result)) result = operation.get()->SetOperationFlags(kOperationFlags);
+        if (SUCCEEDED(result)) result = operation.get()->Advise(&progress, &cookie);
         if (SUCCEEDED(result)) {
             IShellItem* shellItem = nullptr;
             result = SHCreateItemFromParsingName(path.c_str(), nullptr, IID_IShellItem,
@@ -72,11 +132,12 @@ bool Recycle(HWND owner, const std::wstring& path) {
         if (SUCCEEDED(result)) result = operation.get()->DeleteItem(item.get(), nullptr);
         if (SUCCEEDED(result)) result = operation.get()->PerformOperations();
         operation.get()->GetAnyOperationsAborted(&aborted);
+        if (cookie != 0) operation.get()->Unadvise(cookie);
     }
     item.reset();
     operation.reset();
     if (result == E_NOTIMPL) return RecycleWithSHFileOperation(owner, path);
-    return SUCCEEDED(result) && !aborted;
+    return {SUCCEEDED(result) && !aborted && progress.deleted, progress.intoBin};
 }
 
 // Right before recycling, every file is judged again: it may have started, been replaced, or a folder
@@ -89,8 +150,8 @@ Outcome Recheck(HWND owner, const Candidate& candidate, const RunningFiles& runn
     FileIdentity identity;
     if (!ReadIdentity(candidate.path, identity) || identity != candidate.identity || running.contains(identity.Key()))
         return Outcome::Skipped;
-    const bool reported = Recycle(owner, candidate.path);
-    return reported && !Exists(candidate.path) ? Outcome::Recycled : Outcome::NotRemoved;
+    const Removal removal = Recycle(owner, candidate.path);
+    return RecycleOutcome(removal.deleted, removal.intoBin, Exists(candidate.path));
 }
 
 bool Confirm(HWND owner, const std::wstring& content) {

@@ -69,7 +69,12 @@ void SortAndDeduplicate(std::vector<Candidate>& candidates);
 // out, then the list (or, with no candidates, the nothing-found note).
 std::wstring ReviewContent(std::wstring_view ownText, bool budgetExhausted, const std::vector<Candidate>& candidates);
 
-enum class Outcome { Recycled, NotRemoved, Skipped };
+enum class Outcome { Recycled, NotRemoved, Skipped, DeletedForGood };
+
+// A file is recycled only when the shell put it in the Recycle Bin and it is gone from its place; one
+// the shell deleted for good (the bin could not take it and the user accepted that) is never called
+// recycled.
+Outcome RecycleOutcome(bool deleted, bool intoBin, bool stillThere);
 
 // One line of the closing report.
 std::wstring ReportLine(Outcome outcome, std::wstring_view path);

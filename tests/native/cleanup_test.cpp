@@ -27,6 +27,8 @@ TEST(VersionRules, VersionNamesOrderAndScanLimitNote) {
     EXPECT_TRUE(ReviewContent(L"3.0.0", true, {})
                     .ends_with(L"user data are preserved.\n\n达到检查上限，部分目录未检查。\nScan limit reached; some "
                                L"folders were not checked.\n\n未发现可清理的旧版便携程序。\nNo older portable copies found."));
+    // The bin could not take the file and the user let the shell delete it for good.
+    EXPECT_EQ(ReportLine(RecycleOutcome(true, false, false), L"x"), L"已永久删除 / Deleted permanently: x\n");
 }
 
 }  // namespace
