@@ -62,7 +62,9 @@ public:
     HRESULT STDMETHODCALLTYPE StartOperations() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE FinishOperations(HRESULT) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE PreRenameItem(DWORD, IShellItem*, LPCWSTR) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE PostRenameItem(DWORD, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostRenameItem(DWORD, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override {
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE PreMoveItem(DWORD, IShellItem*, IShellItem*, LPCWSTR) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE PostMoveItem(DWORD, IShellItem*, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override {
         return S_OK;
@@ -207,8 +209,9 @@ bool ReadVersion(const std::wstring& path, Version& version) {
 }
 
 bool ReadIdentity(const std::wstring& path, FileIdentity& identity, bool followLink) {
-    UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) return false;
     FILE_ID_INFO id{};
     BY_HANDLE_FILE_INFORMATION basic{};
@@ -224,7 +227,8 @@ bool ReadIdentity(const std::wstring& path, FileIdentity& identity, bool followL
         return false;
     }
     identity.finalPath.assign(kPathBuffer, L'\0');
-    const DWORD length = GetFinalPathNameByHandleW(file.get(), identity.finalPath.data(), kPathBuffer, FILE_NAME_NORMALIZED);
+    const DWORD length =
+        GetFinalPathNameByHandleW(file.get(), identity.finalPath.data(), kPathBuffer, FILE_NAME_NORMALIZED);
     if (length == 0 || length >= kPathBuffer) return false;
     identity.finalPath.resize(length);
     return true;

@@ -34,8 +34,8 @@ def review_copies_cancels_then_recycles_but_not_running_or_moved_copies():
             shutil.copy(BUILD / "tests" / "windows" / "copy_2_9.exe", path)
         windows = {p: f"C:\\users\\{user.name}\\" + "\\".join(p.relative_to(user).parts)
                    for p in (older, started, swapped, running)}
-        content = (f"当前版本 / Current version: 3.0.0{SCOPE}\n2.9.0 — {windows[older]}\n\n2.9.0 — {windows[swapped]}\n"
-                   f"\n2.9.0 — {windows[started]}\n")
+        content = (f"当前版本 / Current version: 3.0.0{SCOPE}\n2.9.0 — {windows[older]}\n"
+                   f"\n2.9.0 — {windows[swapped]}\n\n2.9.0 — {windows[started]}\n")
         s.start([s.probe("short-path", windows[running])])  # running, though by another spelling: never listed
         s.probe("wait", "Lumenfold.Tests.OtherCopy", 30000)
         process, _, _ = s.start_overlay(TRAY_SKYLIGHT)

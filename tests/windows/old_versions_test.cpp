@@ -52,7 +52,8 @@ TEST(FindCandidates, OlderCopiesWithinTwoLevelsEachOnceNoneInstalledOrRunning) {
     FileIdentity olderFile, deepFile, notesFile;
     ASSERT_TRUE(ReadIdentity(older, olderFile) && ReadIdentity(deep, deepFile) && ReadIdentity(notes, notesFile));
     const Candidate listedOlder{older, 0x0002000900000005, L"2.9.0", olderFile},
-        listedDeep{deep, 0x0002000900000005, L"2.9.0", deepFile}, listedNotes{notes, 0x0002000A012C0FA0, L"2.10.300", notesFile};
+        listedDeep{deep, 0x0002000900000005, L"2.9.0", deepFile},
+        listedNotes{notes, 0x0002000A012C0FA0, L"2.10.300", notesFile};
     const Findings found = FindCandidates({desktop.wstring(), inner.wstring()}, kOwnVersion, {});
     EXPECT_THAT(found.candidates, UnorderedElementsAre(listedOlder, listedNotes, listedDeep));
     EXPECT_FALSE(found.budgetExhausted);
