@@ -6,6 +6,7 @@
 #include <shobjidl.h>
 #include <tlhelp32.h>
 
+#include <cstring>
 #include <cwchar>
 #include <iterator>
 #include <string_view>
@@ -38,8 +39,65 @@ bool IsReparsePoint(const std::wstring& path) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Wine 8's IFileOperation is a stub that answers E_NOTIMPL; SHFileOperationW recycles there.
-bool RecycleWithSHFileOperation(HWND owner, const std::wstring& path) {
+// Told by the shell where the deleted item went: PostDeleteItem names its new place in the Recycle
+// Bin, or none when the item was deleted for good.
+class DeleteProgress final : public IFileOperationProgressSink {
+public:
+    bool deleted = false;
+    bool intoBin = false;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IFileOperationProgressSink);
+        *object = known ? static_cast<IFileOperationProgressSink*>(this) : nullptr;
+        return known ? S_OK : E_NOINTERFACE;
+    }
+    // Lives on the stack; the operation that holds it is released first.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE PostDeleteItem(DWORD, IShellItem*, HRESULT result, IShellItem* newlyCreated) override {
+        deleted = SUCCEEDED(result);
+        intoBin = deleted && newlyCreated;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE StartOperations() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE FinishOperations(HRESULT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PreRenameItem(DWORD, IShellItem*, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostRenameItem(DWORD, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PreMoveItem(DWORD, IShellItem*, IShellItem*, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostMoveItem(DWORD, IShellItem*, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PreCopyItem(DWORD, IShellItem*, IShellItem*, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostCopyItem(DWORD, IShellItem*, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE PreDeleteItem(DWORD, IShellItem*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PreNewItem(DWORD, IShellItem*, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PostNewItem(DWORD, IShellItem*, LPCWSTR, LPCWSTR, DWORD, HRESULT, IShellItem*) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE UpdateProgress(UINT, UINT) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResetTimer() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE PauseTimer() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResumeTimer() override { return S_OK; }
+};
+
+struct Removal {
+    bool deleted = false;  // the shell reported the file deleted, nothing aborted
+    bool intoBin = false;  // and it went to the Recycle Bin
+};
+
+long long BinItems(const std::wstring& path) {
+    SHQUERYRBINFO info{};
+    info.cbSize = sizeof info;
+    return SUCCEEDED(SHQueryRecycleBinW(path.c_str(), &info)) ? info.i64NumItems : -1;
+}
+
+// Wine 8's IFileOperation is a stub that answers E_NOTIMPL; SHFileOperationW recycles there. It does
+// not say where the file went, so only a bin that holds one item more counts as recycled.
+Removal RecycleWithSHFileOperation(HWND owner, const std::wstring& path) {
     std::wstring from = path;
     from.push_back(L'\0');  // a list of names, ended by an empty one
     SHFILEOPSTRUCTW operation{};
@@ -47,21 +105,26 @@ bool RecycleWithSHFileOperation(HWND owner, const std::wstring& path) {
     operation.wFunc = FO_DELETE;
     operation.pFrom = from.c_str();
     operation.fFlags = kFallbackFlags;
-    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+    const long long before = BinItems(path);
+    const bool deleted = SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+    return {deleted, deleted && before >= 0 && BinItems(path) > before};
 }
 
-// Whether the shell reported the file recycled with nothing aborted. One operation object per file,
-// so one failure does not reach the others.
-bool Recycle(HWND owner, const std::wstring& path) {
+// What the shell reported for the file. One operation object per file, so one failure does not reach
+// the others.
+Removal Recycle(HWND owner, const std::wstring& path) {
     IFileOperation* created = nullptr;
     HRESULT result = CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_ALL, IID_IFileOperation,
                                       reinterpret_cast<void**>(&created));
     UniqueCom<IFileOperation> operation(SUCCEEDED(result) ? created : nullptr);
     UniqueCom<IShellItem> item;
+    DeleteProgress progress;
+    DWORD cookie = 0;
     BOOL aborted = TRUE;  // a failure to answer counts as aborted
     if (operation) {
         result = operation.get()->SetOwnerWindow(owner);
         if (SUCCEEDED(result)) result = operation.get()->SetOperationFlags(kOperationFlags);
+        if (SUCCEEDED(result)) result = operation.get()->Advise(&progress, &cookie);
         if (SUCCEEDED(result)) {
             IShellItem* shellItem = nullptr;
             result = SHCreateItemFromParsingName(path.c_str(), nullptr, IID_IShellItem,
@@ -71,22 +134,26 @@ bool Recycle(HWND owner, const std::wstring& path) {
         if (SUCCEEDED(result)) result = operation.get()->DeleteItem(item.get(), nullptr);
         if (SUCCEEDED(result)) result = operation.get()->PerformOperations();
         operation.get()->GetAnyOperationsAborted(&aborted);
+        if (cookie != 0) operation.get()->Unadvise(cookie);
     }
     item.reset();
     operation.reset();
     if (result == E_NOTIMPL) return RecycleWithSHFileOperation(owner, path);
-    return SUCCEEDED(result) && !aborted;
+    return {SUCCEEDED(result) && !aborted && progress.deleted, progress.intoBin};
 }
 
-// Right before recycling, every file is judged again: it may have started, been replaced or been
-// swapped for a link while the dialog was open.
-Outcome Recheck(HWND owner, const Candidate& candidate, const std::set<std::wstring>& running) {
-    if (running.contains(LowerCase(candidate.path))) return Outcome::Skipped;
+// Right before recycling, every file is judged again: it may have started, been replaced, or a folder
+// on its path may have been swapped for a link to another copy while the dialog was open. What the
+// path leads to now must be the very file the scan listed.
+Outcome Recheck(HWND owner, const Candidate& candidate, const RunningFiles& running) {
     Version now;
     if (!ReadVersion(candidate.path, now) || now.value != candidate.version) return Outcome::Skipped;
     if (IsReparsePoint(candidate.path)) return Outcome::Skipped;
-    const bool reported = Recycle(owner, candidate.path);
-    return reported && !Exists(candidate.path) ? Outcome::Recycled : Outcome::NotRemoved;
+    FileIdentity identity;
+    if (!ReadIdentity(candidate.path, identity) || identity != candidate.identity || running.contains(identity.Key()))
+        return Outcome::Skipped;
+    const Removal removal = Recycle(owner, candidate.path);
+    return RecycleOutcome(removal.deleted, removal.intoBin, Exists(candidate.path));
 }
 
 bool Confirm(HWND owner, const std::wstring& content) {
@@ -141,8 +208,34 @@ bool ReadVersion(const std::wstring& path, Version& version) {
     return true;
 }
 
-std::set<std::wstring> RunningImages() {
-    std::set<std::wstring> images;
+bool ReadIdentity(const std::wstring& path, FileIdentity& identity, bool followLink) {
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) return false;
+    FILE_ID_INFO id{};
+    BY_HANDLE_FILE_INFORMATION basic{};
+    if (GetFileInformationByHandleEx(file.get(), FileIdInfo, &id, sizeof id)) {
+        identity.volume = id.VolumeSerialNumber;
+        std::memcpy(identity.id.data(), id.FileId.Identifier, identity.id.size());
+    } else if (GetFileInformationByHandle(file.get(), &basic)) {  // file systems without 128-bit IDs
+        identity.volume = basic.dwVolumeSerialNumber;
+        identity.id = {};
+        const uint64_t index = uint64_t{basic.nFileIndexHigh} << 32 | basic.nFileIndexLow;
+        std::memcpy(identity.id.data(), &index, sizeof index);
+    } else {
+        return false;
+    }
+    identity.finalPath.assign(kPathBuffer, L'\0');
+    const DWORD length =
+        GetFinalPathNameByHandleW(file.get(), identity.finalPath.data(), kPathBuffer, FILE_NAME_NORMALIZED);
+    if (length == 0 || length >= kPathBuffer) return false;
+    identity.finalPath.resize(length);
+    return true;
+}
+
+RunningFiles RunningImages() {
+    RunningFiles images;
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return images;
     PROCESSENTRY32W entry{};
@@ -151,13 +244,17 @@ std::set<std::wstring> RunningImages() {
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
         DWORD length = kPathBuffer;
-        if (process && QueryFullProcessImageNameW(process.get(), 0, path.data(), &length))
-            images.insert(LowerCase(std::wstring_view(path.data(), length)));
+        FileIdentity identity;
+        // The image path is spelled as the process was started (an 8.3 name, any letter case): its
+        // file's ID is what compares.
+        if (process && QueryFullProcessImageNameW(process.get(), 0, path.data(), &length) &&
+            ReadIdentity(std::wstring(path.data(), length), identity, true))
+            images.insert(identity.Key());
     }
     return images;
 }
 
-void Scan(const std::wstring& folder, int depth, uint64_t ownVersion, const std::set<std::wstring>& running,
+void Scan(const std::wstring& folder, int depth, uint64_t ownVersion, const RunningFiles& running,
           std::vector<Candidate>& candidates, long& budget) {
     // Junctions and symbolic links are never followed; a missing folder stops here too.
     if (IsReparsePoint(folder)) return;
@@ -176,15 +273,15 @@ void Scan(const std::wstring& folder, int depth, uint64_t ownVersion, const std:
             if (depth > 0) Scan(path, depth - 1, ownVersion, running, candidates, budget);
             continue;
         }
-        if (!IsExaminedName(name) || running.contains(LowerCase(path))) continue;
+        FileIdentity identity;
+        if (!IsExaminedName(name) || !ReadIdentity(path, identity) || running.contains(identity.Key())) continue;
         Version version;
         if (ReadVersion(path, version) && version.value < ownVersion)
-            candidates.push_back({path, version.value, version.text});
+            candidates.push_back({path, version.value, version.text, std::move(identity)});
     } while (FindNextFileW(find.get(), &entry));
 }
 
-Findings FindCandidates(const std::vector<std::wstring>& roots, uint64_t ownVersion,
-                        const std::set<std::wstring>& running) {
+Findings FindCandidates(const std::vector<std::wstring>& roots, uint64_t ownVersion, const RunningFiles& running) {
     Findings findings;
     long budget = kScanBudget;
     for (const std::wstring& root : roots) Scan(root, kScanDepth, ownVersion, running, findings.candidates, budget);
@@ -223,7 +320,7 @@ void ReviewOldVersions(HWND owner) {
     }
     if (!Confirm(owner, content)) return;
     // Programs may have started while the dialog was open.
-    const std::set<std::wstring> running = RunningImages();
+    const RunningFiles running = RunningImages();
     std::wstring report;
     for (const Candidate& candidate : findings.candidates)
         report += ReportLine(Recheck(owner, candidate, running), candidate.path);

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -16,12 +15,16 @@ void ReviewOldVersions(HWND owner);
 // True when the file is this program (its three identity strings) with a valid fixed file version.
 bool ReadVersion(const std::wstring& path, Version& version);
 
-// The lower-cased image paths of every process this user may query.
-std::set<std::wstring> RunningImages();
+// The file the path names now, without following a link in its last component; false when it cannot
+// be opened or identified. Running images are read following links, to the file that was started.
+bool ReadIdentity(const std::wstring& path, FileIdentity& identity, bool followLink = false);
+
+// The image files of every process this user may query.
+RunningFiles RunningImages();
 
 // Adds the older copies in the folder and `depth` subfolder levels below it; every directory entry
 // costs one unit of the budget, and the scan stops where the budget runs out.
-void Scan(const std::wstring& folder, int depth, uint64_t ownVersion, const std::set<std::wstring>& running,
+void Scan(const std::wstring& folder, int depth, uint64_t ownVersion, const RunningFiles& running,
           std::vector<Candidate>& candidates, long& budget);
 
 struct Findings {
@@ -30,8 +33,7 @@ struct Findings {
 };
 
 // Scans the roots in order, sharing one budget.
-Findings FindCandidates(const std::vector<std::wstring>& roots, uint64_t ownVersion,
-                        const std::set<std::wstring>& running);
+Findings FindCandidates(const std::vector<std::wstring>& roots, uint64_t ownVersion, const RunningFiles& running);
 
 // The confirmation dialog's callback: the copy button copies the content (its reference data) and
 // keeps the dialog open.

@@ -45,9 +45,15 @@ std::wstring ReviewContent(std::wstring_view ownText, bool budgetExhausted, cons
     return content;
 }
 
+Outcome RecycleOutcome(bool deleted, bool intoBin, bool stillThere) {
+    if (stillThere || !deleted) return Outcome::NotRemoved;
+    return intoBin ? Outcome::Recycled : Outcome::DeletedForGood;
+}
+
 std::wstring ReportLine(Outcome outcome, std::wstring_view path) {
-    const wchar_t* prefix = outcome == Outcome::Recycled     ? L"已移入回收站 / Recycled: "
-                            : outcome == Outcome::NotRemoved ? L"未清理 / Not removed: "
-                                                             : L"跳过 / Skipped: ";
+    const wchar_t* prefix = outcome == Outcome::Recycled         ? L"已移入回收站 / Recycled: "
+                            : outcome == Outcome::NotRemoved     ? L"未清理 / Not removed: "
+                            : outcome == Outcome::DeletedForGood ? L"已永久删除 / Deleted permanently: "
+                                                                 : L"跳过 / Skipped: ";
     return prefix + std::wstring(path) + L"\n";
 }

@@ -1,9 +1,12 @@
 #pragma once
 // What the old-version review decides without asking Windows: version values and their text, which
 // files are worth reading, the order of the list, and every text the review shows.
+#include <array>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 struct Version {
@@ -11,10 +14,26 @@ struct Version {
     std::wstring text;   // "major.minor.build"
 };
 
+using FileId = std::array<uint8_t, 16>;
+
+// Which file a path led to. A folder on the way swapped for a link, or a copy started under another
+// spelling of its path (8.3 name, letter case), shows here while the path itself looks the same.
+struct FileIdentity {
+    uint64_t volume = 0;     // the volume's serial number
+    FileId id{};             // the file's ID on that volume
+    std::wstring finalPath;  // the path the file system resolved it to
+    std::pair<uint64_t, FileId> Key() const { return {volume, id}; }
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The files running processes were started from, by volume and file ID.
+using RunningFiles = std::set<std::pair<uint64_t, FileId>>;
+
 struct Candidate {
     std::wstring path;  // as found
     uint64_t version = 0;
     std::wstring text;
+    FileIdentity identity;  // as found
     bool operator==(const Candidate&) const = default;
 };
 
@@ -50,7 +69,12 @@ void SortAndDeduplicate(std::vector<Candidate>& candidates);
 // out, then the list (or, with no candidates, the nothing-found note).
 std::wstring ReviewContent(std::wstring_view ownText, bool budgetExhausted, const std::vector<Candidate>& candidates);
 
-enum class Outcome { Recycled, NotRemoved, Skipped };
+enum class Outcome { Recycled, NotRemoved, Skipped, DeletedForGood };
+
+// A file is recycled only when the shell put it in the Recycle Bin and it is gone from its place; one
+// the shell deleted for good (the bin could not take it and the user accepted that) is never called
+// recycled.
+Outcome RecycleOutcome(bool deleted, bool intoBin, bool stillThere);
 
 // One line of the closing report.
 std::wstring ReportLine(Outcome outcome, std::wstring_view path);

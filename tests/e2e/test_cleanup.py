@@ -1,4 +1,4 @@
-"""The old-version review from the tray: list, copy, Cancel, and recycling while a listed copy runs."""
+"""The old-version review from the tray: list, copy, Cancel, and recycling while listed copies run or move."""
 import shutil
 
 from lumenfold import (BUILD, CANCEL, INFO_TITLE, TRAY_SKYLIGHT, Session, centre, check, choose_from_tray_menu,
@@ -18,20 +18,26 @@ def open_review(s):
     return dialog, s.probe("children", dialog["hwnd"])
 
 
-def review_copies_cancels_then_recycles_and_skips_a_started_copy():
+def review_copies_cancels_then_recycles_but_not_running_or_moved_copies():
     with Session("cleanup") as s:
         user = s.data_folder.parents[2]
         older, started = user / "Desktop" / "Lumenfold-2.9.exe", user / "Downloads" / "old" / "Lumenfold.exe"
+        swapped, running = user / "Desktop" / "swapped" / "Lumenfold.exe", user / "Desktop" / "Lumenfold-portable.exe"
         started.parent.mkdir()
+        swapped.parent.mkdir()
         (s.home / ".local" / "share").mkdir(parents=True)  # Wine makes only the trash's own folders
         # A symbolic link (a reparse point to Wine) is never followed: the list would show the copy it leads to.
         elsewhere = user / "Documents" / "elsewhere"
         elsewhere.mkdir(parents=True)
         (user / "Desktop" / "linked").symlink_to(elsewhere, target_is_directory=True)
-        for path in (older, started, elsewhere / "Lumenfold.exe"):
+        for path in (older, started, swapped, running, elsewhere / "Lumenfold.exe"):
             shutil.copy(BUILD / "tests" / "windows" / "copy_2_9.exe", path)
-        windows = {p: f"C:\\users\\{user.name}\\" + "\\".join(p.relative_to(user).parts) for p in (older, started)}
-        content = f"当前版本 / Current version: 3.0.0{SCOPE}\n2.9.0 — {windows[older]}\n\n2.9.0 — {windows[started]}\n"
+        windows = {p: f"C:\\users\\{user.name}\\" + "\\".join(p.relative_to(user).parts)
+                   for p in (older, started, swapped, running)}
+        content = (f"当前版本 / Current version: 3.0.0{SCOPE}\n2.9.0 — {windows[older]}\n"
+                   f"\n2.9.0 — {windows[swapped]}\n\n2.9.0 — {windows[started]}\n")
+        s.start([s.probe("short-path", windows[running])])  # running, though by another spelling: never listed
+        s.probe("wait", "Lumenfold.Tests.OtherCopy", 30000)
         process, _, _ = s.start_overlay(TRAY_SKYLIGHT)
 
         dialog, children = open_review(s)
@@ -45,18 +51,22 @@ def review_copies_cancels_then_recycles_and_skips_a_started_copy():
         dialog, children = open_review(s)
         check(content in [c["title"] for c in children], "Cancel changed the list")
         s.start([windows[started]])
-        s.probe("wait", "Lumenfold.Tests.OtherCopy", 30000)
+        wait_until(lambda: len(s.windows("Lumenfold.Tests.OtherCopy")) == 2, 30, what="the started copy")
+        # Its folder now links to another copy of the same version, which must stay.
+        swapped.parent.rename(swapped.parent.with_name("moved"))
+        swapped.parent.symlink_to(elsewhere, target_is_directory=True)
         s.probe("send", dialog["hwnd"], TDM_CLICK_BUTTON, 1, 0)
         report = wait_until(lambda: [w for w in s.shown("#32770") if w["title"] == INFO_TITLE], 20,
                             what="the report")[0]
         texts = s.box_texts(report)
-        check(f"已移入回收站 / Recycled: {windows[older]}\n跳过 / Skipped: {windows[started]}\n\n\n"
+        check(f"已移入回收站 / Recycled: {windows[older]}\n跳过 / Skipped: {windows[swapped]}\n"
+              f"跳过 / Skipped: {windows[started]}\n\n\n"
               "点击确定复制完整信息。 / OK copies this information." in texts, f"the report says {texts}")
-        check(not older.exists() and started.exists(), "the wrong files left")
+        check(not older.exists() and started.exists() and swapped.exists(), "the wrong files left")
         trash = s.home / ".local" / "share" / "Trash" / "files" / older.name
         check(trash.read_bytes() == (BUILD / "tests" / "windows" / "copy_2_9.exe").read_bytes(), "not in the trash")
         s.answer_box(report, CANCEL)
         s.quit_running_copy(process)
 
 
-main(review_copies_cancels_then_recycles_and_skips_a_started_copy)
+main(review_copies_cancels_then_recycles_but_not_running_or_moved_copies)

@@ -48,13 +48,16 @@ TEST(FindCandidates, OlderCopiesWithinTwoLevelsEachOnceNoneInstalledOrRunning) {
 
     std::ofstream(desktop / "Lumenfold-notes.exe") << "no program";
 
-    // Versions as read from each file's resource, the text without the revision.
-    const Candidate listedOlder{older, 0x0002000900000005, L"2.9.0"}, listedDeep{deep, 0x0002000900000005, L"2.9.0"},
-        listedNotes{notes, 0x0002000A012C0FA0, L"2.10.300"};
+    // Versions as read from each file's resource, the text without the revision, and the file itself.
+    FileIdentity olderFile, deepFile, notesFile;
+    ASSERT_TRUE(ReadIdentity(older, olderFile) && ReadIdentity(deep, deepFile) && ReadIdentity(notes, notesFile));
+    const Candidate listedOlder{older, 0x0002000900000005, L"2.9.0", olderFile},
+        listedDeep{deep, 0x0002000900000005, L"2.9.0", deepFile},
+        listedNotes{notes, 0x0002000A012C0FA0, L"2.10.300", notesFile};
     const Findings found = FindCandidates({desktop.wstring(), inner.wstring()}, kOwnVersion, {});
     EXPECT_THAT(found.candidates, UnorderedElementsAre(listedOlder, listedNotes, listedDeep));
     EXPECT_FALSE(found.budgetExhausted);
-    EXPECT_THAT(FindCandidates({desktop.wstring()}, kOwnVersion, {LowerCase(older)}).candidates,
+    EXPECT_THAT(FindCandidates({desktop.wstring()}, kOwnVersion, {olderFile.Key()}).candidates,
                 UnorderedElementsAre(listedNotes))
         << "a running copy was listed";
 }
