@@ -100,6 +100,23 @@ TEST_F(Interaction, PressCutShortGivesBackControlsAndForeground) {
     EXPECT_TRUE(visibility.empty()) << "without a press there is nothing to give back";
 }
 
+HWND foregroundInMenu = nullptr;
+
+TEST_F(Interaction, SkylightMenuOwnsTheForegroundWhileOpenAndGivesItBack) {
+    UserWindow user;
+    ASSERT_TRUE(user.InForeground());
+    const HWND controls = app.overlay.SkylightWindows()[0]->Controls();
+    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        foregroundInMenu = GetForegroundWindow();
+        EndMenu();
+    });
+    SendMessageW(controls, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(controls), MAKELPARAM(600, 600));
+    // Otherwise Windows keeps the menu open through a click outside it.
+    EXPECT_EQ(foregroundInMenu, controls);
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == user.window; }, 2000));
+}
+
 TEST(HostWindow, GoesWithTheApplicationWhenTheStartStopsHalfWay) {
     HWND host = nullptr;
     NOTIFYICONDATAW tray{};
