@@ -112,8 +112,7 @@ TEST_F(Interaction, SkylightMenuOwnsTheForegroundWhileOpenAndGivesItBack) {
         EndMenu();
     });
     SendMessageW(controls, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(controls), MAKELPARAM(600, 600));
-    // Otherwise Windows keeps the menu open through a click outside it.
-    EXPECT_EQ(foregroundInMenu, controls);
+    EXPECT_EQ(foregroundInMenu, controls) << "Windows keeps the menu open through a click outside it";
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == user.window; }, 2000));
 }
 
