@@ -100,12 +100,11 @@ TEST_F(Interaction, PressCutShortGivesBackControlsAndForeground) {
     EXPECT_TRUE(visibility.empty()) << "without a press there is nothing to give back";
 }
 
-HWND foregroundInMenu = nullptr;
-
 TEST_F(Interaction, SkylightMenuOwnsTheForegroundWhileOpenAndGivesItBack) {
     UserWindow user;
     ASSERT_TRUE(user.InForeground());
     const HWND controls = app.overlay.SkylightWindows()[0]->Controls();
+    static HWND foregroundInMenu = nullptr;
     SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
         KillTimer(nullptr, timer);
         foregroundInMenu = GetForegroundWindow();
