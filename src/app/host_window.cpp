@@ -29,6 +29,8 @@ void ShowTrayMenu(Application& app) {
     SetForegroundWindow(app.host);
     const unsigned id = static_cast<unsigned>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x,
                                                              cursor.y, 0, app.host, nullptr));
+    // Without a message after the menu, the next one can close as soon as it opens.
+    PostMessageW(app.host, WM_NULL, 0, 0);
     menu.reset();
     RunTrayCommand(app, id);
 }

@@ -31,6 +31,17 @@ HWND FindRunningHost() {
     return nullptr;
 }
 
+bool RunsFromThisFile(HWND host) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(host, &processId);
+    const std::wstring running = ProcessImagePath(processId);
+    // Both read the same way: a short name, a subst drive or a junction spells one file many ways.
+    const std::wstring own = ImagePath(GetCurrentProcess());
+    // A path that cannot be read counts as this file: asking to show the controls is harmless.
+    return running.empty() || CompareStringOrdinal(running.c_str(), static_cast<int>(running.size()), own.c_str(),
+                                                   static_cast<int>(own.size()), TRUE) == CSTR_EQUAL;
+}
+
 }  // namespace
 
 bool NotifyAndWait(HWND host, UINT message, bool waitForExit) {
@@ -52,33 +63,33 @@ bool NotifyAndWait(HWND host, UINT message, bool waitForExit) {
 }
 
 InstanceCoordinator::~InstanceCoordinator() {
-    if (mutex) CloseHandle(mutex);
+    if (!mutex) return;
+    if (hosting) ReleaseMutex(mutex);
+    CloseHandle(mutex);
 }
 
+// The copy that runs owns the mutex for its whole run. Other copies keep their handles open, so the
+// mutex's existence says little during a storm of starts; its ownership decides which copy runs.
 InstanceCoordinator::Result InstanceCoordinator::Begin(bool quit) {
-    mutex = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
+    mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
     if (!mutex) return LeaveFailure;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return quit ? LeaveSuccess : Run;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) {
+        hosting = true;
+        return quit ? LeaveSuccess : Run;
+    }
 
     HWND host = FindRunningHost();
     if (!host) return LeaveFailure;
     if (quit) return NotifyAndWait(host, QuitMessage, true) ? LeaveSuccess : LeaveFailure;
-
-    DWORD processId = 0;
-    GetWindowThreadProcessId(host, &processId);
-    const std::wstring running = ProcessImagePath(processId);
-    // Both read the same way: a short name, a subst drive or a junction spells one file many ways.
-    const std::wstring own = ImagePath(GetCurrentProcess());
-    const bool samePath = CompareStringOrdinal(running.c_str(), static_cast<int>(running.size()), own.c_str(),
-                                               static_cast<int>(own.size()), TRUE) == CSTR_EQUAL;
-    if (!running.empty() && !samePath) {
+    if (!RunsFromThisFile(host)) {
         // A copy from another folder (a newer download, say) replaces the running one.
         if (!NotifyAndWait(host, QuitMessage, true)) return LeaveFailure;
-        CloseHandle(mutex);
-        mutex = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
-        if (!mutex) return LeaveFailure;
-        if (GetLastError() == ERROR_ALREADY_EXISTS) return LeaveFailure;
-        return Run;
+        const DWORD taken = WaitForSingleObject(mutex, 0);
+        hosting = taken == WAIT_OBJECT_0 || taken == WAIT_ABANDONED;
+        if (hosting) return Run;
+        // Another copy started together replaced it first: that one runs, and is not replaced in turn.
+        host = FindRunningHost();
+        if (!host || !RunsFromThisFile(host)) return LeaveFailure;
     }
     return NotifyAndWait(host, ShowControlsMessage, false) ? LeaveSuccess : LeaveFailure;
 }

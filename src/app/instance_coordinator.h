@@ -29,4 +29,5 @@ public:
 
 private:
     HANDLE mutex = nullptr;
+    bool hosting = false;  // this copy owns the mutex
 };

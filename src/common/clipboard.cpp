@@ -4,6 +4,21 @@
 
 #include "common/handles.h"
 
+namespace {
+
+// Clipboard history, remote desktop and the like open the clipboard for a moment after every
+// change: a busy clipboard is waited for briefly before the copy counts as failed.
+bool OpenClipboardPatiently(HWND owner) {
+    const ULONGLONG deadline = GetTickCount64() + 250;
+    while (!OpenClipboard(owner)) {
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+}  // namespace
+
 bool CopyText(HWND owner, const std::wstring& text) {
     // Windows leaves a clipboard opened without a window ownerless after EmptyClipboard, and then
     // refuses SetClipboardData: an ownerless caller borrows a message-only window of ours.
@@ -13,7 +28,7 @@ bool CopyText(HWND owner, const std::wstring& text) {
         if (!borrowed) return false;
         owner = borrowed.get();
     }
-    if (!OpenClipboard(owner)) return false;
+    if (!OpenClipboardPatiently(owner)) return false;
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
     void* target = memory ? GlobalLock(memory) : nullptr;

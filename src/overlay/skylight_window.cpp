@@ -289,8 +289,15 @@ void SkylightWindow::ContextMenu() {
     UniqueMenu menu(CreatePopupMenu());
     AppendMenuW(menu.get(), MF_STRING, kCloseCommand, L"Close skylight");
     const POINT at = CursorPosition();
+    // Windows closes a pop-up menu on a click outside it only while its owner is the foreground
+    // window; the user's program gets the foreground back afterwards, as after a drag.
+    const HWND before = GetForegroundWindow();
+    SetForegroundWindow(controls.get());
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, controls.get(), nullptr));
+    // Without a message after the menu, the next one can close as soon as it opens.
+    PostMessageW(controls.get(), WM_NULL, 0, 0);
+    if (before && IsWindow(before)) SetForegroundWindow(before);
     if (chosen == kCloseCommand) RequestClose();
 }
 

@@ -1,9 +1,8 @@
 """The side toolbar and its logo with the real mouse: slider, collapse, hover, stepping aside, QR card."""
 import subprocess
 
-from lumenfold import SCREEN, Session, check, main, wait_until
+from lumenfold import SCREEN, TOOLBAR_CLASS, Session, check, main, wait_until
 
-TOOLBAR_CLASS = "Lumenfold.Windows.Toolbar"
 LOGO_CLASS = "Lumenfold.Windows.PersistentLogo"
 # On a 1920 x 1080 screen at 96 dpi: 344 x 674 at the right edge, 12 px in, centred; the logo over
 # its slot at (260, 36); collapsed, an 80 x 90 strip whose slot (12, 8) lies under the unmoved logo.

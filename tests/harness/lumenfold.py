@@ -13,6 +13,7 @@ from lumenfold_env import (BUILD, PROBE, EnvironmentFailure, TestFailure, WineEn
 EXE = BUILD / "src" / "Lumenfold.exe"
 HOST_CLASS = "Lumenfold.Windows.Host"
 OVERLAY_CLASS = "Lumenfold.Windows.Overlay"
+TOOLBAR_CLASS = "Lumenfold.Windows.Toolbar"
 STARTED_LINE = "startup monitors/layout regions="
 PRESS_LINE = "background preview begin 50 percent"
 ERROR_BOX = "user32.MessageBoxW"

@@ -100,6 +100,21 @@ TEST_F(Interaction, PressCutShortGivesBackControlsAndForeground) {
     EXPECT_TRUE(visibility.empty()) << "without a press there is nothing to give back";
 }
 
+TEST_F(Interaction, SkylightMenuOwnsTheForegroundWhileOpenAndGivesItBack) {
+    UserWindow user;
+    ASSERT_TRUE(user.InForeground());
+    const HWND controls = app.overlay.SkylightWindows()[0]->Controls();
+    static HWND foregroundInMenu = nullptr;
+    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        foregroundInMenu = GetForegroundWindow();
+        EndMenu();
+    });
+    SendMessageW(controls, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(controls), MAKELPARAM(600, 600));
+    EXPECT_EQ(foregroundInMenu, controls) << "Windows keeps the menu open through a click outside it";
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == user.window; }, 2000));
+}
+
 TEST(HostWindow, GoesWithTheApplicationWhenTheStartStopsHalfWay) {
     HWND host = nullptr;
     NOTIFYICONDATAW tray{};
