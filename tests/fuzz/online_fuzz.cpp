@@ -1,26 +1,14 @@
 // Any answer or cache file ends in a snapshot the toolbar can show; the first byte picks which.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
 #include "online/online_format.h"
-
-namespace {
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "online_fuzz: %s\n", what);
-        std::abort();
-    }
-}
+#include "require.h"
 
 const UrlCheck kHttps = [](const std::string& url) { return url.rfind("https://", 0) == 0 && url.size() > 8; };
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;

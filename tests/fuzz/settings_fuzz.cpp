@@ -1,20 +1,12 @@
 // An accepted file gives a livable state that survives save and reload; a refused one changes nothing.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
+#include "require.h"
 #include "state/settings_format.h"
 
 namespace {
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "settings_fuzz: %s\n", what);
-        std::abort();
-    }
-}
 
 bool Within(int32_t value, int32_t lowest, int32_t highest) { return value >= lowest && value <= highest; }
 

@@ -158,5 +158,4 @@ def standard_routes():
         "/over": answer(b"x" * 1001, content_type="application/octet-stream"),
         "/slow": slow(b"y" * 2000, 34),
         "/cut": cut(b"z" * 200000),
-        "/to-http": redirect("http://service.test/echo"),
     }

@@ -1,13 +1,19 @@
-// The faint pointer and the primitives as GDI+ draws them; text by where it lands (fonts differ).
+// The faint pointer, the primitives, the QR code and the skylight's grips and close button as GDI+
+// and GDI draw them; text by where it lands (fonts differ). Whether the QR code scans is checked end
+// to end on a screenshot of the toolbar.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <tuple>
 #include <vector>
 
 #include "common/handles.h"
 #include "overlay/dimmed_cursor.h"
+#include "overlay/skylight_layout.h"
+#include "overlay/skylight_paint.h"
+#include "sharing/draw_qr.h"
 #include "toolbar/reference_drawing.h"
 #include "test_support.h"
 
@@ -136,6 +142,97 @@ TEST_F(Primitives, LabelsAreCentredVerticallyAlignedAndSizedInPixels) {
     // "Share" has no descender: about three quarters of a 20-pixel em; 20 points would be 27 pixels.
     EXPECT_TRUE(left.bottom - left.top >= 12 && left.bottom - left.top <= 18) << left.bottom - left.top;
     EXPECT_GT(Label(L"Share", true, false).second, count * 11 / 10) << "bold is heavier";
+}
+
+constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0;
+
+// "Lumenfold" needs the smallest code: 21 modules, 29 with the quiet zone.
+std::vector<uint32_t> Qr(int side, RECT rect, const std::string& text = "Lumenfold") {
+    return Drawn(side, side, kBackground, [&](HDC dc) { DrawQR(dc, rect, text); });
+}
+
+TEST(DrawQR, CentredInTheRectangleBehindAQuietZoneOfFourModules) {
+    // 10 pixels a module, 55 to spare left and right: the finders start at x 105 and y 60.
+    const auto pixels = Qr(420, {10, 20, 410, 310});
+    const std::tuple<int, int, uint32_t> points[] = {
+        {9, 60, kBackground}, {410, 60, kBackground}, {200, 19, kBackground}, {200, 310, kBackground},
+        {104, 60, kWhite}, {105, 60, kBlack}, {174, 60, kBlack}, {175, 60, kWhite}, {120, 75, kWhite},
+        {140, 95, kBlack}, {314, 60, kBlack}, {315, 60, kWhite}, {105, 269, kBlack}, {105, 270, kWhite}};
+    for (const auto& [x, y, colour] : points) EXPECT_EQ(pixels[y * 420 + x], colour) << x << ", " << y;
+}
+
+TEST(DrawQR, FractionalModulesJoinTooSmallStaysWhiteTooLongShowsTheNotice) {
+    // 44 / 29 pixels a module: the finder's top row runs unbroken from x 6 to 16.
+    const auto pixels = Qr(44, {0, 0, 44, 44});
+    for (int x = 5; x <= 17; ++x) EXPECT_EQ(pixels[6 * 44 + x], x == 5 || x == 17 ? kWhite : kBlack) << x;
+    const auto tiny = Qr(28, {0, 0, 28, 28});
+    EXPECT_EQ(std::count(tiny.begin(), tiny.end(), kWhite), 28 * 28);
+    const auto notice = Qr(200, {0, 0, 200, 200}, std::string(8000, 'a'));  // more than any code holds
+    EXPECT_EQ(std::count(notice.begin(), notice.end(), kBackground), 0);
+    EXPECT_GT(200 * 200 - std::count(notice.begin(), notice.end(), kWhite), 50);
+}
+
+constexpr uint32_t kClear = 0x01000000;  // alpha 1: nothing to see, yet the grip takes the mouse
+
+using SkylightPaint = WithGraphics;
+
+struct Grip {
+    int width;
+    std::vector<uint32_t> pixels;  // premultiplied 0xAARRGGBB
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+};
+Grip Draw(int width, int height, UINT dpi, int slot, POINT pointer, bool hover) {
+    Grip grip{width, std::vector<uint32_t>(static_cast<size_t>(width * height))};
+    EXPECT_TRUE(DrawGrip(grip.pixels.data(), width, height, dpi, slot, pointer, hover, false));
+    return grip;
+}
+
+TEST_F(SkylightPaint, IdleEdgeGripIsClearTheTopBarOpaqueAcrossTheMiddleOnly) {
+    const auto pixels = Draw(32, 200, 96, kGripLeft, {16, 100}, false).pixels;
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), kClear), 32 * 200);
+    const Grip bar = Draw(200, 32, 96, kGripTop, {100, 16}, false);  // the band is y 4 to 28
+    EXPECT_EQ(bar.At(100, 16) >> 24, 0xFFu);
+    EXPECT_EQ(bar.At(100, 2), kClear);
+}
+
+TEST_F(SkylightPaint, CornerHandleLightsUpOnHoverUnderAWhiteArrow) {
+    // At 192 dpi a unit is two pixels; (34, 20) is inside the handle and clear of the arrow.
+    const uint32_t idle = Draw(56, 56, 192, kGripCorner, {}, false).At(34, 20);
+    const Grip hovered = Draw(56, 56, 192, kGripCorner, {28, 28}, true);
+    EXPECT_GT(hovered.At(34, 20) & 0xFF, idle & 0xFF) << "bluer";
+    for (int shift = 0; shift < 32; shift += 8)  // the diagonal, white at 245 over the fill, opaque
+        EXPECT_GE(hovered.At(28, 28) >> shift & 0xFF, 245u) << std::hex << hovered.At(28, 28);
+}
+
+TEST_F(SkylightPaint, HoveredEdgeShowsItsMarkerJustBeforeThePointer) {
+    const Grip grip = Draw(400, 32, 96, kGripBottom, {300, 16}, true);  // arrowheads around x 266
+    const uint32_t fill = grip.At(266, 7);  // inside the upper arrowhead
+    EXPECT_EQ(fill >> 24, 0xFFu);
+    EXPECT_EQ(grip.At(266, 24), fill) << "inside the lower one";
+    EXPECT_EQ(grip.At(66, 16), fill) << "the edge line runs the whole grip";
+    EXPECT_NE(grip.At(266, 11), fill) << "the upper one's outline";
+    EXPECT_EQ(grip.At(66, 7), kClear) << "no arrowhead away from the pointer";
+}
+
+TEST_F(SkylightPaint, CloseButtonIsARoundedSquareWithAWhiteCross) {
+    const auto pixels = Drawn(88, 48, kBackground, [](HDC dc) { PaintCloseButton(dc, 88, 48, 192); });
+    EXPECT_EQ(pixels[1 * 88 + 1], kBackground) << "the corner is rounded with a 16-pixel curve";
+    EXPECT_NE(pixels[24 * 88 + 4], kBackground);
+    EXPECT_EQ(pixels[24 * 88 + 44], 0xFFFFFFu);
+}
+
+TEST_F(SkylightPaint, RenderingGripsLeavesNoHandleAndShowsThePicture) {
+    const UniqueWindow window = TestWindow({100, 100, 300, 132}, WS_POPUP | WS_VISIBLE);
+    SetWindowLongPtrW(window.get(), GWL_EXSTYLE, WS_EX_LAYERED);
+    const long live = LiveHandleCount();
+    for (int i = 0; i < 100; ++i)
+        RenderSkylightGrip(window.get(), 96, (i + 3) % kGripCount, {50, 16}, i % 2, i % 3 == 0, 40, i % 4 == 0);
+    EXPECT_EQ(LiveHandleCount(), live);
+    // The last picture, the top bar at full opacity, reaches the screen.
+    const uint32_t band = Draw(200, 32, 96, kGripTop, {50, 16}, false).At(100, 16);
+    const COLORREF drawn = RGB(band >> 16 & 0xFF, band >> 8 & 0xFF, band & 0xFF);
+    WindowDC screen(nullptr);
+    EXPECT_TRUE(WaitFor([&] { return GetPixel(screen.get(), 200, 116) == drawn; }));
 }
 
 }  // namespace

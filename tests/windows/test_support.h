@@ -3,15 +3,21 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/graphics_lifetime.h"
+#include "common/data_folder.h"
 #include "common/handles.h"
 #include "overlay/overlay_window.h"
 
@@ -26,16 +32,62 @@ protected:
 };
 
 // Dispatches this thread's messages until the condition holds or the deadline passes.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    return true;
+}
 
 // Runs the action while another thread presses `button` on each of this process's boxes; their texts.
-std::vector<std::wstring> AnswerBoxesDuring(int button, const std::function<void()>& action);
+inline std::vector<std::wstring> AnswerBoxesDuring(int button, const std::function<void()>& action) {
+    std::atomic<bool> done{false};
+    std::vector<std::pair<HWND, std::wstring>> answered;
+    std::thread answer([&] {
+        for (; !done; Sleep(10)) {
+            for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Lumenfold · 信息 / Information"));) {
+                DWORD process = 0;
+                GetWindowThreadProcessId(box, &process);
+                if (process != GetCurrentProcessId() || !IsWindowVisible(box) ||
+                    std::ranges::any_of(answered, [box](const auto& seen) { return seen.first == box; }))
+                    continue;
+                wchar_t text[1024] = {};
+                GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message's static control
+                answered.emplace_back(box, text);
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+            }
+        }
+    });
+    action();
+    done = true;
+    answer.join();
+    std::vector<std::wstring> texts;
+    for (const auto& [box, text] : answered) texts.push_back(text);
+    return texts;
+}
 
-// A file in the data folder, whole files as bytes, and a data folder without settings files.
-std::filesystem::path DataFile(const char* name);
-void RemoveSettingsFiles();
-std::string ReadBytes(const std::filesystem::path& path);
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+// A file in the data folder, a data folder without settings files, and whole files as bytes.
+inline std::filesystem::path DataFile(const char* name) { return std::filesystem::path(DataFolder()) / name; }
+
+inline void RemoveSettingsFiles() {
+    std::filesystem::remove_all(DataFile("settings.json"));
+    std::filesystem::remove_all(DataFile("settings.json.tmp"));
+}
+
+inline std::string ReadBytes(const std::filesystem::path& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 // A real overlay over a data folder without settings; a case may set skylights before Create.
 class WithOverlay : public WithGraphics {
@@ -71,10 +123,30 @@ inline RECT WindowRect(HWND window) {
 inline bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
 
 // A plain window of this thread (not shown unless the style says so).
-UniqueWindow TestWindow(RECT rect, DWORD style = WS_POPUP);
+inline UniqueWindow TestWindow(RECT rect, DWORD style = WS_POPUP) {
+    return UniqueWindow(CreateWindowExW(0, L"STATIC", L"test window", style, rect.left, rect.top, rect.right - rect.left,
+                                        rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr));
+}
 
 // The layout of a top-down 32-bit bitmap.
-BITMAPINFO TopDown32(int width, int height);
+inline BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return info;
+}
 
 // The pixels (0xRRGGBB, row by row from the top) of a bitmap of one colour after draw drew on it.
-std::vector<uint32_t> Drawn(int width, int height, uint32_t background, const std::function<void(HDC)>& draw);
+inline std::vector<uint32_t> Drawn(int width, int height, uint32_t background, const std::function<void(HDC)>& draw) {
+    const BITMAPINFO info = TopDown32(width, height);
+    UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    auto* pixels = static_cast<uint32_t*>(bits);
+    std::fill(pixels, pixels + width * height, background);
+    SelectedObject selected(dc.get(), bitmap.get());
+    draw(dc.get());
+    GdiFlush();
+    std::vector<uint32_t> result(pixels, pixels + width * height);
+    for (uint32_t& pixel : result) pixel &= 0xFFFFFFu;
+    return result;
+}
