@@ -76,6 +76,13 @@ std::optional<std::string> ReadBannerImage(const std::string& imagePath) {
     return bytes;
 }
 
+void LoadCache(OnlineSnapshot& snapshot) {
+    const std::wstring folder = DataFolder();
+    if (folder.empty()) return;
+    ApplyCache(snapshot, ReadCacheFile(folder + L"\\banners.json"), ReadCacheFile(folder + L"\\credits.json"), IsHttps,
+               Utf8(folder));
+}
+
 class OnlineServices::Worker {
 public:
     Worker()
@@ -84,7 +91,6 @@ public:
     Worker& operator=(const Worker&) = delete;
     ~Worker() { Wipe(identity.credential); }
 
-    void LoadCache();
     void Run();
     void RefreshBanners();
     void RefreshCredits();
@@ -118,7 +124,7 @@ void OnlineServices::Start(bool enabled) {
     w.identity = LoadAffiliateIdentity();
     w.snapshot.referralCode = w.identity.referralCode;
     w.snapshot.status = w.identity.error;
-    w.LoadCache();
+    LoadCache(w.snapshot);
     if (!w.stopEvent || !w.ended) return;
     thread = std::thread([worker = state] {
         worker->Run();
@@ -130,13 +136,6 @@ OnlineSnapshot OnlineServices::Snapshot() const {
     if (!state) return {};
     const std::lock_guard lock(state->mutex);
     return state->snapshot;
-}
-
-void OnlineServices::Worker::LoadCache() {
-    const std::wstring folder = DataFolder();
-    if (folder.empty()) return;
-    ApplyCache(snapshot, ReadCacheFile(folder + L"\\banners.json"), ReadCacheFile(folder + L"\\credits.json"), IsHttps,
-               Utf8(folder));
 }
 
 bool OnlineServices::Worker::Stopping() const { return WaitForSingleObject(stopEvent.get(), 0) != WAIT_TIMEOUT; }

@@ -13,6 +13,10 @@
 // A cached banner image's bytes, when its header passes; no decoder has seen them.
 std::optional<std::string> ReadBannerImage(const std::string& imagePath);
 
+// Takes the two cache files of the data folder into the snapshot; the credits only when they
+// belong to its referral code.
+void LoadCache(OnlineSnapshot& snapshot);
+
 class OnlineServices {
 public:
     OnlineServices() = default;
