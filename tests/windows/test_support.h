@@ -71,7 +71,7 @@ inline std::vector<std::wstring> AnswerBoxesDuring(int button, const std::functi
     return texts;
 }
 
-// A file in the data folder, a data folder without settings files, and whole files as bytes.
+// A file in the data folder, a data folder without settings files, whole files as bytes, files held.
 inline std::filesystem::path DataFile(const char* name) { return std::filesystem::path(DataFolder()) / name; }
 
 inline void RemoveSettingsFiles() {
@@ -87,6 +87,11 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
 
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Opens a file as another program would, with its access and sharing.
+inline UniqueFile Hold(const std::filesystem::path& file, DWORD access, DWORD share) {
+    return UniqueFile(CreateFileW(file.c_str(), access, share, nullptr, OPEN_ALWAYS, 0, nullptr));
 }
 
 // A real overlay over a data folder without settings; a case may set skylights before Create.
