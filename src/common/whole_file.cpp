@@ -1,5 +1,7 @@
 #include "common/whole_file.h"
 
+#include <algorithm>
+
 UniqueFile OpenForReading(const std::wstring& path) {
     return UniqueFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -27,8 +29,21 @@ bool WriteFlushedFile(const std::wstring& path, const void* data, std::size_t si
            FlushFileBuffers(file.get());
 }
 
+bool MoveWhenFree(const std::wstring& from, const std::wstring& to, DWORD flags) {
+    const ULONGLONG deadline = GetTickCount64() + 1000;
+    for (DWORD pause = 10;; pause = std::min<DWORD>(pause * 2, 100)) {
+        if (MoveFileExW(from.c_str(), to.c_str(), flags)) return true;
+        // A file open without delete sharing refuses the move with the one or the other code
+        // (the source with a sharing violation, a replaced target with access denied).
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || GetTickCount64() >= deadline)
+            return false;
+        Sleep(pause);
+    }
+}
+
 bool AtomicWrite(const std::wstring& path, const std::string& data) {
     const std::wstring temporary = path + L".tmp";
     return WriteFlushedFile(temporary, data.data(), data.size()) &&
-           MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+           MoveWhenFree(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }

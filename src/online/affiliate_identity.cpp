@@ -23,7 +23,7 @@ void Wipe(void* data, size_t size) { SecureZeroMemory(data, size); }
 bool SaveNew(const std::wstring& path, const DATA_BLOB& blob) {
     const std::wstring temporary = path + L".tmp";
     if (WriteFlushedFile(temporary, blob.pbData, blob.cbData) &&
-        MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH))
+        MoveWhenFree(temporary, path, MOVEFILE_WRITE_THROUGH))
         return true;
     DeleteFileW(temporary.c_str());
     return false;

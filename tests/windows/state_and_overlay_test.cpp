@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/handles.h"
@@ -21,7 +22,7 @@ namespace {
 
 constexpr char kValid[] = R"({"version": 1, "skylights": [{"bounds": [1, 2, 301, 202]}]})";
 
-TEST(SettingsFile, LoadsWhileHeldForWritingAndASaveThatCannotWriteLeavesIt) {
+TEST(SettingsFile, LoadsWhileHeldForWritingAndASaveWaitsOutOnlyABriefScan) {
     RemoveSettingsFiles();
     const std::filesystem::path path = DataFile("settings.json");
     WriteBytes(path, kValid);
@@ -32,6 +33,16 @@ TEST(SettingsFile, LoadsWhileHeldForWritingAndASaveThatCannotWriteLeavesIt) {
     EXPECT_TRUE(held && !SaveSettings(state));
     EXPECT_EQ(ReadBytes(path), kValid);
     held.reset();
+    // A virus scanner or sync client reading it without delete sharing: a moment, then for good.
+    for (const auto& [holdMs, saved] : {std::pair{200, true}, std::pair{3000, false}}) {
+        UniqueFile scan = Hold(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        const std::string before = ReadBytes(path);
+        state.backgroundBrightness = holdMs / 100;
+        std::thread scanner([&scan, pause = holdMs] { Sleep(pause); scan.reset(); });
+        EXPECT_EQ(SaveSettings(state), saved) << "held for " << holdMs << " ms";
+        scanner.join();
+        EXPECT_EQ(ReadBytes(path) == before, !saved) << "held for " << holdMs << " ms";
+    }
     RemoveSettingsFiles();
 }
 
