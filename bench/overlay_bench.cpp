@@ -1,26 +1,54 @@
-// Timings of the settings file, the overlay's refresh and a skylight drag step under Wine, for 1 to
-// 50 skylights. Run it
-// on a two-monitor display (tools/bench.sh does); the figures include Wine's and the X server's
-// own cost and are indicative only.
+// Timings under Wine of what a user waits for: the settings file, the overlay's refresh, a drag step,
+// the mouse poll, the toolbar's paint and the CPU the program takes while idle. Prints one line per
+// figure ("ROW<tab>operation<tab>size<tab>median<tab>p95<tab>unit"), which bench/report.py turns into
+// bench/results.md. Run it on a two-monitor display (tools/bench.sh does); the figures include
+// Wine's and the X server's own cost.
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <string>
+#include <vector>
 
+#include "common/data_folder.h"
 #include "overlay/overlay_geometry.h"
 #include "overlay/overlay_window.h"
 #include "state/settings_file.h"
+#include "toolbar/toolbar_window.h"
 
 namespace {
 
-double MicrosecondsPerRun(int runs, const std::function<void()>& work) {
-    LARGE_INTEGER frequency{}, start{}, end{};
+double Now() {
+    LARGE_INTEGER frequency{}, counter{};
     QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    for (int i = 0; i < runs; ++i) work();
-    QueryPerformanceCounter(&end);
-    return 1e6 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart) / runs;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void Row(const char* operation, int size, std::vector<double> samples, double scale, const char* unit) {
+    if (samples.empty()) return;
+    std::sort(samples.begin(), samples.end());
+    const size_t n = samples.size();
+    const double median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+    const double p95 = samples[static_cast<size_t>(std::ceil(0.95 * static_cast<double>(n))) - 1];  // nearest rank
+    std::printf("ROW\t%s\t%d\t%.4g\t%.4g\t%s\n", operation, size, median * scale, p95 * scale, unit);
+    std::fflush(stdout);
+}
+
+// Seconds each run took.
+std::vector<double> Time(int runs, const std::function<void()>& work) {
+    std::vector<double> samples;
+    for (int i = 0; i < runs; ++i) {
+        const double start = Now();
+        work();
+        samples.push_back(Now() - start);
+    }
+    return samples;
 }
 
 AppState Layout(int count) {
@@ -36,8 +64,6 @@ AppState Layout(int count) {
     return state;
 }
 
-}  // namespace
-
 double ProcessCpuSeconds() {
     FILETIME created, exited, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
@@ -47,81 +73,111 @@ double ProcessCpuSeconds() {
     return seconds(kernel) + seconds(user);
 }
 
-// The mouse poll and a preview step with 10 skylights, and the CPU the overlay takes while idle.
-void PollAndIdle(int idleSeconds) {
-    AppState state = Layout(10);
-    OverlayWindow overlay;
-    if (!overlay.Create(GetModuleHandleW(nullptr), &state)) return;
-    const double poll = MicrosecondsPerRun(2000, [&] { overlay.PollMouse(); });
-    overlay.BeginBackgroundPress({400, 400});
-    int step = 0;
-    const double preview = MicrosecondsPerRun(100, [&] {
-        const LONG x = 700 + (step++ % 2);
-        overlay.MoveBackgroundPointer({x, 600});
-    });
-    overlay.CancelPreview();
-    overlay.Refresh();
-    std::printf("10 skylights: PollMouse %.1f us, preview step %.1f us\n", poll, preview);
-
-    auto idleCpu = [&](const char* what) {
-        const double cpuBefore = ProcessCpuSeconds();
-        const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(idleSeconds) * 1000;
+// Share of one core in each of `windows` stretches of `seconds`, pumping messages as the program does.
+std::vector<double> IdleCpu(int windows, int seconds) {
+    std::vector<double> shares;
+    for (int i = 0; i < windows; ++i) {
+        const double before = ProcessCpuSeconds();
+        const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
         MSG message;
         while (GetTickCount64() < end) {
             if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0)
                 while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
         }
-        const double cpu = ProcessCpuSeconds() - cpuBefore;
-        std::printf("idle with the overlay %s: %.3f s of CPU in %d s (%.2f %% of one core)\n", what, cpu, idleSeconds,
-                    100.0 * cpu / idleSeconds);
-    };
-    idleCpu("shown");
-    overlay.ExitLikeEscape();
-    idleCpu("hidden");
+        shares.push_back((ProcessCpuSeconds() - before) / seconds);
+    }
+    return shares;
 }
+
+void Settings() {
+    const AppState layout = Layout(1000);
+    Row("settings save", 1000, Time(50, [&] { SaveSettings(layout); }), 1e3, "ms");
+    Row("settings load", 1000, Time(50, [&] {
+            AppState loaded;
+            LoadSettings(loaded);
+        }), 1e3, "ms");
+}
+
+// A refresh with nothing changed, and one step of dragging a skylight by a pixel a frame after the
+// last one (closer steps wait for the drag timer), then its two halves alone.
+bool Overlay(int count) {
+    AppState state = Layout(count);
+    OverlayWindow overlay;
+    if (!overlay.Create(GetModuleHandleW(nullptr), &state)) return false;
+    Row("refresh, nothing changed", count, Time(200, [&] { overlay.Refresh(); }), 1e3, "ms");
+    SkylightWindow& dragged = *overlay.SkylightWindows()[0];
+    const Rect start = state.skylights[0].bounds;
+    dragged.BeginDrag({start.left + 50, start.top + 50}, nullptr);
+    int step = 0;
+    std::vector<double> steps;
+    for (int i = 0; i < 60; ++i) {
+        Sleep(17);
+        const double at = Now();
+        dragged.MoveDrag({start.left + 51 + (step++ % 2), start.top + 50});
+        steps.push_back(Now() - at);
+    }
+    Row("drag step", count, steps, 1e3, "ms");
+    auto nudge = [&] { state.skylights[0].bounds = Offset(start, 2 + (step++ % 2), 0); };
+    Row("drag step: the overlay's region", count, Time(60, [&] {
+            nudge();
+            overlay.ApplyWindowRegion();
+        }), 1e3, "ms");
+    Row("drag step: the skylight's windows", count, Time(60, [&] {
+            nudge();
+            dragged.Update(true);
+        }), 1e3, "ms");
+    dragged.EndDrag();
+    if (count != 10) return true;
+
+    Row("PollMouse tick, pointer still", count, Time(2000, [&] { overlay.PollMouse(); }), 1e6, "us");
+    overlay.BeginBackgroundPress({400, 400});
+    const auto preview = Time(60, [&] { overlay.MoveBackgroundPointer({700 + (step++ % 2), 600}); });
+    overlay.CancelPreview();
+    overlay.Refresh();
+    Row("preview step", count, preview, 1e3, "ms");
+    return true;
+}
+
+// The toolbar shown expanded with one cached banner, and the CPU the program takes while idle, the
+// overlay shown and then hidden.
+void ToolbarAndIdle(int idleWindows, int idleSeconds) {
+    const std::filesystem::path folder = DataFolder();
+    std::ofstream(folder / "banners.json", std::ios::binary)
+        << R"({"items":[{"enabled":true,"kind":"banner","imageID":"a","targetURL":"https://x.example/a"}]})";
+    {
+        // A 600 x 200 24-bit bitmap of stripes.
+        const int w = 600, h = 200, row = w * 3;
+        BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(54 + row * h), 0, 0, 54};
+        BITMAPINFOHEADER info{sizeof info, w, h, 1, 24, BI_RGB, static_cast<DWORD>(row * h), 0, 0, 0, 0};
+        std::string pixels(static_cast<size_t>(row * h), '\0');
+        for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<char>((i / 3 / 40) % 2 ? 200 : 40);
+        std::ofstream out(folder / "banner-a.image", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(&file), sizeof file).write(reinterpret_cast<const char*>(&info), 40);
+        out << pixels;
+    }
+    AppState state = Layout(10);
+    OverlayWindow overlay;
+    ToolbarWindow toolbar;
+    if (!overlay.Create(GetModuleHandleW(nullptr), &state) ||
+        !toolbar.Create(GetModuleHandleW(nullptr), &overlay, true))
+        return;
+    toolbar.ShowExpanded();
+    Row("toolbar paint with a banner", 1, Time(100, [&] { toolbar.Paint(); }), 1e3, "ms");
+    Row("idle CPU, overlay shown", 10, IdleCpu(idleWindows, idleSeconds), 100, "% of a core");
+    overlay.ExitLikeEscape();
+    toolbar.Hide();
+    Row("idle CPU, overlay hidden", 10, IdleCpu(idleWindows, idleSeconds), 100, "% of a core");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     std::printf("virtual screen %d x %d at %d\n", GetSystemMetrics(SM_CXVIRTUALSCREEN),
                 GetSystemMetrics(SM_CYVIRTUALSCREEN), GetSystemMetrics(SM_XVIRTUALSCREEN));
-    std::printf("%10s %10s %10s %14s %12s %12s %12s\n", "skylights", "save", "load", "refresh same",
-                "drag step", "its region", "its windows");
-    for (int count : {1, 10, 50}) {
-        const AppState layout = Layout(count);
-        const int runs = 100;
-        const double save = MicrosecondsPerRun(runs, [&] { SaveSettings(layout); });
-        const double load = MicrosecondsPerRun(runs, [&] {
-            AppState loaded;
-            LoadSettings(loaded);
-        });
-        AppState state = layout;
-        OverlayWindow overlay;
-        if (!overlay.Create(GetModuleHandleW(nullptr), &state)) return 1;
-        const double same = MicrosecondsPerRun(runs, [&] { overlay.Refresh(); });
-        // One step of dragging a skylight by a pixel, a frame after the last one (closer steps wait
-        // for the drag timer): the region, all its windows and its grips. Then the two halves alone.
-        SkylightWindow& dragged = *overlay.SkylightWindows()[0];
-        const Rect start = state.skylights[0].bounds;
-        dragged.BeginDrag({start.left + 50, start.top + 50}, nullptr);
-        int step = 0;
-        double moved = 0;
-        for (int i = 0; i < runs; ++i) {
-            Sleep(17);
-            moved += MicrosecondsPerRun(1, [&] { dragged.MoveDrag({start.left + 51 + (step++ % 2), start.top + 50}); });
-        }
-        moved /= runs;
-        auto nudge = [&] { state.skylights[0].bounds = Offset(start, 2 + (step++ % 2), 0); };
-        const double region = MicrosecondsPerRun(runs, [&] {
-            nudge();
-            overlay.ApplyWindowRegion();
-        });
-        const double windows = MicrosecondsPerRun(runs, [&] {
-            nudge();
-            dragged.Update(true);
-        });
-        dragged.EndDrag();
-        std::printf("%10d %7.1f ms %7.1f ms %11.2f ms %9.1f ms %9.1f ms %9.1f ms\n", count, save / 1000, load / 1000,
-                    same / 1000, moved / 1000, region / 1000, windows / 1000);
-    }
-    PollAndIdle(argc > 1 ? std::atoi(argv[1]) : 60);
+    Settings();
+    for (int count : {1, 10, 50})
+        if (!Overlay(count)) return 1;
+    // Six stretches of ten seconds each by default; the argument sets the stretch.
+    ToolbarAndIdle(6, argc > 1 ? std::atoi(argv[1]) : 10);
     return 0;
 }
