@@ -31,7 +31,7 @@ std::string Failure(const Json& manifest) {
     return "";
 }
 
-TEST(BannerManifest, ShapeOfTheDocument) {
+TEST(BannerManifest, ShapeOfTheDocumentAndOneBadEnabledBannerRejectsTheWhole) {
     EXPECT_EQ(Parse(Manifest(Json::array()), kHttps, "C:\\d").size(), 0u);
     Json full = Json::array();
     for (int i = 0; i < 500; ++i) full.push_back(Item("a"));
@@ -40,9 +40,6 @@ TEST(BannerManifest, ShapeOfTheDocument) {
     for (const Json& bad : {Manifest(full) /* 501 entries, even a disabled one */, Json::array(), Json::object(),
                             Json{{"items", "x"}}})
         EXPECT_EQ(Failure(bad), "Invalid banner manifest") << bad.dump().substr(0, 40);
-}
-
-TEST(BannerManifest, OneBadEnabledBannerRejectsTheWhole) {
     const Json skipped = {{{"enabled", false}, {"imageID", "a_b"}, {"targetURL", 5}},
                           {{"enabled", true}, {"kind", "video"}, {"imageID", ""}},
                           {{"kind", "banner"}, {"imageID", "."}}};
@@ -70,7 +67,8 @@ TEST(BannerManifest, DefaultsClampsPublisherFirstAndRefreshInterval) {
     items[1]["id"] = "custom";
     const auto banners = Parse(Manifest(items), kHttps, "C:\\Data");
     const std::tuple<std::string, std::string, double> expected[] = {
-        {"custom", "Sale", 20.0}, {"img-4", "Lumenfold", 2.5}, {"img-1", "Lumenfold", 0.1}, {"img-3", "Lumenfold", 4.0}};
+        {"custom", "Sale", 20.0}, {"img-4", "Lumenfold", 2.5}, {"img-1", "Lumenfold", 0.1},
+        {"img-3", "Lumenfold", 4.0}};
     ASSERT_EQ(banners.size(), 4u);
     for (size_t i = 0; i < 4; ++i)
         EXPECT_EQ(std::tie(banners[i].id, banners[i].title, banners[i].aspectRatio), expected[i]) << i;
@@ -192,7 +190,7 @@ std::string Jpeg(uint32_t w, uint32_t h, bool frame = true) {
            Big(11, 2) + "\x08" + Big(h, 2) + Big(w, 2) + std::string(4, '\x01');
 }
 
-TEST(BannerImage, OnlyFourFormatsUpTo4096OnEitherSide) {
+TEST(BannerImage, OnlyFourFormatsUpTo4096OnEitherSideAndIdsDifferingInCaseGetFilesDifferingWithoutCase) {
     for (const std::string& accepted :
          {Png(4096, 4096), Png(1, 1), Jpeg(4096, 30), Gif(40, 10, 40, 10), Bmp(40, -10, 0), Bmp(4096, 4096, 3)})
         EXPECT_TRUE(AcceptedImage(accepted)) << accepted.substr(0, 4);
@@ -207,9 +205,6 @@ TEST(BannerImage, OnlyFourFormatsUpTo4096OnEitherSide) {
         for (size_t cut = 0; cut < 20; ++cut) EXPECT_FALSE(AcceptedImage(whole.substr(0, cut))) << cut;
     const auto jpeg = DeclaredImageSize(Jpeg(300, 20));
     EXPECT_TRUE(jpeg && jpeg->width == 300 && jpeg->height == 20);
-}
-
-TEST(BannerImage, IdsDifferingInCaseGetFilesDifferingWithoutCase) {
     EXPECT_EQ(ImageFileStem("img-a9"), "img-a9") << "small letters keep their old names";
     EXPECT_EQ(ImageFileStem("Img-A"), "_img-_a");
     for (const char* id : {"Img-A", "img-a", "IMG-A", "z"}) EXPECT_EQ(ImageIDFromStem(ImageFileStem(id)), id);
