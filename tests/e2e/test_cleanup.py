@@ -37,7 +37,7 @@ def review_copies_cancels_then_recycles_but_not_running_or_moved_copies():
         content = (f"当前版本 / Current version: 3.0.0{SCOPE}\n2.9.0 — {windows[older]}\n"
                    f"\n2.9.0 — {windows[swapped]}\n\n2.9.0 — {windows[started]}\n")
         s.start([s.probe("short-path", windows[running])])  # running, though by another spelling: never listed
-        s.probe("wait", "Lumenfold.Tests.OtherCopy", 30000)
+        wait_until(lambda: s.windows("Lumenfold.Tests.OtherCopy"), 30, what="the running copy")
         process, _, _ = s.start_overlay(TRAY_SKYLIGHT)
 
         dialog, children = open_review(s)

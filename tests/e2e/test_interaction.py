@@ -1,6 +1,4 @@
-"""Drawing skylights with the real mouse, Esc and Ctrl+K, the tray icon and its menu."""
-import shutil
-
+"""Drawing skylights with the real mouse, Esc and Ctrl+K, the tray icon and its menu, a quit whose save fails."""
 from lumenfold import (BRIGHT, CANCEL, ERROR_BOX, HOST_CLASS, PRESS_LINE, SCREEN, TRAY_SKYLIGHT, Session, centre,
                        check, choose_from_tray_menu, main, tray_icons, wait_until)
 
@@ -8,9 +6,9 @@ QUIT_FAILED_MESSAGE = "保存失败，尚未退出。 / Save failed; Lumenfold r
 DARK = (0, 0, 0)
 
 
-def drag_creates_a_skylight_and_a_click_does_not():
+def drag_creates_a_skylight_a_click_does_not_and_keys_and_a_restarted_shell():
     with Session("draw", compositor=True) as s:
-        process, _, _ = s.start_overlay([{"bounds": [1300, 700, 1700, 1000], "shape": 2}], backdrop=SCREEN)
+        process, host, _ = s.start_overlay([{"bounds": [1300, 700, 1700, 1000], "shape": 2}], backdrop=SCREEN)
         s.wait_pixel(600, 450, DARK, tolerance=0)
         s.background_gesture((500, 400), (550, 410))
         s.wait_log("skylight created regions=2")
@@ -29,12 +27,7 @@ def drag_creates_a_skylight_and_a_click_does_not():
         s.move_mouse(300, 700)
         wait_until(lambda: s.pointer_alpha() == 255, 5, what="the pointer shown as it moves")
         wait_until(lambda: s.pointer_alpha() == 0, 15, what="the idle pointer to hide")
-        s.quit_running_copy(process)
 
-
-def keys_and_a_restarted_shell():
-    with Session("keys") as s:
-        process, host, _ = s.start_overlay([{"bounds": [100, 100, 500, 400]}])
         s.focus_colour_window()
         s.settings_file.unlink()
         s.key("Escape")
@@ -58,12 +51,12 @@ def keys_and_a_restarted_shell():
         s.quit_running_copy(process)
 
 
-def tray_menu_hides_picks_a_shape_and_quits():
+def tray_menu_hides_quits_while_saving_fails_picks_a_shape_and_quits():
     with Session("tray", compositor=True) as s:
         for modifiers, key in ((2, 0x4B), (0, 0x1B)):  # Ctrl+K and Esc owned by another program
             s.hold("hold-hotkey", modifiers, key, 120000)
         process, _, _ = s.start_overlay(TRAY_SKYLIGHT, backdrop=(0, 320, 1920, 1080),  # clear of the tray
-                                        unknownKey="dropped on save")
+                                        relay=ERROR_BOX, unknownKey="dropped on save")
         choose_from_tray_menu(s, "hide")
         s.wait_log("overlay hidden")
         check(not s.overlay_visible(), "the overlay is still shown")
@@ -72,6 +65,19 @@ def tray_menu_hides_picks_a_shape_and_quits():
         wait_until(lambda: s.overlay_visible(), 10, what="a left click to reveal the overlay")
         check(not s.shown("#32768"), "a menu opened again")
         check(not s.shown("#32770"), "a box about the keys taken")
+
+        (temp := s.data_folder / "settings.json.tmp").mkdir()  # every save fails
+        choose_from_tray_menu(s, "quit")
+        box = s.wait_error_box(QUIT_FAILED_MESSAGE)
+        # The box's face, not the black overlay, at its lower corners.
+        for x, y in ((box["rect"][0] + 6, box["rect"][3] - 6), (box["rect"][2] - 6, box["rect"][3] - 6)):
+            wait_until(lambda: sum(s.pixel(x, y)) > 300, 10, what=f"the box's face at ({x}, {y})")
+        second = s.run_program(["--quit"])
+        check(second["exit_code"] == 2, f"a second quit request exit code {second['exit_code']}")
+        check(len(boxes := s.shown("#32770")) == 1, f"{len(boxes)} boxes open")
+        check(process.poll() is None and s.windows(HOST_CLASS), "the program did not keep running")
+        s.answer_box(box, CANCEL)
+        temp.rmdir()
 
         choose_from_tray_menu(s, "circle")
         s.background_gesture((600, 500), (900, 680))
@@ -94,27 +100,5 @@ def tray_menu_hides_picks_a_shape_and_quits():
         check(not tray_icons(s), "the icon outlived the program")
 
 
-def quit_while_saving_fails_shows_one_box_above_the_overlay():
-    with Session("quit-fails") as s:
-        process, _, _ = s.start_overlay(TRAY_SKYLIGHT, relay=ERROR_BOX)
-        temp = s.data_folder / "settings.json.tmp"
-        temp.mkdir()
-        choose_from_tray_menu(s, "quit")
-        box = s.wait_error_box(QUIT_FAILED_MESSAGE)
-        # The box's face, not the black overlay, at its lower corners.
-        for x, y in ((box["rect"][0] + 6, box["rect"][3] - 6), (box["rect"][2] - 6, box["rect"][3] - 6)):
-            wait_until(lambda: sum(s.pixel(x, y)) > 300, 10, what=f"the box's face at ({x}, {y})")
-
-        second = s.run_program(["--quit"], timeout=60)
-        check(second["exit_code"] == 2, f"a second quit request exit code {second['exit_code']}")
-        check(len(boxes := s.shown("#32770")) == 1, f"{len(boxes)} boxes open")
-        check(process.poll() is None and s.windows(HOST_CLASS), "the program did not keep running")
-        s.answer_box(box, CANCEL)
-        shutil.rmtree(temp)
-        s.quit_running_copy(process)
-
-
-main(drag_creates_a_skylight_and_a_click_does_not,
-     keys_and_a_restarted_shell,
-     tray_menu_hides_picks_a_shape_and_quits,
-     quit_while_saving_fails_shows_one_box_above_the_overlay)
+main(drag_creates_a_skylight_a_click_does_not_and_keys_and_a_restarted_shell,
+     tray_menu_hides_quits_while_saving_fails_picks_a_shape_and_quits)

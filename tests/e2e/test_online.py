@@ -2,7 +2,7 @@
 import json
 import subprocess
 
-from https_service import answer, redirect, stall
+from https_service import answer, stall
 from lumenfold import (EXE, OK, STARTED_LINE, TRAY_SKYLIGHT, Session, centre, check, choose_from_tray_menu, main,
                        wait_until)
 from test_toolbar import EXPANDED, LOGO_CLASS, TOOLBAR_CLASS, qr_code_on_screen, toolbar_at
@@ -109,9 +109,9 @@ def failures_show_in_the_status_text_and_keep_the_cache():
         cached = json.dumps({"items": [{"enabled": True, "kind": "banner", "imageID": "old",
                                         "targetURL": "https://x.example/old"}]}, separators=(",", ":"))
         # The parse error quotes the stray byte; the redirect's host must never see the credential.
+        moved = answer(b"", 307, Location="https://service.test/moved")
         service, process = start_online(s, {"/public/manifest": answer(b"{\"items\": [\xff", 200),
-                                            "/api/v1/affiliate": redirect("https://service.test/moved", 307)},
-                                        {"banners.json": cached.encode()})
+                                            "/api/v1/affiliate": moved}, {"banners.json": cached.encode()})
         s.move_mouse(EXPANDED[0] + 100, EXPANDED[1] + 600)  # within five seconds, or the toolbar steps aside
         # Once the worker asks again, a minute later, its first cycle's failures are on screen.
         wait_until(lambda: requests_to(service, "/api/v1/affiliate")[1:], 90, what="the next credits request")

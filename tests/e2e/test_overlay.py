@@ -15,8 +15,8 @@ DEFAULT_SETTINGS = json.dumps({"backgroundBrightness": 0, "skylights": [
 TWO_MONITOR_SKYLIGHTS = [{"bounds": [-900, 100, -500, 400], "shape": 2}, {"bounds": [200, 200, 600, 500]}]
 
 
-def fresh_start_shows_the_default_skylight_and_unreadable_settings_stop_the_next():
-    with Session("fresh") as s:
+def fresh_start_a_stored_layout_dimming_outside_its_holes_and_unreadable_settings_stopping_the_start():
+    with Session("fresh", compositor=True) as s:
         process, _, overlay = s.start_overlay()
         check(overlay["rect"] == [0, 0, 1920, 1080], f"overlay at {overlay['rect']}")
         check(overlay["exstyle"] & 0x08080088 == 0x08080088, f"extended style {overlay['exstyle']:#x}")
@@ -27,19 +27,6 @@ def fresh_start_shows_the_default_skylight_and_unreadable_settings_stop_the_next
         s.wait_log("startup monitors/layout regions=1")
         s.quit_running_copy(process)
 
-        content = b'{"version": 1, "skylights": [}'
-        s.settings_file.write_bytes(content)
-        process = s.start([EXE], relay=ERROR_BOX)
-        box = s.wait_error_box(SETTINGS_MESSAGE + "\n\n")
-        check(s.windows(OVERLAY_CLASS) == [], "the overlay was created")
-        s.answer_box(box, OK)  # which copies the message
-        check(s.wait_exit(process) == 1, f"exit code {process.returncode}")
-        check(s.probe("clipboard-get") == SETTINGS_MESSAGE, "clipboard")
-        check(s.settings_file.read_bytes() == content, "the file was changed")
-
-
-def stored_layout_dims_the_screen_outside_its_holes():
-    with Session("pixels", compositor=True) as s:
         s.write_settings(backgroundBrightness=40, skylights=[
             {"bounds": [100, 100, 500, 400], "shape": 2}, {"bounds": [600, 100, 1000, 400], "shape": 1},
             {"bounds": [1100, 100, 1500, 400], "shape": 0}, {"bounds": [100, 500, 500, 900], "shape": 3}])
@@ -55,6 +42,16 @@ def stored_layout_dims_the_screen_outside_its_holes():
                 ((300, 700), bright, "circle centre"), ((103, 897), dim, "circle bounding corner")]:
             s.wait_pixel(x, y, colour, what=what)
         s.quit_running_copy(process)
+
+        content = b'{"version": 1, "skylights": [}'
+        s.settings_file.write_bytes(content)
+        process = s.start([EXE], relay=ERROR_BOX)
+        box = s.wait_error_box(SETTINGS_MESSAGE + "\n\n")
+        check(s.windows(OVERLAY_CLASS) == [], "the overlay was created")
+        s.answer_box(box, OK)  # which copies the message
+        check(s.wait_exit(process) == 1, f"exit code {process.returncode}")
+        check(s.probe("clipboard-get") == SETTINGS_MESSAGE, "clipboard")
+        check(s.settings_file.read_bytes() == content, "the file was changed")
 
 
 def two_monitors_then_one():
@@ -81,5 +78,5 @@ def two_monitors_then_one():
         s.quit_running_copy(process)
 
 
-main(fresh_start_shows_the_default_skylight_and_unreadable_settings_stop_the_next,
-     stored_layout_dims_the_screen_outside_its_holes, two_monitors_then_one)
+main(fresh_start_a_stored_layout_dimming_outside_its_holes_and_unreadable_settings_stopping_the_start,
+     two_monitors_then_one)

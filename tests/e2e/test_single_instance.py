@@ -6,8 +6,11 @@ from lumenfold import EXE, HOST_CLASS, TOOLBAR_CLASS, Session, check, main, wait
 QUIT_MESSAGE = 0x8016
 
 
-def second_start_from_same_folder_reveals_the_running_copy():
-    with Session("same-path") as s:
+def quit_alone_a_second_start_from_the_same_folder_reveals_from_another_replaces_and_a_stuck_copy():
+    with Session("one-copy") as s:
+        alone = s.run_program(["--quit"])
+        check(alone["exit_code"] == 0 and alone["windows"] == [], f"--quit alone: {alone}")
+        check(not s.data_folder.exists(), "--quit alone created the data folder")
         folder = s.prefix / "drive_c" / "Lumenfold portable copy"
         folder.mkdir()
         shutil.copy(EXE, folder / "Lumenfold.exe")
@@ -25,12 +28,7 @@ def second_start_from_same_folder_reveals_the_running_copy():
             check(first.poll() is None, f"{spelling}: the running copy ended")
             hosts = s.windows(HOST_CLASS)
             check([h["pid"] for h in hosts] == [host["pid"]], f"{spelling}: host windows {hosts}")
-        s.quit_running_copy(first)
 
-
-def second_start_from_another_path_takes_over():
-    with Session("other-path") as s:
-        first, host = s.start_running_copy()
         other = s.prefix / "drive_c" / "newer download" / "Lumenfold.exe"
         other.parent.mkdir()
         shutil.copy(EXE, other)
@@ -43,13 +41,6 @@ def second_start_from_another_path_takes_over():
         check(sent["alive"], "the host window was torn down before the quit request was answered")
         check(s.wait_exit(second) == 0, f"exit code {second.returncode}")
         check(s.windows(HOST_CLASS) == [], "a host window is left")
-
-
-def stuck_copy_and_quit_without_a_copy():
-    with Session("stuck-copy") as s:
-        alone = s.run_program(["--quit"])
-        check(alone["exit_code"] == 0 and alone["windows"] == [], f"--quit alone: {alone}")
-        check(not s.data_folder.exists(), "--quit alone created the data folder")
 
         s.hold("hold-mutex", r"Local\Lumenfold.Windows.SingleInstance", 60000)
         result = s.run_program()
@@ -76,7 +67,5 @@ def copies_started_together_from_three_folders_leave_one_running():
             s.quit_running_copy(running[0])
 
 
-main(second_start_from_same_folder_reveals_the_running_copy,
-     second_start_from_another_path_takes_over,
-     stuck_copy_and_quit_without_a_copy,
+main(quit_alone_a_second_start_from_the_same_folder_reveals_from_another_replaces_and_a_stuck_copy,
      copies_started_together_from_three_folders_leave_one_running)

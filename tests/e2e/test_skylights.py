@@ -9,9 +9,10 @@ def skylights(session):
     return session.settings()["skylights"]
 
 
-def grips_move_and_resize_and_the_close_button_closes():
+def grips_move_and_resize_a_failed_save_keeps_its_box_and_the_close_buttons_close():
     with Session("grips", compositor=True) as s:
-        process, _, _ = s.start_overlay([{"bounds": [400, 300, 1000, 700], "shape": 2}], backdrop=SCREEN)
+        process, _, _ = s.start_overlay([{"bounds": [400, 300, 1000, 700], "shape": 2},
+                                         {"bounds": [1300, 100, 1800, 250], "shape": 2}], backdrop=SCREEN)
         s.drag((700, 300), (800, 400))  # the top edge moves
         s.wait_log("skylight drag saved")
         check(skylights(s)[0]["bounds"] == [500, 400, 1100, 800], f"moved to {skylights(s)[0]['bounds']}")
@@ -20,9 +21,22 @@ def grips_move_and_resize_and_the_close_button_closes():
         # Letting go outside the close button keeps the skylight: the resize after it still finds it.
         s.drag((1078, 400), (1078, 600), steps=2)
         s.drag((1100, 800), (1200, 850))  # the corner handle resizes right and bottom
-        wait_until(lambda: [k["bounds"] for k in skylights(s)] == [[500, 400, 1200, 850]], 10,
-                   what="the resized skylight saved", detail=lambda: skylights(s))
+        wait_until(lambda: [k["bounds"] for k in skylights(s)] == [[500, 400, 1200, 850], [1300, 100, 1800, 250]],
+                   10, what="the resized skylight saved", detail=lambda: skylights(s))
         s.wait_pixel(1150, 830, BRIGHT)
+
+        s.move_mouse(800, 1000)  # which brings back controls that stepped aside meanwhile
+        wait_until(lambda: len(s.shown(CONTROLS_CLASS)) == 2, 5, what="both skylights' controls")
+        (s.data_folder / "settings.json.tmp").mkdir()  # every save fails until it goes
+        s.drag((500 + 254, 874 + 32), (500 + 100, 874 + 32))  # the first skylight's slider
+        box = wait_until(lambda: s.shown("#32770"), 20, what="the save-failure box")[0]
+        s.click(1800 - 22, 100)  # the second skylight's close button, while the box is open
+        wait_until(lambda: len(s.shown(INPUT_CLASS)) == 1, 10, what="the second skylight to close")
+        check(process.poll() is None, "the program ended")
+        check([w["hwnd"] for w in s.shown("#32770")] == [box["hwnd"]], "not the one box still open")
+        s.answer_box(box, CANCEL)
+        check(s.shown(INPUT_CLASS)[0]["rect"] == [500, 400, 1200, 850], "the remaining skylight moved")
+        (s.data_folder / "settings.json.tmp").rmdir()
         s.click(1178, 400)
         wait_until(lambda: skylights(s) == [], 10, what="the closed skylight saved")
         s.wait_pixel(800, 600, (0, 0, 0))
@@ -53,23 +67,5 @@ def moon_blacks_out_until_a_shake_the_slider_sets_the_brightness_and_the_control
         s.quit_running_copy(process)
 
 
-def a_failed_save_keeps_its_box_while_another_skylight_closes():
-    with Session("save-fails") as s:
-        process, _, _ = s.start_overlay([{"bounds": [400, 300, 1000, 600], "shape": 2},
-                                         {"bounds": [1200, 300, 1700, 600], "shape": 2}])
-        (s.data_folder / "settings.json.tmp").mkdir()  # every save fails from here on
-        s.drag((400 + 254, 624 + 32), (400 + 100, 624 + 32))  # the first skylight's slider
-        box = wait_until(lambda: s.shown("#32770"), 20, what="the save-failure box")[0]
-        s.click(1700 - 22, 300)  # the second skylight's close button, while the box is open
-        wait_until(lambda: len(s.shown(INPUT_CLASS)) == 1, 10, what="the second skylight to close")
-        check(process.poll() is None, "the program ended")
-        check([w["hwnd"] for w in s.shown("#32770")] == [box["hwnd"]], "not the one box still open")
-        s.answer_box(box, CANCEL)
-        check(s.shown(INPUT_CLASS)[0]["rect"] == [400, 300, 1000, 600], "the remaining skylight moved")
-        (s.data_folder / "settings.json.tmp").rmdir()
-        s.quit_running_copy(process)
-
-
-main(grips_move_and_resize_and_the_close_button_closes,
-     moon_blacks_out_until_a_shake_the_slider_sets_the_brightness_and_the_controls_rest,
-     a_failed_save_keeps_its_box_while_another_skylight_closes)
+main(grips_move_and_resize_a_failed_save_keeps_its_box_and_the_close_buttons_close,
+     moon_blacks_out_until_a_shake_the_slider_sets_the_brightness_and_the_controls_rest)

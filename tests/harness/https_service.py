@@ -31,13 +31,13 @@ def _make_certificate(folder, ca_name, names):
 
 
 # Behaviours take the request handler and answer.
-def answer(body, status=200, content_type="application/json"):
-    data = body if isinstance(body, bytes) else json.dumps(body).encode() if not isinstance(body, str) else body.encode()
+def answer(body, status=200, content_type="application/json", **headers):  # headers: Location="..."
+    data = body if isinstance(body, bytes) else body.encode() if isinstance(body, str) else json.dumps(body).encode()
 
     def send(handler):
         handler.send_response(status)
-        handler.send_header("Content-Type", content_type)
-        handler.send_header("Content-Length", str(len(data)))
+        for name, value in {"Content-Type": content_type, "Content-Length": str(len(data)), **headers}.items():
+            handler.send_header(name, value)
         handler.end_headers()
         handler.wfile.write(data)
     return send
@@ -75,15 +75,6 @@ def stall(seconds):
     def send(handler):
         time.sleep(seconds)
         handler.close_connection = True
-    return send
-
-
-def redirect(location, status=302):
-    def send(handler):
-        handler.send_response(status)
-        handler.send_header("Location", location)
-        handler.send_header("Content-Length", "0")
-        handler.end_headers()
     return send
 
 

@@ -69,10 +69,8 @@ class Session(WineEnvironment):
 
     def start_running_copy(self, exe=EXE, relay=None):  # returns (process, host window info)
         process = self.start([exe], relay=relay)
-        try:
-            host = self.probe("wait", HOST_CLASS, 60000, timeout=90)
-        except TestFailure as failure:
-            raise TestFailure(f"{failure}; exit code {process.poll()}, the log ends {self.log_lines()[-4:]}") from None
+        host = wait_until(lambda: self.windows(HOST_CLASS), 60, what="the host window",
+                          detail=lambda: f"exit code {process.poll()}, the log ends {self.log_lines()[-4:]}")[0]
         self.wait_log(STARTED_LINE, timeout=30, prefix=True)
         return process, host
 
@@ -120,13 +118,11 @@ class Session(WineEnvironment):
         check(self.wait_exit(process) == 0, "the running copy did not end cleanly")
 
     def wait_exit(self, process, timeout=30):
-        try:
-            return process.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise TestFailure(f"process still running after {timeout} s") from None
+        wait_until(lambda: process.poll() is not None, timeout, what="the process to end")
+        return process.returncode
 
     # -- the probe ------------------------------------------------------------------------------
-    READ_ONLY = {"list", "wait", "children", "monitors", "short-path"}  # never the clipboard: the program notices
+    READ_ONLY = {"list", "children", "monitors", "short-path"}  # never the clipboard: the program notices
 
     def probe(self, *args, timeout=30):
         result = self.wine([PROBE] + list(args), timeout=timeout)
@@ -190,16 +186,13 @@ class Session(WineEnvironment):
         x11.XOpenDisplay.restype = ctypes.c_void_p
         xfixes.XFixesGetCursorImage.argtypes = x11.XCloseDisplay.argtypes = x11.XFree.argtypes = [ctypes.c_void_p]
         xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(_CursorImage)
-        display = x11.XOpenDisplay(self.env["DISPLAY"].encode())
-        if not display:
+        if not (display := x11.XOpenDisplay(self.env["DISPLAY"].encode())):
             raise EnvironmentFailure(f"cannot open display {self.env['DISPLAY']}")
         try:
-            image = xfixes.XFixesGetCursorImage(display)
-            check(image, "XFixesGetCursorImage failed")
-            count = image.contents.width * image.contents.height
-            alpha = max((image.contents.pixels[i] >> 24 & 0xFF for i in range(count)), default=0)
+            check(image := xfixes.XFixesGetCursorImage(display), "XFixesGetCursorImage failed")
+            pixels = image.contents.pixels[:image.contents.width * image.contents.height]
             x11.XFree(image)
-            return alpha
+            return max((pixel >> 24 & 0xFF for pixel in pixels), default=0)
         finally:
             x11.XCloseDisplay(display)
 

@@ -1,4 +1,5 @@
 """A private Wine world per test (prefix copy, HOME, display); leaving the `with` ends and deletes it all."""
+import contextlib
 import os
 import select
 import shlex
@@ -208,28 +209,20 @@ class WineEnvironment:
 
 def _kill_processes_with(variable):
     mark, count = variable.encode() + b"\0", 0
-    for entry in Path("/proc").iterdir():
-        if not entry.name.isdigit() or int(entry.name) == os.getpid():
-            continue
-        try:
-            environ = (entry / "environ").read_bytes()
-            if environ.startswith(mark) or b"\0" + mark in environ:
-                os.kill(int(entry.name), signal.SIGKILL)
+    for pid in [int(entry.name) for entry in Path("/proc").iterdir() if entry.name.isdigit()]:
+        with contextlib.suppress(OSError):  # ended meanwhile, or not ours to read
+            if pid != os.getpid() and b"\0" + mark in b"\0" + Path(f"/proc/{pid}/environ").read_bytes():
+                os.kill(pid, signal.SIGKILL)
                 count += 1
-        except OSError:
-            continue
     return count
 
 
 def _end(proc):
     for sig in (signal.SIGTERM, signal.SIGKILL):
-        if proc.poll() is not None:
-            return
-        try:
-            os.killpg(proc.pid, sig)
-        except (ProcessLookupError, PermissionError):
-            proc.send_signal(sig)
-        try:
-            proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            pass
+        if proc.poll() is None:
+            try:
+                os.killpg(proc.pid, sig)
+            except (ProcessLookupError, PermissionError):
+                proc.send_signal(sig)
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                proc.wait(timeout=5)

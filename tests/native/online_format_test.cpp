@@ -4,6 +4,7 @@
 #include <pthread.h>
 
 #include <string>
+#include <tuple>
 
 #include "online/banner_image.h"
 #include "online/online_format.h"
@@ -30,7 +31,7 @@ std::string Failure(const Json& manifest) {
     return "";
 }
 
-TEST(BannerManifest, ShapeOfTheDocument) {
+TEST(BannerManifest, ShapeOfTheDocumentAndOneBadEnabledBannerRejectsTheWhole) {
     EXPECT_EQ(Parse(Manifest(Json::array()), kHttps, "C:\\d").size(), 0u);
     Json full = Json::array();
     for (int i = 0; i < 500; ++i) full.push_back(Item("a"));
@@ -39,9 +40,6 @@ TEST(BannerManifest, ShapeOfTheDocument) {
     for (const Json& bad : {Manifest(full) /* 501 entries, even a disabled one */, Json::array(), Json::object(),
                             Json{{"items", "x"}}})
         EXPECT_EQ(Failure(bad), "Invalid banner manifest") << bad.dump().substr(0, 40);
-}
-
-TEST(BannerManifest, OneBadEnabledBannerRejectsTheWhole) {
     const Json skipped = {{{"enabled", false}, {"imageID", "a_b"}, {"targetURL", 5}},
                           {{"enabled", true}, {"kind", "video"}, {"imageID", ""}},
                           {{"kind", "banner"}, {"imageID", "."}}};
@@ -68,22 +66,18 @@ TEST(BannerManifest, DefaultsClampsPublisherFirstAndRefreshInterval) {
     items[1]["title"] = "Sale";
     items[1]["id"] = "custom";
     const auto banners = Parse(Manifest(items), kHttps, "C:\\Data");
+    const std::tuple<std::string, std::string, double> expected[] = {
+        {"custom", "Sale", 20.0}, {"img-4", "Lumenfold", 2.5}, {"img-1", "Lumenfold", 0.1},
+        {"img-3", "Lumenfold", 4.0}};
     ASSERT_EQ(banners.size(), 4u);
-    EXPECT_EQ(banners[0].id, "custom");
-    EXPECT_EQ(banners[0].title, "Sale");
-    EXPECT_DOUBLE_EQ(banners[0].aspectRatio, 20.0);
-    EXPECT_EQ(banners[1].id, "img-4");
-    EXPECT_DOUBLE_EQ(banners[1].aspectRatio, 2.5);
-    EXPECT_EQ(banners[2].id, "img-1");
-    EXPECT_EQ(banners[2].title, "Lumenfold");
-    EXPECT_DOUBLE_EQ(banners[2].aspectRatio, 0.1);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(std::tie(banners[i].id, banners[i].title, banners[i].aspectRatio), expected[i]) << i;
     EXPECT_EQ(banners[2].imagePath, "C:\\Data\\banner-img-1.image");
-    EXPECT_DOUBLE_EQ(banners[3].aspectRatio, 4.0);
     EXPECT_EQ(RefreshInterval(Json::object()), 540u);
-    EXPECT_EQ(RefreshInterval({{"refreshIntervalSeconds", 5}}), 60u);
-    EXPECT_EQ(RefreshInterval({{"refreshIntervalSeconds", 100000}}), 86400u);
-    EXPECT_EQ(RefreshInterval({{"refreshIntervalSeconds", 90.9}}), 90u);
-    EXPECT_EQ(RefreshInterval({{"refreshIntervalSeconds", 1e300}}), 86400u) << "no overflow into a short wait";
+    // 1e300 must not overflow into a short wait.
+    const std::pair<Json, uint32_t> intervals[] = {{5, 60}, {100000, 86400}, {90.9, 90}, {1e300, 86400}};
+    for (const auto& [seconds, interval] : intervals)
+        EXPECT_EQ(RefreshInterval({{"refreshIntervalSeconds", seconds}}), interval) << seconds;
     EXPECT_THROW(RefreshInterval({{"refreshIntervalSeconds", "60"}}), std::exception);
 }
 
@@ -107,30 +101,22 @@ TEST(Credits, AnswerMustNameThisInstallation) {
 }
 
 TEST(Cache, LoadsWhatItCanAndSaysWhenItCannot) {
-    const std::string manifest = R"({"country":"CN","items":[{"enabled":true,"kind":"banner","imageID":"a","targetURL":"https://x.example/"}]})";
-    OnlineSnapshot s;
-    s.referralCode = "LF-1";
-    ApplyCache(s, manifest, std::string(R"({"code":"LF-1","credits":-4})"), kHttps, "C:\\d");
-    EXPECT_EQ(s.banners.size(), 1u);
-    EXPECT_EQ(s.country, "CN");
-    EXPECT_TRUE(s.hasCredits);
-    EXPECT_EQ(s.credits, 0);
-    EXPECT_EQ(s.status, "");
-
-    OnlineSnapshot other;
-    other.referralCode = "LF-1";
-    ApplyCache(other, std::nullopt, std::string(R"({"code":"LF-2","credits":9})"), kHttps, "C:\\d");
-    EXPECT_FALSE(other.hasCredits) << "another installation's credits are ignored silently";
-    EXPECT_EQ(other.status, "");
-    OnlineSnapshot anonymous;
-    ApplyCache(anonymous, std::nullopt, std::string(R"({"credits":9})"), kHttps, "C:\\d");
-    EXPECT_TRUE(anonymous.hasCredits) << "an empty code matches an empty referral code";
-
-    OnlineSnapshot broken;
-    broken.referralCode = "LF-1";
-    broken.status = "identity text";
-    ApplyCache(broken, std::string("{\"items\":[]"), std::string(R"({"code":"LF-1","credits":9})"), kHttps, "C:\\d");
-    EXPECT_EQ(broken.status, "缓存无法读取，将重试在线更新。 / Cache unavailable; retrying online.");
+    const auto cached = [](const std::optional<std::string>& manifest, const std::string& credits,
+                           const char* code = "LF-1", const char* status = "") {
+        OnlineSnapshot s;
+        s.referralCode = code;
+        s.status = status;
+        ApplyCache(s, manifest, credits, kHttps, "C:\\d");
+        return s;
+    };
+    const OnlineSnapshot s = cached(R"({"country":"CN","items":[{"enabled":true,"kind":"banner","imageID":"a",)"
+                                    R"("targetURL":"https://x.example/"}]})", R"({"code":"LF-1","credits":-4})");
+    EXPECT_TRUE(s.banners.size() == 1 && s.country == "CN" && s.hasCredits && s.credits == 0 && s.status.empty());
+    const OnlineSnapshot other = cached(std::nullopt, R"({"code":"LF-2","credits":9})");
+    EXPECT_TRUE(!other.hasCredits && other.status.empty()) << "another installation's credits are ignored silently";
+    EXPECT_TRUE(cached(std::nullopt, R"({"credits":9})", "").hasCredits) << "an empty code matches an empty one";
+    const OnlineSnapshot broken = cached("{\"items\":[]", R"({"code":"LF-1","credits":9})", "LF-1", "identity text");
+    EXPECT_EQ(broken.status, kCacheUnavailable);
     EXPECT_FALSE(broken.hasCredits) << "credits are not read after a broken manifest";
 }
 
@@ -204,11 +190,10 @@ std::string Jpeg(uint32_t w, uint32_t h, bool frame = true) {
            Big(11, 2) + "\x08" + Big(h, 2) + Big(w, 2) + std::string(4, '\x01');
 }
 
-TEST(BannerImage, OnlyFourFormatsUpTo4096OnEitherSide) {
+TEST(BannerImage, OnlyFourFormatsUpTo4096OnEitherSideAndIdsDifferingInCaseGetFilesDifferingWithoutCase) {
     for (const std::string& accepted :
-         {Png(4096, 4096), Png(1, 1), Jpeg(4096, 30), Gif(40, 10, 40, 10), Bmp(40, -10, 0), Bmp(4096, 4096, 3)}) {
+         {Png(4096, 4096), Png(1, 1), Jpeg(4096, 30), Gif(40, 10, 40, 10), Bmp(40, -10, 0), Bmp(4096, 4096, 3)})
         EXPECT_TRUE(AcceptedImage(accepted)) << accepted.substr(0, 4);
-    }
     const std::string refused[] = {
         Png(30000, 30000), Png(4097, 1), Png(1, 4097), Png(0, 10), Jpeg(4097, 10), Jpeg(40, 10, false),
         Gif(5000, 10, 5000, 10), Gif(40, 10, 41, 10) /* a frame beyond the screen */, Bmp(10, -4097, 0),
@@ -216,14 +201,10 @@ TEST(BannerImage, OnlyFourFormatsUpTo4096OnEitherSide) {
         std::string("\x01\0\0\0\x6C\0\0\0", 8) + std::string(32, '\0') + " EMF", std::string("II*\0", 4),
         std::string("MM\0*", 4), ""};
     for (const std::string& bytes : refused) EXPECT_FALSE(AcceptedImage(bytes)) << bytes.substr(0, 4);
-    for (const std::string& whole : {Png(10, 10), Jpeg(10, 10), Bmp(10, 10, 0)}) {
+    for (const std::string& whole : {Png(10, 10), Jpeg(10, 10), Bmp(10, 10, 0)})
         for (size_t cut = 0; cut < 20; ++cut) EXPECT_FALSE(AcceptedImage(whole.substr(0, cut))) << cut;
-    }
-    EXPECT_EQ(DeclaredImageSize(Jpeg(300, 20))->width, 300u);
-    EXPECT_EQ(DeclaredImageSize(Jpeg(300, 20))->height, 20u);
-}
-
-TEST(BannerImage, IdsDifferingInCaseGetFilesDifferingWithoutCase) {
+    const auto jpeg = DeclaredImageSize(Jpeg(300, 20));
+    EXPECT_TRUE(jpeg && jpeg->width == 300 && jpeg->height == 20);
     EXPECT_EQ(ImageFileStem("img-a9"), "img-a9") << "small letters keep their old names";
     EXPECT_EQ(ImageFileStem("Img-A"), "_img-_a");
     for (const char* id : {"Img-A", "img-a", "IMG-A", "z"}) EXPECT_EQ(ImageIDFromStem(ImageFileStem(id)), id);

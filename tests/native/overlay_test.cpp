@@ -107,13 +107,11 @@ TEST(ToolbarSlider, FlatThumbAndValuesAtBothEnds) {
 }
 
 TEST(AutoVisibility, LogoArrivalExpandsSkylightDragCollapsesHeldButtonNeverIdles) {
-    VisibilityInput still;  // shown and expanded, last active now, the cursor still
-    still.shown = true;
-    still.now = still.lastActivity = 20000;
+    // Shown and expanded, last active now, the cursor still.
+    const VisibilityInput still{.shown = true, .now = 20000, .lastActivity = 20000};
     VisibilityInput in = still;
     in.collapsed = in.moved = in.overLogoNow = true;
-    EXPECT_TRUE(AutoVisibility(in).expand);
-    EXPECT_TRUE(AutoVisibility(in).overLogo);
+    EXPECT_TRUE(AutoVisibility(in).expand && AutoVisibility(in).overLogo);
     // Resting on the logo is no arrival.
     for (auto spoil : {+[](VisibilityInput& v) { v.overLogoBefore = true; },
                        +[](VisibilityInput& v) { v.advertisementHidden = true; },
@@ -127,15 +125,12 @@ TEST(AutoVisibility, LogoArrivalExpandsSkylightDragCollapsesHeldButtonNeverIdles
     EXPECT_FALSE(AutoVisibility(in).polled);
     in = still;
     in.capture = CaptureOwner::SkylightControls;
-    VisibilityActions act = AutoVisibility(in);
-    EXPECT_TRUE(act.collapse);
-    EXPECT_FALSE(act.hide);
+    EXPECT_TRUE(AutoVisibility(in).collapse && !AutoVisibility(in).hide);
     in.capture = CaptureOwner::None;
     in.lastActivity = 1000;
     in.leftButtonDown = true;
-    act = AutoVisibility(in);
-    EXPECT_FALSE(act.collapse || act.hide);
-    EXPECT_EQ(act.lastActivity, 20000u);
+    const VisibilityActions held = AutoVisibility(in);
+    EXPECT_TRUE(!held.collapse && !held.hide && held.lastActivity == 20000u);
     in.leftButtonDown = false;
     in.draggingSlider = true;
     EXPECT_FALSE(AutoVisibility(in).hide);

@@ -26,21 +26,18 @@ std::string Decoded(const std::string& text) {
     return bytes;
 }
 
-TEST(ShareText, EncodeKeepsOnlyUnreservedBytesAndTheReferralCodeOnlyWhenThereIsOne) {
-    const std::pair<std::string, std::string> cases[] = {
+TEST(ShareText, EncodingRecommendationsInTheUsersLanguageAndWhatEachTargetCarries) {
+    const std::pair<std::string, std::string> encodings[] = {
         {"a b", "a%20b"}, {"&", "%26"}, {"/", "%2F"}, {"\xC3\xBC", "%C3%BC"}, {"-._~", "-._~"}, {"", ""},
         {"Az09\n", "Az09%0A"}, {"%\xFF", "%25%FF"}};
-    for (const auto& [text, encoded] : cases) EXPECT_EQ(sharing::Encode(text), encoded) << text;
+    for (const auto& [text, encoded] : encodings) EXPECT_EQ(sharing::Encode(text), encoded) << text;
     EXPECT_EQ(sharing::Download("windows", "a b"), "https://lumenfold.app/?platform=windows&ref=a%20b#download");
     EXPECT_EQ(sharing::Download("macos", ""), "https://lumenfold.app/?platform=macos#download");
-}
-
-TEST(ShareText, RecommendationInTheUsersLanguageMailDraftsTheWholeBodyPostsOnlyTheLinks) {
-    const std::string cases[][3] = {  // language, how its text opens and closes
+    const std::string languages[][3] = {  // language, how its text opens and closes
         {"zh", "我正在使用 Lumenfold，", "推荐你也试试！"}, {"de", "Ich nutze Lumenfold", "Probier sie auch aus!"},
         {"pl", "Korzystam z Lumenfold", "Wypróbuj ją także!"}, {"fr", "J\xE2\x80\x99utilise Lumenfold", "vous aussi !"},
         {"es", "Estoy usando Lumenfold", "hacer pausas. ¡Pruébala!"}};
-    for (const auto& [language, opening, closing] : cases) {
+    for (const auto& [language, opening, closing] : languages) {
         const std::string text = sharing::Recommendation(language);
         EXPECT_TRUE(text.starts_with(opening) && text.ends_with(closing + "\n\n" + kEnglish)) << text;
     }

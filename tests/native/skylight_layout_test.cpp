@@ -60,7 +60,7 @@ TEST(SkylightGrips, CentredThinnerWhenLowOnTheMonitorFadingAndBottomEndsDragThei
         EXPECT_EQ(GripZone(grip, at, length, 64), static_cast<uint32_t>(zone)) << grip << " at " << at;
 }
 
-TEST(SkylightParts, AtTheirMonitorsScaleAndTheSliderKeepsFortyPixelsOfTravelOnTheNarrowestBarUpTo300Percent) {
+TEST(SkylightParts, AtTheirMonitorsScaleTheSliderKeepsTravelOnTheNarrowestBarAndAPressKeepsItsGrabOnTheThumb) {
     const SkylightParts at96 = LayoutSkylightParts(kSky, kPrimary, kPrimary, 96);
     EXPECT_EQ(at96.bar, (Rect{400, 724, 1000, 787}));
     EXPECT_EQ(at96.closeButton, (Rect{956, 288, 1000, 312}));
@@ -83,12 +83,9 @@ TEST(SkylightParts, AtTheirMonitorsScaleAndTheSliderKeepsFortyPixelsOfTravelOnTh
                     narrow.moon.bottom <= Height(narrow.bar))
             << dpi;
     }
-}
-
-// The bar's slider at 96 dpi: 30 high, 480 pixels of travel for a 38-pixel thumb.
-const Rect kSlider{14, 17, 532, 47};
-
-TEST(SkylightSlider, APressOnTheThumbKeepsItsGrabElsewhereTheCentreJumpsAndTheValueStopsAtTheEnds) {
+    // The bar's slider at 96 dpi: 30 high, 480 pixels of travel for a 38-pixel thumb. A press on the thumb keeps
+    // its grab, elsewhere the centre jumps; the value stops at the ends.
+    const Rect kSlider{14, 17, 532, 47};
     EXPECT_EQ(SliderThumbWidth(kSlider), 38);
     EXPECT_EQ(SliderGrab(kSlider, 50, 254), 0);
     EXPECT_EQ(SliderGrab(kSlider, 50, 291), 37);

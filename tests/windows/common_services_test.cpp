@@ -1,16 +1,9 @@
 // Text conversion, the activity log, the clipboard and the handle counter on Windows.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
 #include <regex>
 #include <sstream>
-#include <string>
-#include <thread>
 
 #include "common/activity_log.h"
 #include "common/clipboard.h"
-#include "common/handles.h"
 #include "common/shell_services.h"
 #include "common/text.h"
 #include "test_support.h"
@@ -36,9 +29,7 @@ TEST(ActivityLog, RotatesOnceOnlyAboveOneMebibyteAndKeepsLinesWhole) {
     auto writer = [](char name) {
         for (int i = 0; i < 300; ++i) LogActivity(name + std::string(" line ") + std::to_string(i));
     };
-    std::thread a(writer, 'a'), b(writer, 'b');
-    a.join();
-    b.join();
+    { std::jthread a(writer, 'a'), b(writer, 'b'); }  // both join here
     const std::string older = ReadBytes(previous);
     ASSERT_EQ(older.compare(0, 1000, filler, 0, 1000), 0) << "not rotated over the older generation, or twice";
     std::istringstream lines(older.substr(older.find('\n') + 1) + ReadBytes(path));

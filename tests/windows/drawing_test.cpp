@@ -1,15 +1,9 @@
 // The faint pointer, the primitives, the QR code and the skylight's grips and close button as GDI+
 // and GDI draw them; text by where it lands (fonts differ). Whether the QR code scans is checked end
 // to end on a screenshot of the toolbar.
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstdlib>
-#include <string>
 #include <tuple>
-#include <vector>
 
-#include "common/handles.h"
 #include "overlay/dimmed_cursor.h"
 #include "overlay/skylight_layout.h"
 #include "overlay/skylight_paint.h"
@@ -53,14 +47,12 @@ TEST(DimmedCursor, AWhiteArrowWithItsHotSpotAtTheTipOnePerBrightnessAndNoneLeft)
 constexpr uint32_t kBackground = 0x000060, kFill = 0xC82828, kBorder = 0x28C828, kIcon = 0xD4D4D4;
 constexpr int kWidth = 320, kHeight = 120;
 
-std::vector<uint32_t> Drawing(const std::function<void(HDC)>& draw) {
-    return Drawn(kWidth, kHeight, kBackground, draw);
-}
+auto Drawing(const std::function<void(HDC)>& draw) { return Drawn(kWidth, kHeight, kBackground, draw); }
 
 int Distance(uint32_t a, uint32_t b) {
     int most = 0;
     for (int shift = 0; shift < 24; shift += 8)
-        most = std::max(most, std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF)));
+        most = std::max(most, std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)));
     return most;
 }
 
@@ -74,9 +66,7 @@ void ExpectColours(const std::vector<uint32_t>& pixels, std::initializer_list<st
 }
 
 // The green channel of a grey.
-int Grey(const std::vector<uint32_t>& pixels, int x, int y) {
-    return static_cast<int>(pixels[static_cast<size_t>(y * kWidth + x)] >> 8 & 0xFF);
-}
+int Grey(const std::vector<uint32_t>& pixels, int x, int y) { return int(pixels[size_t(y * kWidth + x)] >> 8 & 0xFF); }
 
 using Primitives = WithGraphics;
 
@@ -151,7 +141,7 @@ std::vector<uint32_t> Qr(int side, RECT rect, const std::string& text = "Lumenfo
     return Drawn(side, side, kBackground, [&](HDC dc) { DrawQR(dc, rect, text); });
 }
 
-TEST(DrawQR, CentredInTheRectangleBehindAQuietZoneOfFourModules) {
+TEST(DrawQR, CentredBehindAQuietZoneFractionalModulesJoinTooSmallStaysWhiteTooLongShowsTheNotice) {
     // 10 pixels a module, 55 to spare left and right: the finders start at x 105 and y 60.
     const auto pixels = Qr(420, {10, 20, 410, 310});
     const std::tuple<int, int, uint32_t> points[] = {
@@ -159,12 +149,9 @@ TEST(DrawQR, CentredInTheRectangleBehindAQuietZoneOfFourModules) {
         {104, 60, kWhite}, {105, 60, kBlack}, {174, 60, kBlack}, {175, 60, kWhite}, {120, 75, kWhite},
         {140, 95, kBlack}, {314, 60, kBlack}, {315, 60, kWhite}, {105, 269, kBlack}, {105, 270, kWhite}};
     for (const auto& [x, y, colour] : points) EXPECT_EQ(pixels[y * 420 + x], colour) << x << ", " << y;
-}
-
-TEST(DrawQR, FractionalModulesJoinTooSmallStaysWhiteTooLongShowsTheNotice) {
-    // 44 / 29 pixels a module: the finder's top row runs unbroken from x 6 to 16.
-    const auto pixels = Qr(44, {0, 0, 44, 44});
-    for (int x = 5; x <= 17; ++x) EXPECT_EQ(pixels[6 * 44 + x], x == 5 || x == 17 ? kWhite : kBlack) << x;
+    // 44 / 29 pixels a module: fractional modules join, the finder's top row unbroken from x 6 to 16.
+    const auto small = Qr(44, {0, 0, 44, 44});
+    for (int x = 5; x <= 17; ++x) EXPECT_EQ(small[6 * 44 + x], x == 5 || x == 17 ? kWhite : kBlack) << x;
     const auto tiny = Qr(28, {0, 0, 28, 28});
     EXPECT_EQ(std::count(tiny.begin(), tiny.end(), kWhite), 28 * 28);
     const auto notice = Qr(200, {0, 0, 200, 200}, std::string(8000, 'a'));  // more than any code holds
@@ -187,24 +174,21 @@ Grip Draw(int width, int height, UINT dpi, int slot, POINT pointer, bool hover) 
     return grip;
 }
 
-TEST_F(SkylightPaint, IdleEdgeGripIsClearTheTopBarOpaqueAcrossTheMiddleOnly) {
+TEST_F(SkylightPaint, GripsIdleClearOrBandedLitOnHoverWithTheirMarkersAndTheCloseButton) {
+    // Idle: an edge grip is clear, the top bar opaque across the middle only.
     const auto pixels = Draw(32, 200, 96, kGripLeft, {16, 100}, false).pixels;
     EXPECT_EQ(std::count(pixels.begin(), pixels.end(), kClear), 32 * 200);
     const Grip bar = Draw(200, 32, 96, kGripTop, {100, 16}, false);  // the band is y 4 to 28
     EXPECT_EQ(bar.At(100, 16) >> 24, 0xFFu);
     EXPECT_EQ(bar.At(100, 2), kClear);
-}
-
-TEST_F(SkylightPaint, CornerHandleLightsUpOnHoverUnderAWhiteArrow) {
-    // At 192 dpi a unit is two pixels; (34, 20) is inside the handle and clear of the arrow.
+    // The corner handle lights up on hover under a white arrow. At 192 dpi a unit is two pixels; (34, 20)
+    // is inside the handle and clear of the arrow.
     const uint32_t idle = Draw(56, 56, 192, kGripCorner, {}, false).At(34, 20);
     const Grip hovered = Draw(56, 56, 192, kGripCorner, {28, 28}, true);
     EXPECT_GT(hovered.At(34, 20) & 0xFF, idle & 0xFF) << "bluer";
     for (int shift = 0; shift < 32; shift += 8)  // the diagonal, white at 245 over the fill, opaque
         EXPECT_GE(hovered.At(28, 28) >> shift & 0xFF, 245u) << std::hex << hovered.At(28, 28);
-}
-
-TEST_F(SkylightPaint, HoveredEdgeShowsItsMarkerJustBeforeThePointer) {
+    // A hovered edge shows its marker just before the pointer.
     const Grip grip = Draw(400, 32, 96, kGripBottom, {300, 16}, true);  // arrowheads around x 266
     const uint32_t fill = grip.At(266, 7);  // inside the upper arrowhead
     EXPECT_EQ(fill >> 24, 0xFFu);
@@ -212,13 +196,11 @@ TEST_F(SkylightPaint, HoveredEdgeShowsItsMarkerJustBeforeThePointer) {
     EXPECT_EQ(grip.At(66, 16), fill) << "the edge line runs the whole grip";
     EXPECT_NE(grip.At(266, 11), fill) << "the upper one's outline";
     EXPECT_EQ(grip.At(66, 7), kClear) << "no arrowhead away from the pointer";
-}
-
-TEST_F(SkylightPaint, CloseButtonIsARoundedSquareWithAWhiteCross) {
-    const auto pixels = Drawn(88, 48, kBackground, [](HDC dc) { PaintCloseButton(dc, 88, 48, 192); });
-    EXPECT_EQ(pixels[1 * 88 + 1], kBackground) << "the corner is rounded with a 16-pixel curve";
-    EXPECT_NE(pixels[24 * 88 + 4], kBackground);
-    EXPECT_EQ(pixels[24 * 88 + 44], 0xFFFFFFu);
+    // The close button: a rounded square with a white cross.
+    const auto button = Drawn(88, 48, kBackground, [](HDC dc) { PaintCloseButton(dc, 88, 48, 192); });
+    EXPECT_EQ(button[1 * 88 + 1], kBackground) << "the corner is rounded with a 16-pixel curve";
+    EXPECT_NE(button[24 * 88 + 4], kBackground);
+    EXPECT_EQ(button[24 * 88 + 44], 0xFFFFFFu);
 }
 
 TEST_F(SkylightPaint, RenderingGripsLeavesNoHandleAndShowsThePicture) {

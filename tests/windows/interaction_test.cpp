@@ -2,13 +2,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <gtest/gtest.h>
-
 #include <atomic>
-#include <functional>
-#include <thread>
 #include <tuple>
-#include <vector>
 
 #include "app/application.h"
 #include "app/host_window.h"
@@ -66,9 +61,7 @@ TEST_F(Interaction, BlackoutPeeksButDrawsNothing) {
     app.overlay.BeginBackgroundPress({500, 400});
     app.overlay.MoveBackgroundPointer({900, 800});
     app.overlay.EndBackgroundPress({900, 800});
-    EXPECT_EQ(app.state.mode, OverlayMode::Blackout);
-    EXPECT_EQ(Alpha(window), 255);
-    EXPECT_EQ(app.state.skylights.size(), 1u);
+    EXPECT_TRUE(app.state.mode == OverlayMode::Blackout && Alpha(window) == 255 && app.state.skylights.size() == 1);
     EXPECT_EQ(visibility, (std::vector<bool>{false, false, false}));
 }
 
@@ -90,9 +83,8 @@ TEST_F(Interaction, PressCutShortGivesBackControlsAndForeground) {
         cut();
         EXPECT_EQ(visibility, (std::vector<bool>{false, controls})) << how;
         EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == user.window; }, 2000)) << how;
-        EXPECT_FALSE(app.state.previewVisible) << how;
+        EXPECT_TRUE(!app.state.previewVisible && GetCapture() == nullptr) << how;
         EXPECT_EQ(app.state.skylights.size(), 1u) << how << ": a press cut short creates nothing";
-        EXPECT_EQ(GetCapture(), nullptr) << how;
     }
     visibility.clear();
     SendMessageW(window, WM_CANCELMODE, 0, 0);

@@ -1,12 +1,6 @@
 // Runs in a prefix at 144 DPI whose local application data folder points to a folder that does not
 // exist: the interface font's size, and nothing written anywhere.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
 #include "common/activity_log.h"
-#include "common/data_folder.h"
-#include "common/handles.h"
 #include "common/shell_services.h"
 #include "state/settings_file.h"
 #include "test_support.h"

@@ -2,12 +2,8 @@
 #include <windows.h>
 #include <dpapi.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
-#include <string>
 
-#include "common/handles.h"
 #include "common/text.h"
 #include "online/affiliate_identity.h"
 #include "online/https_client.h"
@@ -28,8 +24,7 @@ TEST(HttpsClient, RefusesAnythingButHttpsBeforeConnecting) {
     for (const wchar_t* url : {L"http://service.test/echo", L"https://user@service.test/", L"https://:pw@service.test/",
                                L"https:///path", L"service.test/echo", L""}) {
         const HttpResponse response = HttpRequest(url, "", L"", 1000);
-        EXPECT_EQ(response.error, "Invalid HTTPS address") << Utf8(url);
-        EXPECT_EQ(response.status, 0u);
+        EXPECT_TRUE(response.error == "Invalid HTTPS address" && response.status == 0) << Utf8(url);
     }
     EXPECT_TRUE(IsHttpsURL(L"https://service.test:8443/p?q=1"));
 }
@@ -42,20 +37,14 @@ TEST(HttpsClient, SendsWhatTheServicesExpect) {
     ASSERT_EQ(get.error, "");
     EXPECT_EQ(get.status, 200u);
     EXPECT_NE(get.body.find(R"("method": "GET", "path": "/echo?q=1")"), std::string::npos) << get.body;
-    EXPECT_EQ(get.body.find("Content-Type"), std::string::npos);
-    EXPECT_EQ(get.body.find("Authorization"), std::string::npos);
-
+    EXPECT_TRUE(get.body.find("Content-Type") == get.body.npos && get.body.find("Authorization") == get.body.npos);
     const HttpResponse root = HttpRequest(origin, "", L"", 100000);
     EXPECT_NE(root.body.find(R"("path": "/")"), std::string::npos) << "no path asks for /";
-
     // Method, bearer token and body of a POST are checked end to end, on the credits request.
     const HttpResponse post = HttpRequest(origin + L"/echo", "{}", L"0123abcd", 100000);
     EXPECT_NE(post.body.find(R"("Content-Type": "application/json")"), std::string::npos) << post.body;
-
     const HttpResponse missing = HttpRequest(origin + L"/missing", "", L"", 100000);
-    EXPECT_EQ(missing.status, 404u);
-    EXPECT_EQ(missing.body, "gone");
-    EXPECT_EQ(missing.error, "") << "the client does not judge the status";
+    EXPECT_TRUE(missing.status == 404 && missing.body == "gone" && missing.error.empty()) << "the status is not judged";
     EXPECT_EQ(LiveHandleCount(), handles) << "every WinHTTP handle is closed";
 }
 
@@ -64,15 +53,11 @@ TEST(HttpsClient, BoundsTheBodyAndReportsBrokenTransfers) {
     const long handles = LiveHandleCount();
     EXPECT_EQ(HttpRequest(origin + L"/exact", "", L"", 1000).body.size(), 1000u) << "exactly the limit is accepted";
     const HttpResponse over = HttpRequest(origin + L"/over", "", L"", 1000);
-    EXPECT_EQ(over.error, "Response exceeds size or time limit");
-    EXPECT_EQ(over.status, 200u);
-    EXPECT_TRUE(over.body.empty());
-
+    EXPECT_TRUE(over.error == "Response exceeds size or time limit" && over.status == 200 && over.body.empty());
     const ULONGLONG start = GetTickCount64();
     const HttpResponse slow = HttpRequest(origin + L"/slow", "", L"", 100000);
     EXPECT_EQ(slow.error, "Response exceeds size or time limit");
     EXPECT_GE(GetTickCount64() - start, 30000u);
-
     const HttpResponse cutShort = HttpRequest(origin + L"/cut", "", L"", 1000000);
     EXPECT_TRUE(NetworkError(cutShort)) << "a connection cut mid-body passes for a whole body";
     EXPECT_TRUE(NetworkError(HttpRequest(Origin("LUMENFOLD_HTTPS_UNTRUSTED") + L"/echo", "", L"", 1000)))
@@ -83,25 +68,27 @@ TEST(HttpsClient, BoundsTheBodyAndReportsBrokenTransfers) {
 
 class Identity : public testing::Test {
 protected:
-    void SetUp() override { Clean(); }
-    void TearDown() override { Clean(); }
-    static void Clean() {
-        DeleteFileW(File().c_str());
-        DeleteFileW((File() + L".tmp").c_str());
+    void SetUp() override { TearDown(); }
+    void TearDown() override {
+        for (const char* name : {"owner.dpapi", "owner.dpapi.tmp"}) std::filesystem::remove_all(DataFile(name));
     }
-    static std::wstring File() { return DataFile("owner.dpapi").wstring(); }
 };
 
-TEST_F(Identity, CreatedOnceThenReadBack) {
+TEST_F(Identity, AFailedFirstWriteLeavesNothingTheNextIsCreatedOnceThenReadBack) {
+    // The temporary sibling cannot be created: a folder of that name is in the way.
+    ASSERT_TRUE(std::filesystem::create_directory(DataFile("owner.dpapi.tmp")));
+    const AffiliateIdentity failed = LoadAffiliateIdentity();
+    std::filesystem::remove(DataFile("owner.dpapi.tmp"));
+    EXPECT_TRUE(failed.error == "Cannot save referral identity" && failed.credential.empty()) << failed.error;
+    EXPECT_FALSE(std::filesystem::exists(DataFile("owner.dpapi"))) << "no half identity under the real name";
+
     const AffiliateIdentity first = LoadAffiliateIdentity();
     ASSERT_EQ(first.error, "");
     EXPECT_EQ(first.credential.size(), 64u);
     const std::string blob = ReadBytes(DataFile("owner.dpapi"));
     EXPECT_EQ(blob.find(first.credential), std::string::npos) << "only the protected form is stored";
     EXPECT_FALSE(std::filesystem::exists(DataFile("owner.dpapi.tmp")));
-
-    const AffiliateIdentity again = LoadAffiliateIdentity();
-    EXPECT_EQ(again.credential, first.credential);
+    EXPECT_EQ(LoadAffiliateIdentity().credential, first.credential);
     EXPECT_EQ(ReadBytes(DataFile("owner.dpapi")), blob);
 }
 
@@ -124,18 +111,6 @@ TEST_F(Identity, AFileItCannotUseIsLeftAlone) {
         EXPECT_TRUE(refused.credential.empty() && refused.referralCode.empty());
         EXPECT_EQ(ReadBytes(DataFile("owner.dpapi")), bytes) << "never overwritten";
     }
-}
-
-TEST_F(Identity, AFailedFirstWriteLeavesNothingBehind) {
-    // The temporary sibling cannot be created: a folder of that name is in the way.
-    const std::wstring blocker = File() + L".tmp";
-    ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
-    const AffiliateIdentity identity = LoadAffiliateIdentity();
-    RemoveDirectoryW(blocker.c_str());
-    EXPECT_EQ(identity.error, "Cannot save referral identity");
-    EXPECT_TRUE(identity.credential.empty());
-    EXPECT_FALSE(std::filesystem::exists(DataFile("owner.dpapi"))) << "no half identity under the real name";
-    EXPECT_EQ(LoadAffiliateIdentity().error, "") << "the next start creates one";
 }
 
 }  // namespace

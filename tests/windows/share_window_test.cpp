@@ -79,7 +79,7 @@ TEST_F(Share, PagesRowsScrollingAndReopening) {
     SendMessageW(first, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(first) && !IsWindowVisible(first));
     Open("CN");  // back in the middle: 740 x 780 of 1920 x 1080
-    EXPECT_TRUE(share.Window() == first && SameRect(WindowRect(first), {590, 150, 1330, 930}));
+    EXPECT_TRUE(share.Window() == first && WindowRect(first) == (RECT{590, 150, 1330, 930}));
     EXPECT_EQ(SendMessageW(Item(10), CB_GETCOUNT, 0, 0), 2) << "Lumenfold and the banner, refilled";
     // Facebook and Twitter are not offered in China, Gmail is chosen, and the rows keep their places.
     EXPECT_EQ(Shown(), "10@16 11@630 102@248 202@248 103@322 104@396 105@470 106@544");

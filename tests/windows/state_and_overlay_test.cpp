@@ -1,19 +1,10 @@
 // The settings file held by other programs, and a real overlay: Esc, closing skylights, failed saves;
 // a skylight's own windows: what they are, where they go, and that they leave nothing behind; the
 // toolbar and its logo: the windows, temporary hiding, painting, banners.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdlib>
-#include <string>
-#include <thread>
-#include <vector>
 
-#include "common/handles.h"
 #include "state/settings_file.h"
 #include "test_support.h"
 #include "toolbar/toolbar_window.h"
@@ -48,28 +39,23 @@ TEST(SettingsFile, LoadsWhileHeldForWritingAndASaveWaitsOutOnlyABriefScan) {
 
 using Overlay = WithOverlay;
 
-TEST_F(Overlay, EscapeHotKeyIsHeldOnlyWhileShown) {
-    ASSERT_TRUE(Create());
-    EXPECT_FALSE(RegisterHotKey(nullptr, 77, MOD_NOREPEAT, VK_ESCAPE));
-    overlay.ExitLikeEscape();
-    EXPECT_TRUE(RegisterHotKey(nullptr, 77, MOD_NOREPEAT, VK_ESCAPE)) << "other programs get Esc back";
-    UnregisterHotKey(nullptr, 77);
-}
-
 // That the closed skylight's hole closes and the list is saved is seen end to end.
-TEST_F(Overlay, ClosingTheFirstOfThreeSkylightsRenumbersTheRest) {
+TEST_F(Overlay, ClosingTheFirstOfThreeSkylightsRenumbersTheRestAndEscIsHeldOnlyWhileShown) {
     state.skylights = {{{100, 100, 300, 200}, SkylightShape::Rectangle, 100, true},
                        {{400, 100, 600, 200}, SkylightShape::Elliptical, 100, true},
                        {{700, 100, 900, 200}, SkylightShape::Circle, 100, true}};
     ASSERT_TRUE(Create());
+    EXPECT_FALSE(RegisterHotKey(nullptr, 77, MOD_NOREPEAT, VK_ESCAPE));
     PostMessageW(overlay.Window(), CloseSkylightMessage, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return state.skylights.size() == 2; }));
     overlay.CloseRegion(7);  // a stale request
     ASSERT_EQ(state.skylights.size(), 2u);
     EXPECT_EQ(state.skylights[0].bounds.left, 400);
     ASSERT_EQ(overlay.SkylightWindows().size(), 2u);
-    EXPECT_EQ(overlay.SkylightWindows()[0]->Index(), 0u);
-    EXPECT_EQ(overlay.SkylightWindows()[1]->Index(), 1u);
+    for (size_t i : {0u, 1u}) EXPECT_EQ(overlay.SkylightWindows()[i]->Index(), i);
+    overlay.ExitLikeEscape();
+    EXPECT_TRUE(RegisterHotKey(nullptr, 77, MOD_NOREPEAT, VK_ESCAPE)) << "other programs get Esc back";
+    UnregisterHotKey(nullptr, 77);
 }
 
 // Each box is shown from a posted message: let the thread handle every private message queued.
@@ -105,7 +91,7 @@ TEST_F(SkylightWindows, ClickThroughTopmostPartsAroundTheHole) {
     HWND input = skylight.Input();
     EXPECT_EQ(ExStyle(input) & (kPart | WS_EX_TRANSPARENT), kPart | WS_EX_TRANSPARENT);
     EXPECT_EQ(GetWindow(input, GW_OWNER), overlay.Window());
-    EXPECT_TRUE(SameRect(WindowRect(input), {400, 300, 1000, 700}));
+    EXPECT_EQ(WindowRect(input), (RECT{400, 300, 1000, 700}));
     EXPECT_EQ(Alpha(input), 51) << "brightness 80 lets 80 % through";
     EXPECT_TRUE(InHole(input, 2, 2)) << "the window has the skylight's elliptical shape";
     EXPECT_FALSE(InHole(input, 300, 200));
@@ -120,8 +106,8 @@ TEST_F(SkylightWindows, ClickThroughTopmostPartsAroundTheHole) {
     // Windows' word that the skylight's monitor went to 200 % (Wine has one DPI for all monitors).
     RECT suggested = WindowRect(input);
     SendMessageW(input, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_TRUE(SameRect(WindowRect(skylight.CloseButton()), {912, 276, 1000, 324})) << "at twice the size";
-    EXPECT_TRUE(SameRect(WindowRect(input), {400, 300, 1000, 700})) << "the skylight itself stays";
+    EXPECT_EQ(WindowRect(skylight.CloseButton()), (RECT{912, 276, 1000, 324})) << "at twice the size";
+    EXPECT_EQ(WindowRect(input), (RECT{400, 300, 1000, 700})) << "the skylight itself stays";
 
     state.mode = OverlayMode::Blackout;
     overlay.Refresh();
@@ -160,9 +146,9 @@ TEST_F(SkylightWindows, DragStepsReshapeAtMostOncePerFrameAndLeaveNoHandles) {
     // The last step went to (599, 699): 99 right and 199 down, and reaches the screen without a release.
     EXPECT_EQ(state.skylights[0].bounds, (Rect{499, 499, 1099, 899}));
     SetCursorPos(599, 699);  // the captured window reads the pointer on every move it is sent
-    EXPECT_TRUE(WaitFor([&] { return SameRect(WindowRect(skylight.Input()), {499, 499, 1099, 899}); }, 2000));
+    EXPECT_TRUE(WaitFor([&] { return WindowRect(skylight.Input()) == RECT{499, 499, 1099, 899}; }, 2000));
     UnhookWindowsHookEx(hook);
-    EXPECT_TRUE(SameRect(WindowRect(skylight.Controls()), {499, 923, 1099, 986})) << "its pieces went along";
+    EXPECT_EQ(WindowRect(skylight.Controls()), (RECT{499, 923, 1099, 986})) << "its pieces went along";
     EXPECT_TRUE(InHole(overlay.Window(), 1000, 850)) << "the hole went along";
     EXPECT_FALSE(InHole(overlay.Window(), 450, 350)) << "and left nothing behind";
     EXPECT_TRUE(InHole(overlay.Window(), 1400, 200)) << "the other hole stays";
@@ -191,7 +177,7 @@ protected:
 };
 using OnlineToolbar = Toolbar;
 
-TEST_F(Toolbar, TopmostToolWindowsThatNeverActivateOwnedOverlayToolbarLogo) {
+TEST_F(Toolbar, TopmostToolWindowsThatNeverActivateHideForAMomentAndPaintWithoutLeaks) {
     ASSERT_TRUE(Start(false));
     constexpr DWORD kExStyle = WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
     for (HWND window : {toolbar.Window(), toolbar.Logo()}) {
@@ -201,10 +187,8 @@ TEST_F(Toolbar, TopmostToolWindowsThatNeverActivateOwnedOverlayToolbarLogo) {
     }
     EXPECT_EQ(GetWindow(toolbar.Window(), GW_OWNER), overlay.Window());
     EXPECT_EQ(GetWindow(toolbar.Logo(), GW_OWNER), toolbar.Window());
-}
 
-TEST_F(Toolbar, TemporaryHidingGivesBackOnlyWhatWasShownAndPaintingLeavesNoHandles) {
-    ASSERT_TRUE(Start(false));
+    // Hiding for a moment gives back only what was shown; painting leaves no handles.
     auto shown = [&] { return IsWindowVisible(toolbar.Window()) || IsWindowVisible(toolbar.Logo()); };
     toolbar.TemporarilyHide(true);
     toolbar.TemporarilyHide(true);  // hidden twice: the first call's record counts
@@ -233,7 +217,7 @@ size_t Decodes() {
     return count;
 }
 
-TEST_F(OnlineToolbar, BannerPicturesAreBoundedBeforeDecodingAndDecodedOncePerSize) {
+TEST_F(OnlineToolbar, BannerPicturesAreCheckedBeforeDecodingAndDecodedOncePerSize) {
     ASSERT_TRUE(Start());
     auto show = [&](const std::string& image) {
         WriteBytes(DataFile("banner-a.image"), image);
@@ -245,9 +229,7 @@ TEST_F(OnlineToolbar, BannerPicturesAreBoundedBeforeDecodingAndDecodedOncePerSiz
     const size_t before = Decodes();
     show(std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x75\x30\0\0\x75\x30\x01\0\0\0\0\x4E\x5C\xC5\x17", 33) +
          std::string(4 << 20, '\0'));  // 30000 x 30000
-    show(std::string("\x01\0\0\0\x6C\0\0\0", 8) + std::string(32, '\0') + " EMF" + std::string(60, '\0'));
-    show(std::string("II*\0\x08\0\0\0", 8) + std::string(50, '\0'));
-    EXPECT_EQ(Decodes(), before) << "refused by their headers";
+    EXPECT_EQ(Decodes(), before) << "refused by its header (which formats pass is checked natively)";
     // A 2 x 1 picture: decoded once, then only drawn; decoded again for a new size.
     show(std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x02\0\0\0\x01\x08\x02\0\0\0\x7B\x40\xE8\xDD\0\0\0\x0D"
                      "IDAT\x78\x9C\x63\xF8\xCF\xC0\0\x44\0\x08\xFE\x01\xFF\xC6\x9E\x79\xF7\0\0\0\0IEND\xAE\x42\x60\x82",

@@ -4,12 +4,11 @@
 #include <objbase.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,51 +44,43 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10
 
 // Runs the action while another thread presses `button` on each of this process's boxes; their texts.
 inline std::vector<std::wstring> AnswerBoxesDuring(int button, const std::function<void()>& action) {
-    std::atomic<bool> done{false};
-    std::vector<std::pair<HWND, std::wstring>> answered;
-    std::thread answer([&] {
-        for (; !done; Sleep(10)) {
+    std::vector<HWND> boxes;
+    std::vector<std::wstring> texts;
+    std::jthread answer([&](std::stop_token stop) {
+        for (; !stop.stop_requested(); Sleep(10)) {
             for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Lumenfold · 信息 / Information"));) {
                 DWORD process = 0;
                 GetWindowThreadProcessId(box, &process);
-                if (process != GetCurrentProcessId() || !IsWindowVisible(box) ||
-                    std::ranges::any_of(answered, [box](const auto& seen) { return seen.first == box; }))
+                if (process != GetCurrentProcessId() || !IsWindowVisible(box) || std::ranges::count(boxes, box))
                     continue;
                 wchar_t text[1024] = {};
                 GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message's static control
-                answered.emplace_back(box, text);
+                boxes.push_back(box);
+                texts.emplace_back(text);
                 PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                              reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
             }
         }
     });
     action();
-    done = true;
+    answer.request_stop();
     answer.join();
-    std::vector<std::wstring> texts;
-    for (const auto& [box, text] : answered) texts.push_back(text);
     return texts;
 }
 
 // A file in the data folder, a data folder without settings files, whole files as bytes, files held.
 inline std::filesystem::path DataFile(const char* name) { return std::filesystem::path(DataFolder()) / name; }
-
 inline void RemoveSettingsFiles() {
-    std::filesystem::remove_all(DataFile("settings.json"));
-    std::filesystem::remove_all(DataFile("settings.json.tmp"));
+    for (const char* name : {"settings.json", "settings.json.tmp"}) std::filesystem::remove_all(DataFile(name));
 }
-
 inline std::string ReadBytes(const std::filesystem::path& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
 }
-
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
-
-// Opens a file as another program would, with its access and sharing.
+// As another program would open it, with its access and sharing.
 inline UniqueFile Hold(const std::filesystem::path& file, DWORD access, DWORD share) {
     return UniqueFile(CreateFileW(file.c_str(), access, share, nullptr, OPEN_ALWAYS, 0, nullptr));
 }
@@ -97,10 +88,7 @@ inline UniqueFile Hold(const std::filesystem::path& file, DWORD access, DWORD sh
 // A real overlay over a data folder without settings; a case may set skylights before Create.
 class WithOverlay : public WithGraphics {
 protected:
-    void SetUp() override {
-        WithGraphics::SetUp();
-        RemoveSettingsFiles();
-    }
+    void SetUp() override { WithGraphics::SetUp(); RemoveSettingsFiles(); }
     void TearDown() override { RemoveSettingsFiles(); }
     bool Create() { return overlay.Create(GetModuleHandleW(nullptr), &state); }
     AppState state;
@@ -119,25 +107,22 @@ inline bool InHole(HWND window, int x, int y) {
     return GetWindowRgn(window, region.get()) != ERROR && !PtInRegion(region.get(), x, y);
 }
 
+inline bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
 inline RECT WindowRect(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
     return rect;
 }
 
-inline bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
-
 // A plain window of this thread (not shown unless the style says so).
-inline UniqueWindow TestWindow(RECT rect, DWORD style = WS_POPUP) {
-    return UniqueWindow(CreateWindowExW(0, L"STATIC", L"test window", style, rect.left, rect.top, rect.right - rect.left,
-                                        rect.bottom - rect.top, nullptr, nullptr, nullptr, nullptr));
+inline UniqueWindow TestWindow(RECT r, DWORD style = WS_POPUP) {
+    return UniqueWindow(CreateWindowExW(0, L"STATIC", L"test window", style, r.left, r.top, r.right - r.left,
+                                        r.bottom - r.top, nullptr, nullptr, nullptr, nullptr));
 }
 
 // The layout of a top-down 32-bit bitmap.
 inline BITMAPINFO TopDown32(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    return info;
+    return {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
 }
 
 // The pixels (0xRRGGBB, row by row from the top) of a bitmap of one colour after draw drew on it.
@@ -146,12 +131,12 @@ inline std::vector<uint32_t> Drawn(int width, int height, uint32_t background, c
     UniqueMemoryDC dc(CreateCompatibleDC(nullptr));
     void* bits = nullptr;
     UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    auto* pixels = static_cast<uint32_t*>(bits);
-    std::fill(pixels, pixels + width * height, background);
+    const std::span pixels(static_cast<uint32_t*>(bits), static_cast<size_t>(width * height));
+    std::ranges::fill(pixels, background);
     SelectedObject selected(dc.get(), bitmap.get());
     draw(dc.get());
     GdiFlush();
-    std::vector<uint32_t> result(pixels, pixels + width * height);
-    for (uint32_t& pixel : result) pixel &= 0xFFFFFFu;
+    std::vector<uint32_t> result;
+    for (const uint32_t pixel : pixels) result.push_back(pixel & 0xFFFFFFu);
     return result;
 }

@@ -34,7 +34,6 @@ std::string String(std::wstring_view text) {
 std::string Number(long long value) { return std::to_string(value); }
 std::string Bool(bool value) { return value ? "true" : "false"; }
 std::string Handle(HWND window) { return Number(reinterpret_cast<INT_PTR>(window)); }
-
 std::string Rect(const RECT& r) {
     char out[96];
     std::snprintf(out, sizeof out, "[%ld, %ld, %ld, %ld]", r.left, r.top, r.right, r.bottom);
@@ -59,13 +58,10 @@ int Fail(const char* message) {
     std::fprintf(stderr, "lfprobe: %s\n", message);
     return 1;
 }
-
 int Print(const std::string& text) {
     std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
-    return 0;
+    return std::fflush(stdout);
 }
-
 int Held(const std::wstring& milliseconds) {
     Print("held");
     Sleep(static_cast<DWORD>(_wtoi(milliseconds.c_str())));
@@ -92,17 +88,12 @@ std::wstring TextOf(HWND window) {
 // In window coordinates; [] without a region.
 std::string Region(HWND window) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    std::vector<RECT> rects;
-    if (GetWindowRgn(window, region) != ERROR) {
-        std::vector<char> data(GetRegionData(region, 0, nullptr));
-        auto* header = reinterpret_cast<RGNDATA*>(data.data());
-        if (!data.empty() && GetRegionData(region, static_cast<DWORD>(data.size()), header)) {
-            const auto* first = reinterpret_cast<const RECT*>(header->Buffer);
-            rects.assign(first, first + header->rdh.nCount);
-        }
-    }
+    std::vector<char> data(GetWindowRgn(window, region) != ERROR ? GetRegionData(region, 0, nullptr) : 0);
+    auto* header = reinterpret_cast<RGNDATA*>(data.data());
+    if (data.empty() || !GetRegionData(region, static_cast<DWORD>(data.size()), header)) header = nullptr;
     DeleteObject(region);
-    return Array(rects, Rect);
+    const auto* first = header ? reinterpret_cast<const RECT*>(header->Buffer) : nullptr;
+    return Array(std::vector<RECT>(first, first + (header ? header->rdh.nCount : 0)), Rect);
 }
 
 std::string Info(HWND window) {
@@ -134,23 +125,11 @@ std::vector<HWND> Windows(HWND parent = nullptr) {
     return found;
 }
 
-std::vector<HWND> OfClass(const std::wstring& className) {
-    auto windows = Windows();
-    std::erase_if(windows, [&](HWND window) { return className != L"*" && ClassOf(window) != className; });
-    return windows;
-}
-
 // list [CLASS|*]: every top-level window (of the class).
-int List(const Args& a) { return Print(Array(OfClass(a.empty() ? L"*" : a[0]), Info)); }
-
-// wait CLASS MILLISECONDS: the first window of the class, once there is one.
-int Wait(const Args& a) {
-    const ULONGLONG deadline = GetTickCount64() + _wtoi(a[1].c_str());
-    do {
-        if (const auto windows = OfClass(a[0]); !windows.empty()) return Print(Info(windows.front()));
-        Sleep(20);
-    } while (GetTickCount64() < deadline);
-    return Fail("window did not appear");
+int List(const Args& a) {
+    auto windows = Windows();
+    std::erase_if(windows, [&](HWND window) { return !a.empty() && a[0] != L"*" && ClassOf(window) != a[0]; });
+    return Print(Array(windows, Info));
 }
 
 // children HWND: every child window (a message box's texts and buttons, the tray's icons).
@@ -247,11 +226,8 @@ int Monitors(const Args&) { return Print(Number(GetSystemMetrics(SM_CMONITORS)))
 int ColourWindow(const Args& a) {
     int v[7];
     for (int i = 0; i < 7; ++i) v[i] = _wtoi(a[i].c_str());
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = DefWindowProcW;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.hbrBackground = CreateSolidBrush(RGB(v[0], v[1], v[2]));
-    cls.lpszClassName = L"Lumenfold.Probe.Colour";
+    const WNDCLASSW cls{0, DefWindowProcW, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr,
+                        CreateSolidBrush(RGB(v[0], v[1], v[2])), nullptr, L"Lumenfold.Probe.Colour"};
     RegisterClassW(&cls);
     HWND window = CreateWindowExW(0, cls.lpszClassName, L"Lumenfold probe colour", WS_POPUP, v[3], v[4], v[5] - v[3],
                                   v[6] - v[4], nullptr, nullptr, cls.hInstance, nullptr);
@@ -276,7 +252,7 @@ int TrayDelete(const Args& a) {
 int wmain(int argc, wchar_t** argv) {
     struct Command { int arguments; int (*run)(const Args&); };  // at least that many arguments
     const std::map<std::wstring, Command> commands = {
-        {L"list", {0, List}}, {L"wait", {2, Wait}}, {L"children", {1, Children}}, {L"send", {4, Send}},
+        {L"list", {0, List}}, {L"children", {1, Children}}, {L"send", {4, Send}},
         {L"short-path", {1, ShortPath}}, {L"launch", {1, Launch}}, {L"hold-mutex", {2, HoldMutex}},
         {L"clipboard-get", {0, ClipboardGet}}, {L"monitors", {0, Monitors}}, {L"colour-window", {7, ColourWindow}},
         {L"tray-delete", {2, TrayDelete}}, {L"hold-hotkey", {3, HoldHotKey}}, {L"protect", {1, Protect}}};
