@@ -1,5 +1,6 @@
 // The overlay between creation and destruction: mode commands, the press and drag on the dark
 // background that draws new skylights, and the 16 ms mouse poll.
+#include <algorithm>
 #include <string>
 
 #include "common/activity_log.h"
@@ -101,8 +102,7 @@ void OverlayWindow::MoveBackgroundPointer(POINT point) {
 
 void OverlayWindow::EndBackgroundPress(POINT point) {
     if (!pressing) return;
-    // A settings file holds at most kMaxSkylights; one more would stop the next start.
-    const bool atLimit = state->skylights.size() >= kMaxSkylights;
+    const bool atLimit = !MayAddSkylight(state->skylights.size());
     const bool create = previewMoved && !atLimit;
     if (previewMoved && atLimit) LogActivity("skylight limit reached");
     FinishPreview(create, point);
@@ -147,6 +147,7 @@ void OverlayWindow::PollMouse() {
     const POINT point = CursorPosition();
     const uint64_t now = GetTickCount64();
     const bool moved = point.x != lastCursor.x || point.y != lastCursor.y;
+    if (moved) DecorateUnderPointer(point, now);
     for (auto& skylight : skylightWindows) skylight->UpdateControlsVisibility(moved, now);
     if (moved) {
         lastActivity = now;
@@ -167,6 +168,49 @@ void OverlayWindow::PollMouse() {
     if (!left && state->mode != OverlayMode::Blackout) shake.valid = false;
     lastCursor = point;
     ShowIdleCursor(point, now);
+}
+
+bool OverlayWindow::MayDecorate() const {
+    return std::ranges::count_if(skylightWindows, [](const auto& s) { return s->Decorated(); }) <
+           static_cast<std::ptrdiff_t>(kDecoratedSkylights);
+}
+
+void OverlayWindow::NoteMissingWindows() {
+    if (missingWindowsLogged) return;
+    missingWindowsLogged = true;
+    LogActivity("skylight windows could not be created");
+}
+
+// In a list longer than the decorated few, the skylight the pointer comes to gets its parts from
+// the one left longest ago.
+void OverlayWindow::DecorateUnderPointer(POINT point, uint64_t now) {
+    if (skylightWindows.size() <= kDecoratedSkylights || !HolesAllowed()) return;
+    lastHovered.resize(skylightWindows.size());
+    // Near enough to reach its bar or grips; the last one is drawn on top.
+    const int reach = MulDiv(64, static_cast<int>(GetDpiForWindow(window)), 96);
+    SkylightWindow* target = nullptr;
+    for (size_t i = skylightWindows.size(); i-- > 0;) {
+        const Rect b = state->skylights[i].bounds;
+        if (point.x >= b.left - reach && point.x < b.right + reach && point.y >= b.top - reach &&
+            point.y < b.bottom + reach) {
+            target = skylightWindows[i].get();
+            lastHovered[i] = now;
+            break;
+        }
+    }
+    if (!target || target->Decorated() || !target->Shown()) return;
+    if (!MayDecorate()) {
+        SkylightWindow* oldest = nullptr;
+        for (size_t i = 0; i < skylightWindows.size(); ++i) {
+            SkylightWindow* s = skylightWindows[i].get();
+            if (s->Decorated() && !s->Busy() && (!oldest || lastHovered[i] < lastHovered[oldest->Index()])) oldest = s;
+        }
+        if (!oldest) return;
+        oldest->Undecorate();
+    }
+    target->Decorate();
+    target->PlaceAgain();
+    target->Update(true);
 }
 
 void OverlayWindow::ShowIdleCursor(POINT point, uint64_t now) {

@@ -65,6 +65,10 @@ public:
     HWND Window() const { return window; }
     HINSTANCE Instance() const { return instance; }
     AppState& State() const { return *state; }
+    // Whether one more skylight may get its bar, close button and grips now.
+    bool MayDecorate() const;
+    // A skylight window could not be created: said once, the skylight still dims and cuts its hole.
+    void NoteMissingWindows();
     // A drag of skylight `index` begins (true) or ends (false).
     void NotifyInteraction(bool active, size_t index);
     const std::vector<std::unique_ptr<SkylightWindow>>& SkylightWindows() const { return skylightWindows; }
@@ -80,6 +84,7 @@ private:
     void EndCancelledPress(bool wasPressing);
     void RestoreForeground();
     void ShowIdleCursor(POINT point, uint64_t now);
+    void DecorateUnderPointer(POINT point, uint64_t now);
 
     HINSTANCE instance = nullptr;
     HWND window = nullptr;
@@ -96,6 +101,8 @@ private:
     bool saveErrorShown = false;
     bool escapeRegistered = false;
     bool polling = false;
+    bool missingWindowsLogged = false;
+    std::vector<uint64_t> lastHovered;  // per skylight window, for giving up parts in a long list
     OverlayMode modeBeforePress = OverlayMode::Hidden;
     int32_t blackoutCursorBrightness = 30;
     POINT pressPoint{};

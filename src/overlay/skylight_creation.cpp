@@ -81,3 +81,5 @@ OverlayMode NextMode(OverlayMode current, ModeEvent event, OverlayMode modeBefor
     }
     return current;
 }
+
+bool MayAddSkylight(size_t count) { return count < kMaxSkylights; }

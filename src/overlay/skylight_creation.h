@@ -19,6 +19,10 @@ Rect DrawnRectangle(Point press, Point current, const Rect& monitor);
 // The drawn rectangle turned into the outline of `shape` (square circles, strips), kept on the monitor.
 Rect AdjustForShape(Rect drawn, SkylightShape shape, const Rect& monitor);
 
+// Whether a drag on the background may add a skylight to `count` of them: a settings file holds at
+// most kMaxSkylights, and one more would make the next start refuse the file.
+bool MayAddSkylight(size_t count);
+
 // One poll's pointer sample for the shake test; `monitor` identifies the monitor nearest the point.
 struct ShakeSample {
     Point point;

@@ -50,24 +50,46 @@ SkylightWindow::SkylightWindow(OverlayWindow* overlay, size_t position) : owner(
                       static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     RegisterPartClass(instance, kSkylightControlsClass, ControlProc, LoadCursorW(nullptr, IDC_ARROW), nullptr);
     input.reset(CreatePart(kSkylightInputClass, L"移动天窗 / Move skylight", kPartStyle, WS_POPUP));
-    controls.reset(CreatePart(kSkylightControlsClass, L"天窗控制 / Skylight controls", kPartStyle,
-                              WS_POPUP | WS_CLIPCHILDREN));
-    if (controls) SetLayeredWindowAttributes(controls.get(), 0, 255, LWA_ALPHA);
     if (const UINT current = input ? GetDpiForWindow(input.get()) : 0) dpi = current;
 }
 
 SkylightWindow::~SkylightWindow() {
-    if (controls) KillTimer(controls.get(), kSliderTimer);
     if (input) KillTimer(input.get(), kDragTimer);
+    DestroyParts();
+    if (input) SetWindowLongPtrW(input.get(), GWLP_USERDATA, 0);
+    input.reset();
+}
+
+void SkylightWindow::DestroyParts() {
+    if (controls) KillTimer(controls.get(), kSliderTimer);
     // Windows that lose the capture while they go must not call back into a half-destroyed object.
     for (HWND window : {grips[0].get(), grips[1].get(), grips[2].get(), grips[3].get(), grips[4].get(),
-                        closeButton.get(), input.get(), controls.get()}) {
+                        closeButton.get(), controls.get()}) {
         if (window) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     }
     for (auto& grip : grips) grip.reset();
     closeButton.reset();
-    input.reset();
     controls.reset();
+    gripPictures = {};
+    gripHover = {};
+}
+
+void SkylightWindow::Decorate() {
+    if (controls) return;
+    controls.reset(CreatePart(kSkylightControlsClass, L"天窗控制 / Skylight controls", kPartStyle,
+                              WS_POPUP | WS_CLIPCHILDREN));
+    if (!controls) return;
+    SetLayeredWindowAttributes(controls.get(), 0, 255, LWA_ALPHA);
+    // Shown as on a first placement, for the usual five seconds.
+    controlsShown = true;
+    gripsIdle = false;
+    lastInteraction = GetTickCount64();
+}
+
+void SkylightWindow::Undecorate() {
+    if (!controls || Busy()) return;
+    DestroyParts();
+    placed.reset();
 }
 
 HWND SkylightWindow::CreatePart(const wchar_t* className, const wchar_t* title, DWORD exStyle, DWORD style) {
@@ -86,10 +108,10 @@ void SkylightWindow::Update(bool show) {
         reshapePending = false;
         EndDrag();
         visible = false;
-        KillTimer(controls.get(), kSliderTimer);
+        if (controls) KillTimer(controls.get(), kSliderTimer);
         brightnessPending = false;
         sliderDragging = false;
-        if (GetCapture() == controls.get()) ReleaseCapture();
+        if (controls && GetCapture() == controls.get()) ReleaseCapture();
         UpdateGrips(false);
         for (HWND window : {input.get(), controls.get(), closeButton.get()})
             if (window) ShowWindow(window, SW_HIDE);
@@ -118,6 +140,11 @@ void SkylightWindow::Place() {
         lastInteraction = GetTickCount64();
     }
     visible = true;
+    if (!input) {
+        owner->NoteMissingWindows();
+        return;  // the overlay's hole alone shows the skylight
+    }
+    if (!controls && owner->MayDecorate()) Decorate();
 
     // Click-through: a click inside the skylight reaches the program underneath.
     const LONG_PTR exStyle = GetWindowLongPtrW(input.get(), GWL_EXSTYLE);
@@ -127,6 +154,10 @@ void SkylightWindow::Place() {
     SetRegionIfChanged(input.get(), HoleRegion(record.shape, {0, 0, width, height}));
     parts = LayoutSkylightParts(b, ToRect(MonitorBounds({b.left, b.top}, false)),
                                 ToRect(MonitorBounds(ToPOINT(Centre(b)), false)), static_cast<int32_t>(dpi));
+    if (!controls) {
+        SetWindowPos(input.get(), HWND_TOPMOST, b.left, b.top, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW | zOrder);
+        return;
+    }
     const Rect& bar = parts.bar;
     const int barWidth = static_cast<int>(Width(bar)), barHeight = static_cast<int>(Height(bar));
     SetRegionIfChanged(controls.get(),
@@ -142,11 +173,15 @@ void SkylightWindow::Place() {
     if (!closeButton) CreateCloseButton();
     SetWindowPos(controls.get(), HWND_TOPMOST, bar.left, bar.top, barWidth, barHeight,
                  SWP_NOACTIVATE | (controlsShown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | zOrder);
-    InvalidateRect(closeButton.get(), nullptr, FALSE);
     UpdateGrips(true);
     // After the grips, and stacked every time: a grip that was dragged became the active window and
     // rose above it.
-    PlaceCloseButton();
+    if (closeButton) {
+        InvalidateRect(closeButton.get(), nullptr, FALSE);
+        PlaceCloseButton();
+    }
+    for (const auto& grip : grips)
+        if (!closeButton || !grip) owner->NoteMissingWindows();
 }
 
 bool SkylightWindow::MoveTogether() {
@@ -199,7 +234,7 @@ void SkylightWindow::PlaceCloseButton() {
 }
 
 void SkylightWindow::UpdateControlsVisibility(bool moved, uint64_t now) {
-    if (!visible) return;
+    if (!visible || !controls) return;
     const bool busy = dragging || sliderDragging || moved || GetCapture() == controls.get();
     if (busy) {
         lastInteraction = now;
@@ -280,7 +315,7 @@ void SkylightWindow::UpdateBrightness() {
     SetLayeredWindowAttributes(input.get(), 0, static_cast<BYTE>(OpacityForBrightness(Record().brightness)),
                                LWA_ALPHA);
     const RECT slider = ToRECT(parts.slider);
-    InvalidateRect(controls.get(), &slider, FALSE);
+    if (controls) InvalidateRect(controls.get(), &slider, FALSE);
 }
 
 void SkylightWindow::RequestClose() { PostMessageW(owner->Window(), CloseSkylightMessage, index, 0); }

@@ -17,6 +17,9 @@
 
 class OverlayWindow;
 
+// How many skylights wear their bar, close button and grips at once; beyond it they follow the pointer.
+inline constexpr size_t kDecoratedSkylights = 50;
+
 inline constexpr wchar_t kSkylightInputClass[] = L"Lumenfold.Windows.SkylightInput";
 inline constexpr wchar_t kSkylightControlsClass[] = L"Lumenfold.Windows.SkylightControls";
 inline constexpr wchar_t kSkylightCloseClass[] = L"Lumenfold.Windows.SkylightClose";
@@ -40,6 +43,12 @@ public:
     void UpdateBrightness();
     // The next Update places every window again, above an overlay that was just raised.
     void PlaceAgain() { placed.reset(); }
+    // The bar, the close button and the grips: a long list of skylights wears them on a few at a
+    // time, since each is a window of its own and Windows allows a process 10,000.
+    bool Decorated() const { return static_cast<bool>(controls); }
+    bool Busy() const { return dragging || sliderDragging; }
+    void Decorate();
+    void Undecorate();
 
     size_t Index() const { return index; }
     bool Shown() const { return visible; }
@@ -70,6 +79,7 @@ private:
     void EndSliderDrag(bool releaseCapture);
     void RequestClose();
     void Reshape();
+    void DestroyParts();
 
     // The grips.
     void UpdateGrips(bool show);

@@ -4,6 +4,7 @@
 
 #include "overlay/overlay_geometry.h"
 #include "overlay/skylight_creation.h"
+#include "state/settings_format.h"
 #include "toolbar/slider_layout.h"
 #include "toolbar/toolbar_layout.h"
 
@@ -11,6 +12,17 @@ namespace {
 
 const Rect kPrimary{0, 0, 1920, 1080};
 const Rect kLeft{-1024, 0, 0, 768};
+
+TEST(SkylightLimit, ADragAtTheLimitAddsNothingAndTheFullListStillLoadsNextTime) {
+    AppState state;
+    state.skylights.assign(kMaxSkylights - 1, {{0, 0, 10, 10}, SkylightShape::Circle, 40, true});
+    EXPECT_TRUE(MayAddSkylight(state.skylights.size()));
+    state.skylights.push_back(state.skylights.back());
+    EXPECT_FALSE(MayAddSkylight(state.skylights.size()));
+    AppState loaded;
+    EXPECT_TRUE(ParseSettings(SerializeSettings(state).value_or(""), loaded));
+    EXPECT_EQ(loaded.skylights, state.skylights);
+}
 
 TEST(OverlayGeometry, OpacityDefaultSkylightOffsetDrawnRectanglesAndShapesStayOnTheMonitor) {
     EXPECT_EQ(OverlayOpacity(33, false, false), 170);  // 170.85 is not rounded up

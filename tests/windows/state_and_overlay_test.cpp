@@ -159,6 +159,28 @@ TEST_F(SkylightWindows, DragStepsReshapeAtMostOncePerFrameAndLeaveNoHandles) {
     EXPECT_EQ(LiveHandleCount(), before);
 }
 
+TEST_F(SkylightWindows, AThousandStayWithinWindowsLimitsAndTheirPartsFollowThePointer) {
+    for (int i = 0; i < 1000; ++i) {
+        const int x = 20 + (i % 40) * 47, y = 20 + (i / 40) * 42;
+        state.skylights.push_back({{x, y, x + 30, y + 30}, SkylightShape::Rectangle, 100, true});
+    }
+    ASSERT_TRUE(Create());
+    auto decorated = [&] {
+        return std::ranges::count_if(overlay.SkylightWindows(), [](const auto& s) { return s->Decorated(); });
+    };
+    EXPECT_EQ(decorated(), 50);
+    // Wine counts neither (it answers 0); Windows allows 10,000 of each.
+    EXPECT_LT(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), 5000u);
+    EXPECT_LT(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), 5000u);
+    EXPECT_TRUE(InHole(overlay.Window(), 1853 + 15, 1028 + 15)) << "the last one has its hole";
+    EXPECT_TRUE(IsWindowVisible(overlay.SkylightWindows()[999]->Input())) << "and its brightness";
+    SetCursorPos(1853 + 15, 1028 + 15);
+    overlay.PollMouse();
+    EXPECT_TRUE(overlay.SkylightWindows()[999]->Decorated()) << "the pointer brought its parts";
+    EXPECT_TRUE(IsWindowVisible(overlay.SkylightWindows()[999]->Controls()));
+    EXPECT_EQ(decorated(), 50) << "from the one left longest ago";
+}
+
 class Toolbar : public WithOverlay {
 protected:
     void TearDown() override {
