@@ -8,11 +8,12 @@
 #include "common/shell_services.h"
 #include "common/win_geometry.h"
 #include "common/window_procedure.h"
+#include "drawing/buffered_paint.h"
+#include "drawing/reference_drawing.h"
 #include "overlay/overlay_geometry.h"
 #include "overlay/overlay_window.h"
 #include "overlay/skylight_layout.h"
 #include "overlay/skylight_paint.h"
-#include "toolbar/reference_drawing.h"
 
 namespace {
 

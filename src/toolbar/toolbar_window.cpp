@@ -9,9 +9,11 @@
 #include "common/text.h"
 #include "common/win_geometry.h"
 #include "common/window_procedure.h"
+#include "drawing/dpi_scale.h"
+#include "drawing/scrolling.h"
+#include "drawing/slider_layout.h"
 #include "overlay/overlay_window.h"
 #include "overlay/skylight_window.h"
-#include "toolbar/slider_layout.h"
 
 namespace {
 

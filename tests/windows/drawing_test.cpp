@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "common/handles.h"
+#include "drawing/reference_drawing.h"
 #include "overlay/dimmed_cursor.h"
 #include "overlay/skylight_layout.h"
 #include "overlay/skylight_paint.h"
 #include "sharing/draw_qr.h"
-#include "toolbar/reference_drawing.h"
 #include "test_support.h"
 
 namespace {
