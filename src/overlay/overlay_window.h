@@ -80,6 +80,8 @@ private:
     void EndCancelledPress(bool wasPressing);
     void RestoreForeground();
     void ShowIdleCursor(POINT point, uint64_t now);
+    void Poll(bool resting);  // starts the mouse poll or changes its pace
+    void SetPollPeriod(UINT milliseconds);
 
     HINSTANCE instance = nullptr;
     HWND window = nullptr;
@@ -95,12 +97,13 @@ private:
     bool pressDimmed = false;
     bool saveErrorShown = false;
     bool escapeRegistered = false;
-    bool polling = false;
+    UINT pollPeriod = 0;  // of the mouse poll's timer; 0 while it is stopped
     OverlayMode modeBeforePress = OverlayMode::Hidden;
     int32_t blackoutCursorBrightness = 30;
     POINT pressPoint{};
     POINT lastCursor{};
     uint64_t lastActivity = 0;
+    IdleCursor idleCursorSet = IdleCursor::Unchanged;  // the idle pointer decided on for this rest
     ShakeSample shake;
     struct Hole {
         Rect bounds;

@@ -201,7 +201,7 @@ void SkylightWindow::PlaceCloseButton() {
 
 void SkylightWindow::UpdateControlsVisibility(bool moved, uint64_t now) {
     if (!visible) return;
-    const bool busy = dragging || sliderDragging || moved || GetCapture() == controls.get();
+    const bool busy = dragging || sliderDragging || moved;
     if (busy) {
         lastInteraction = now;
         if (!IsWindowVisible(controls.get())) {
@@ -210,6 +210,11 @@ void SkylightWindow::UpdateControlsVisibility(bool moved, uint64_t now) {
             ShowWindow(controls.get(), SW_SHOWNOACTIVATE);
         }
     } else if (controlsShown && now - lastInteraction >= 5000) {
+        // Asked only when the bar would go (a round trip each): a press held still on it keeps it.
+        if (GetCapture() == controls.get()) {
+            lastInteraction = now;
+            return;
+        }
         controlsShown = false;
         SetGripsIdle(true);
         ShowWindow(controls.get(), SW_HIDE);

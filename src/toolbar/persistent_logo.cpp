@@ -137,4 +137,5 @@ void ToolbarWindow::PollAutoVisibility() {
     }
     overLogo = act.overLogo;
     lastActivity = act.lastActivity;
+    if (act.showToolbar || act.hide) UpdateTimers();
 }
