@@ -5,7 +5,6 @@
 #include <winhttp.h>
 
 #include <atomic>
-#include <functional>
 #include <utility>
 
 namespace handles {
@@ -140,7 +139,3 @@ private:
     HDC dc;
     HGDIOBJ previous;
 };
-
-// Answers WM_PAINT double-buffered: draw paints the whole client area into a memory DC, which is
-// copied to the window in one BitBlt, so a repaint never flickers.
-void PaintBuffered(HWND window, const std::function<void(HDC dc, const RECT& client)>& draw);

@@ -31,6 +31,8 @@ public:
     void Start(bool enabled);
     // Any thread: a copy taken under the lock.
     OnlineSnapshot Snapshot() const;
+    // Whether a worker runs, so that the snapshot can change at all.
+    bool Running() const { return thread.joinable(); }
 
 private:
     class Worker;

@@ -10,6 +10,7 @@ struct Banner {
     std::string targetURL;
     std::string imagePath;  // the cached image in the data folder
     double aspectRatio = 4.0;
+    friend bool operator==(const Banner&, const Banner&) = default;
 };
 
 struct OnlineSnapshot {
@@ -20,4 +21,5 @@ struct OnlineSnapshot {
     int32_t credits = 0;
     bool hasCredits = false;
     std::vector<Banner> banners;
+    friend bool operator==(const OnlineSnapshot&, const OnlineSnapshot&) = default;
 };

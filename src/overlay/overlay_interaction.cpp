@@ -151,14 +151,20 @@ void OverlayWindow::PollMouse() {
     for (auto& skylight : skylightWindows) skylight->UpdateControlsVisibility(moved, now);
     if (moved) {
         lastActivity = now;
+        idleCursorSet = IdleCursor::Unchanged;
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     }
     bool left = false;
     if (state->mode == OverlayMode::Blackout && !pressing) {
-        const ShakeSample sample{ToPoint(point), now,
-                                 reinterpret_cast<intptr_t>(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST)), true};
-        left = IsShake(shake, sample);
-        shake = sample;
+        if (shake.valid && shake.point == ToPoint(point)) {
+            shake.time = now;  // still: no shake, and the monitor is the one already sampled
+        } else {
+            const ShakeSample sample{ToPoint(point), now,
+                                     reinterpret_cast<intptr_t>(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST)),
+                                     true};
+            left = IsShake(shake, sample);
+            shake = sample;
+        }
         if (left) {
             state->mode = NextMode(state->mode, ModeEvent::Shake, modeBeforePress, state->skylights.size());
             Refresh();
@@ -168,6 +174,9 @@ void OverlayWindow::PollMouse() {
     if (!left && state->mode != OverlayMode::Blackout) shake.valid = false;
     lastCursor = point;
     ShowIdleCursor(point, now);
+    // The blackout keeps the 16 ms polls its shake is measured in.
+    const bool resting = state->mode != OverlayMode::Blackout && !pressing && now - lastActivity > 5000;
+    if (pollPeriod) Poll(resting);
 }
 
 bool OverlayWindow::MayDecorate() const {
@@ -214,11 +223,13 @@ void OverlayWindow::DecorateUnderPointer(POINT point, uint64_t now) {
 }
 
 void OverlayWindow::ShowIdleCursor(POINT point, uint64_t now) {
-    // Decided first: the window lookups below cost a round trip to the window server every 16 ms.
+    // Decided once a rest: the window lookups below cost a round trip to the window server each.
     const IdleCursor idle = IdleCursorFor(state->mode, now - lastActivity);
-    if (idle == IdleCursor::Unchanged) return;
+    if (idle == IdleCursor::Unchanged || idle == idleCursorSet) return;
+    if (GetCapture()) return;  // a press held still: asked again at the next poll
+    idleCursorSet = idle;
     DWORD owner = 0;
     GetWindowThreadProcessId(WindowFromPoint(point), &owner);
-    if (owner != GetCurrentProcessId() || GetCapture()) return;
+    if (owner != GetCurrentProcessId()) return;
     SetCursor(idle == IdleCursor::Dimmed ? DimmedCursor(blackoutCursorBrightness) : nullptr);
 }

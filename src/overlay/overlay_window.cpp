@@ -17,6 +17,10 @@ namespace {
 
 constexpr int kEscapeHotKey = 1;
 constexpr UINT_PTR kPollTimer = 1;
+constexpr UINT kPollMs = 16;
+// Wine wakes the whole process for every tick: once every idle rule has had its turn, a resting
+// pointer is looked for less often, and the first movement brings the 16 ms polls back.
+constexpr UINT kRestingPollMs = 100;
 
 }  // namespace
 
@@ -106,12 +110,14 @@ void OverlayWindow::Refresh() {
     if (!window) return;
     const OverlayMode mode = state->mode;
     // A hidden overlay does no periodic work: a tray utility spends most of the day hidden.
-    if (mode != OverlayMode::Hidden && !polling) {
-        polling = SetTimer(window, kPollTimer, 16, nullptr) != 0;
+    if (mode != OverlayMode::Hidden && !pollPeriod) {
+        Poll(false);
         lastCursor = CursorPosition();
-    } else if (mode == OverlayMode::Hidden && polling) {
-        polling = !KillTimer(window, kPollTimer);
+    } else if (mode == OverlayMode::Hidden) {
+        SetPollPeriod(0);
     }
+    // The mode or the windows under a resting pointer may have changed.
+    idleCursorSet = IdleCursor::Unchanged;
     if (mode != OverlayMode::Hidden) {
         const Rect& d = state->desktop;
         RECT placedAt{};
@@ -240,6 +246,17 @@ void OverlayWindow::CloseRegion(size_t index) {
     SaveWithPolicy();
 }
 
+void OverlayWindow::Poll(bool resting) { SetPollPeriod(resting ? kRestingPollMs : kPollMs); }
+
+void OverlayWindow::SetPollPeriod(UINT milliseconds) {
+    if (milliseconds == pollPeriod) return;
+    if (!milliseconds) {
+        if (KillTimer(window, kPollTimer)) pollPeriod = 0;
+    } else if (SetTimer(window, kPollTimer, milliseconds, nullptr)) {
+        pollPeriod = milliseconds;
+    }
+}
+
 LRESULT CALLBACK OverlayWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     return ObjectWindowProc<OverlayWindow>(
         hwnd, message, wParam, lParam, [hwnd](OverlayWindow& self) { self.window = hwnd; },
@@ -250,7 +267,7 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
         case WM_DESTROY:
             KillTimer(window, kPollTimer);
-            polling = false;
+            pollPeriod = 0;
             if (escapeRegistered) {
                 UnregisterHotKey(window, kEscapeHotKey);
                 escapeRegistered = false;
@@ -269,6 +286,8 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         case WM_SETCURSOR:
             SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+            idleCursorSet = IdleCursor::Unchanged;
+            if (pollPeriod) Poll(false);  // the pointer is moving over the overlay
             return TRUE;
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
         case WM_DISPLAYCHANGE: {

@@ -85,6 +85,8 @@ private:
     void RestoreForeground();
     void ShowIdleCursor(POINT point, uint64_t now);
     void DecorateUnderPointer(POINT point, uint64_t now);
+    void Poll(bool resting);  // starts the mouse poll or changes its pace
+    void SetPollPeriod(UINT milliseconds);
 
     HINSTANCE instance = nullptr;
     HWND window = nullptr;
@@ -100,7 +102,7 @@ private:
     bool pressDimmed = false;
     bool saveErrorShown = false;
     bool escapeRegistered = false;
-    bool polling = false;
+    UINT pollPeriod = 0;  // of the mouse poll's timer; 0 while it is stopped
     bool missingWindowsLogged = false;
     std::vector<uint64_t> lastHovered;  // per skylight window, for giving up parts in a long list
     OverlayMode modeBeforePress = OverlayMode::Hidden;
@@ -108,6 +110,7 @@ private:
     POINT pressPoint{};
     POINT lastCursor{};
     uint64_t lastActivity = 0;
+    IdleCursor idleCursorSet = IdleCursor::Unchanged;  // the idle pointer decided on for this rest
     ShakeSample shake;
     struct Hole {
         Rect bounds;

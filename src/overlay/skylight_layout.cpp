@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "toolbar/slider_layout.h"
-#include "toolbar/toolbar_layout.h"
+#include "drawing/dpi_scale.h"
+#include "drawing/slider_layout.h"
 
 namespace {
 

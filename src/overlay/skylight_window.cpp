@@ -8,11 +8,12 @@
 #include "common/shell_services.h"
 #include "common/win_geometry.h"
 #include "common/window_procedure.h"
+#include "drawing/buffered_paint.h"
+#include "drawing/reference_drawing.h"
 #include "overlay/overlay_geometry.h"
 #include "overlay/overlay_window.h"
 #include "overlay/skylight_layout.h"
 #include "overlay/skylight_paint.h"
-#include "toolbar/reference_drawing.h"
 
 namespace {
 
@@ -235,7 +236,7 @@ void SkylightWindow::PlaceCloseButton() {
 
 void SkylightWindow::UpdateControlsVisibility(bool moved, uint64_t now) {
     if (!visible || !controls) return;
-    const bool busy = dragging || sliderDragging || moved || GetCapture() == controls.get();
+    const bool busy = dragging || sliderDragging || moved;
     if (busy) {
         lastInteraction = now;
         if (!IsWindowVisible(controls.get())) {
@@ -244,6 +245,11 @@ void SkylightWindow::UpdateControlsVisibility(bool moved, uint64_t now) {
             ShowWindow(controls.get(), SW_SHOWNOACTIVATE);
         }
     } else if (controlsShown && now - lastInteraction >= 5000) {
+        // Asked only when the bar would go (a round trip each): a press held still on it keeps it.
+        if (GetCapture() == controls.get()) {
+            lastInteraction = now;
+            return;
+        }
         controlsShown = false;
         SetGripsIdle(true);
         ShowWindow(controls.get(), SW_HIDE);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "drawing/dpi_scale.h"
 #include "online/origins.h"
 #include "sharing/share_text.h"
-#include "toolbar/toolbar_layout.h"
 
 bool TargetAvailable(const std::string& country, int32_t target) {
     return country != "CN" || (target != kFacebookTarget && target != kTwitterTarget);

@@ -9,11 +9,11 @@
 #include "common/text.h"
 #include "common/win_geometry.h"
 #include "common/window_procedure.h"
+#include "drawing/scrolling.h"
 #include "online/origins.h"
 #include "overlay/skylight_window.h"
 #include "sharing/draw_qr.h"
 #include "sharing/share_text.h"
-#include "toolbar/toolbar_layout.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 class BannerPicture {
 public:
-    // Decodes the file again only when it or the size changed since the last call. A file that is
-    // missing, refused or undecodable leaves nothing to draw until it changes.
-    void Prepare(const std::string& path, int width, int height);
+    // Decodes the file again only when it or the size changed since the last call (then true). A
+    // file that is missing, refused or undecodable leaves nothing to draw until it changes.
+    bool Prepare(const std::string& path, int width, int height);
     // Blends what was prepared onto the DC; false when there is nothing to draw.
     bool Draw(HDC dc, int left, int top) const;
 

@@ -8,9 +8,10 @@
 #include "common/text.h"
 #include "common/win_geometry.h"
 #include "common/window_procedure.h"
+#include "drawing/buffered_paint.h"
+#include "drawing/reference_drawing.h"
 #include "online/origins.h"
 #include "overlay/skylight_window.h"
-#include "toolbar/reference_drawing.h"
 #include "toolbar/toolbar_window.h"
 
 namespace {
@@ -136,4 +137,5 @@ void ToolbarWindow::PollAutoVisibility() {
     }
     overLogo = act.overLogo;
     lastActivity = act.lastActivity;
+    if (act.showToolbar || act.hide) UpdateTimers();
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+
+#include "drawing/dpi_scale.h"
+#include "drawing/scrolling.h"
 
 namespace {
 
@@ -19,26 +21,7 @@ Rect Row(float f, int32_t top, int32_t bottom, int32_t scroll) {
     return {Units(f, 16), top - scroll, Units(f, 328), bottom - scroll};
 }
 
-// An offset within 0 .. high, or 0 when the content fits.
-int32_t Clamp(int64_t value, int64_t high) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, 0, std::max<int64_t>(high, 0)));
-}
-
 }  // namespace
-
-int32_t MulDivRounded(int32_t a, int32_t b, int32_t c) {
-    if (c == 0) return -1;
-    const int64_t product = int64_t{a} * b;
-    const int64_t half = (c < 0 ? -int64_t{c} : c) / 2;
-    // Rounds the magnitude, so that -2.5 becomes -3 as 2.5 becomes 3.
-    const bool negative = (product < 0) != (c < 0);
-    const int64_t magnitude = ((product < 0 ? -product : product) + half) / (c < 0 ? -int64_t{c} : c);
-    const int64_t result = negative ? -magnitude : magnitude;
-    if (result > std::numeric_limits<int32_t>::max() || result < std::numeric_limits<int32_t>::min()) return -1;
-    return static_cast<int32_t>(result);
-}
-
-int32_t EffectiveDpi(int32_t windowDpi, int32_t textScale) { return MulDivRounded(windowDpi, textScale, 100); }
 
 Rect PlaceToolbar(const ToolbarPlacementInput& in) {
     const Rect& work = in.workArea;
@@ -90,7 +73,7 @@ ToolbarLayout LayoutToolbar(const ToolbarLayoutInput& in) {
     }
     layout.contentHeight = y + Units(f, 90) + (in.hasStatus ? Units(f, 112) : 0);
     layout.scrollBar = layout.contentHeight > in.clientHeight;
-    const int32_t s = Clamp(in.scroll, int64_t{layout.contentHeight} - in.clientHeight);
+    const int32_t s = ClampScroll(in.scroll, layout.contentHeight, in.clientHeight);
     layout.scroll = s;
 
     layout.logoRect = Scrolled(f, 252, 28, 336, 114, s);
@@ -106,27 +89,6 @@ ToolbarLayout LayoutToolbar(const ToolbarLayoutInput& in) {
     layout.creditsRect = Row(f, y, y + Units(f, 76), s);
     layout.statusRect = Row(f, y + Units(f, 90), y + Units(f, 90) + Units(f, 100), s);
     return layout;
-}
-
-int32_t FlatThumbWidth(const Rect& slider) {
-    return static_cast<int32_t>(static_cast<float>(Height(slider)) * 0.90909094f);
-}
-
-int32_t ScrollForBar(int32_t scroll, int32_t request, int32_t page, int32_t trackPosition, int32_t contentHeight) {
-    int64_t offset = scroll;
-    switch (static_cast<ScrollRequest>(request)) {
-        case ScrollRequest::LineUp: offset -= 40; break;
-        case ScrollRequest::LineDown: offset += 40; break;
-        case ScrollRequest::PageUp: offset -= page; break;
-        case ScrollRequest::PageDown: offset += page; break;
-        case ScrollRequest::ThumbTrack: offset = trackPosition; break;
-        default: break;
-    }
-    return Clamp(offset, int64_t{contentHeight} - page);
-}
-
-int32_t ScrollForWheel(int32_t scroll, int32_t delta, int32_t contentHeight, int32_t clientHeight) {
-    return Clamp(int64_t{scroll} + int64_t{delta / 120} * -72, int64_t{contentHeight} - clientHeight);
 }
 
 VisibilityActions AutoVisibility(const VisibilityInput& in) {

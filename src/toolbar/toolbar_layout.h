@@ -1,18 +1,11 @@
 #pragma once
 // The side toolbar's arithmetic apart from its windows: where the window goes, where its elements
-// lie in design units (344 across when expanded, 80 collapsed), how the flat brightness slider and
-// the scroll bar answer the mouse, and when the automatic visibility rules show, expand, collapse
-// or hide the toolbar and its logo.
+// lie in design units (344 across when expanded, 80 collapsed),
+// and when the automatic visibility rules show, expand, collapse or hide the toolbar and its logo.
 #include <cstdint>
 #include <vector>
 
 #include "common/geometry.h"
-
-// Windows' MulDiv: a × b / c rounded half away from zero, -1 for c = 0 or a result out of range.
-int32_t MulDivRounded(int32_t a, int32_t b, int32_t c);
-
-// The toolbar's DPI: the window's DPI grown by the interface size (percent).
-int32_t EffectiveDpi(int32_t windowDpi, int32_t textScale);
 
 struct ToolbarPlacementInput {
     Rect workArea;        // of the monitor under the cursor
@@ -52,18 +45,6 @@ struct ToolbarLayout {
 };
 
 ToolbarLayout LayoutToolbar(const ToolbarLayoutInput& input);
-
-// The flat slider: its thumb is 20/22 of the track height wide.
-int32_t FlatThumbWidth(const Rect& slider);
-
-// Scroll-bar requests, numbered as Windows numbers them.
-enum class ScrollRequest : int32_t { LineUp = 0, LineDown = 1, PageUp = 2, PageDown = 3, ThumbTrack = 5 };
-
-// The offset after a scroll-bar request (other codes leave it), within 0 .. content - page.
-int32_t ScrollForBar(int32_t scroll, int32_t request, int32_t page, int32_t trackPosition, int32_t contentHeight);
-
-// The offset after a wheel turn of `delta` (120 a notch), within 0 .. content - client height.
-int32_t ScrollForWheel(int32_t scroll, int32_t delta, int32_t contentHeight, int32_t clientHeight);
 
 // Who holds the mouse capture, as far as the automatic visibility cares.
 enum class CaptureOwner { None, ToolbarOrLogo, SkylightControls, Other };

@@ -5,11 +5,12 @@
 #include "common/handles.h"
 #include "common/text.h"
 #include "common/win_geometry.h"
+#include "drawing/buffered_paint.h"
+#include "drawing/reference_drawing.h"
 #include "online/origins.h"
 #include "overlay/overlay_window.h"
 #include "sharing/draw_qr.h"
 #include "sharing/share_text.h"
-#include "toolbar/reference_drawing.h"
 #include "toolbar/toolbar_window.h"
 
 using namespace Gdiplus;

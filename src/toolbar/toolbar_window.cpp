@@ -9,9 +9,11 @@
 #include "common/text.h"
 #include "common/win_geometry.h"
 #include "common/window_procedure.h"
+#include "drawing/dpi_scale.h"
+#include "drawing/scrolling.h"
+#include "drawing/slider_layout.h"
 #include "overlay/overlay_window.h"
 #include "overlay/skylight_window.h"
-#include "toolbar/slider_layout.h"
 
 namespace {
 
@@ -53,8 +55,6 @@ bool ToolbarWindow::Create(HINSTANCE instanceHandle, OverlayWindow* owner, bool 
                     this);
     if (!window || !CreateLogo()) return false;
     online.Start(onlineEnabled);
-    SetTimer(window, kPollTimer, 1000, nullptr);
-    SetTimer(window, kVisibilityTimer, 100, nullptr);
     Poll();
     collapsed = temporarilyHidden = advertisementHidden = anchored = false;
     Position();
@@ -83,6 +83,23 @@ void ToolbarWindow::Position() {
     Layout();
     PositionLogo();
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    UpdateTimers();
+}
+
+// A timer runs only while it has something to watch: the visibility poll while the pair is presented
+// (put away by the idle rule, it waits for the next movement), the snapshot's while the toolbar can be
+// seen and a worker can change what it shows.
+void ToolbarWindow::UpdateTimers() {
+    if (!window) return;
+    const bool presented = shown && !temporarilyHidden;
+    auto run = [this](UINT_PTR timer, UINT period, bool on) {
+        return on ? SetTimer(window, timer, period, nullptr) != 0 : !KillTimer(window, timer);
+    };
+    if (presented != watching) watching = run(kVisibilityTimer, 100, presented);
+    const bool poll = presented && online.Running() && IsWindowVisible(window);
+    if (poll == polling) return;
+    polling = run(kPollTimer, 1000, poll);
+    if (polling) Poll();  // what changed while nobody could see it
 }
 
 void ToolbarWindow::Layout() {
@@ -111,13 +128,19 @@ void ToolbarWindow::Layout() {
         SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS | (bar ? SIF_DISABLENOSCROLL : 0u), 0,
                         contentHeight, static_cast<UINT>(wide.bottom), scroll, 0};
         SetScrollInfo(window, SB_VERT, &info, TRUE);
-        if (!layout.bannerImageRects.empty() && !snapshot.banners.empty()) {
+        if (!layout.bannerImageRects.empty()) {
             const RECT r = ToRECT(layout.bannerImageRects[0]);
-            picture.Prepare(snapshot.banners[0].imagePath, r.right - r.left - 2,
-                            r.bottom - r.top - Units(DesignScale((bar ? narrow : wide).right), 14));
+            const int inset = Units(DesignScale((bar ? narrow : wide).right), 14);
+            pictureSize = {r.right - r.left - 2, r.bottom - r.top - inset};
+            PreparePicture();
         }
     }
     layingOut = false;
+}
+
+bool ToolbarWindow::PreparePicture() {
+    if (collapsed || layout.bannerImageRects.empty() || snapshot.banners.empty()) return false;
+    return picture.Prepare(snapshot.banners[0].imagePath, pictureSize.cx, pictureSize.cy);
 }
 
 ToolbarLayout ToolbarWindow::LayoutFor(const RECT& client) {
@@ -160,6 +183,7 @@ void ToolbarWindow::Hide() {
     shown = false;
     ShowWindow(logo, SW_HIDE);
     ShowWindow(window, SW_HIDE);
+    UpdateTimers();
 }
 
 void ToolbarWindow::TemporarilyHide(bool hide) {
@@ -169,6 +193,7 @@ void ToolbarWindow::TemporarilyHide(bool hide) {
         temporarilyHidden = true;
         ShowWindow(logo, SW_HIDE);
         ShowWindow(window, SW_HIDE);
+        UpdateTimers();
         return;
     }
     if (!temporarilyHidden) return;
@@ -184,11 +209,19 @@ void ToolbarWindow::OpenSharing(bool qr) {
 
 void ToolbarWindow::Poll() {
     if (draggingSlider) return;
-    snapshot = online.Snapshot();
-    if (!snapshot.bannerStatus.empty()) {
-        if (!snapshot.status.empty()) snapshot.status += "\n";
-        snapshot.status += snapshot.bannerStatus;
+    OnlineSnapshot latest = online.Snapshot();
+    if (!latest.bannerStatus.empty()) {
+        if (!latest.status.empty()) latest.status += "\n";
+        latest.status += latest.bannerStatus;
     }
+    if (latest == snapshot) {
+        // The worker may have fetched the picture of a banner already shown without it.
+        if (!PreparePicture()) return;
+        const RECT r = ToRECT(layout.bannerImageRects[0]);
+        InvalidateRect(window, &r, FALSE);
+        return;
+    }
+    snapshot = std::move(latest);
     Layout();
     InvalidateRect(window, nullptr, FALSE);
 }
@@ -268,6 +301,7 @@ LRESULT ToolbarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
         case WM_DESTROY:
             KillTimer(window, kPollTimer);
+            KillTimer(window, kVisibilityTimer);
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             window = nullptr;
             return 0;

@@ -54,6 +54,8 @@ private:
     bool CreateLogo();
     void PositionLogo();
     void NotePresentation();
+    void UpdateTimers();
+    bool PreparePicture();
     bool CursorOnLogo(POINT cursor) const;
     void PaintLogo(HWND logoWindow);
     ToolbarLayout LayoutFor(const RECT& client);
@@ -93,4 +95,7 @@ private:
     bool pressingLogo = false;
     POINT anchor{};
     bool layingOut = false;   // a scroll bar shown or hidden while laying out resizes the window
+    bool polling = false;     // PollTimer runs
+    bool watching = false;    // VisibilityTimer runs
+    SIZE pictureSize{};       // the first banner's picture as laid out
 };

@@ -8,8 +8,8 @@ from pathlib import Path
 from lumenfold_env import WineEnvironment, run_with_retry, windows_path
 
 
-def run(exe, args, registry, https, relay):
-    with WineEnvironment(exe.stem) as env:
+def run(exe, args, registry, https, relay, two_monitors):
+    with WineEnvironment(exe.stem, two_monitors=two_monitors) as env:
         if https:
             from https_service import standard_routes
             (service := env.serve_https()).routes.update(standard_routes())
@@ -35,6 +35,7 @@ if __name__ == "__main__":
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--dpi", help="the display resolution")
     parser.add_argument("--reg", nargs=4, action="append", default=[], metavar=("KEY", "NAME", "TYPE", "DATA"))
+    parser.add_argument("--two-monitors", action="store_true", help="a 1024 x 768 monitor left of the main one")
     parser.add_argument("--https", action="store_true", help="the local HTTPS service, trusted by the test")
     parser.add_argument("--relay", help="dll.Function,... whose calls go to the file LUMENFOLD_RELAY_LOG names")
     parser.add_argument("exe", type=Path)
@@ -43,4 +44,4 @@ if __name__ == "__main__":
     if options.dpi:
         options.reg.append([r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", options.dpi])
     sys.exit(run_with_retry(options.exe.stem, lambda: run(options.exe, options.args, options.reg, options.https,
-                                                           options.relay)))
+                                                           options.relay, options.two_monitors)))

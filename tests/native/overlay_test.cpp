@@ -2,10 +2,11 @@
 
 #include <cstdint>
 
+#include "drawing/dpi_scale.h"
+#include "drawing/slider_layout.h"
 #include "overlay/overlay_geometry.h"
 #include "overlay/skylight_creation.h"
 #include "state/settings_format.h"
-#include "toolbar/slider_layout.h"
 #include "toolbar/toolbar_layout.h"
 
 namespace {

@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <tuple>
 
+#include "drawing/reference_drawing.h"
 #include "overlay/dimmed_cursor.h"
 #include "overlay/skylight_layout.h"
 #include "overlay/skylight_paint.h"
 #include "sharing/draw_qr.h"
-#include "toolbar/reference_drawing.h"
 #include "test_support.h"
 
 namespace {

@@ -210,13 +210,21 @@ TEST_F(Toolbar, TopmostToolWindowsThatNeverActivateHideForAMomentAndPaintWithout
     EXPECT_EQ(GetWindow(toolbar.Window(), GW_OWNER), overlay.Window());
     EXPECT_EQ(GetWindow(toolbar.Logo(), GW_OWNER), toolbar.Window());
 
-    // Hiding for a moment gives back only what was shown; painting leaves no handles.
+    // Hiding for a moment gives back only what was shown and stops the timers; painting leaves no handles.
     auto shown = [&] { return IsWindowVisible(toolbar.Window()) || IsWindowVisible(toolbar.Logo()); };
+    auto ticking = [&] {  // the visibility poll runs every 100 ms while it has anything to watch
+        MSG tick;
+        while (PeekMessageW(&tick, toolbar.Window(), WM_TIMER, WM_TIMER, PM_REMOVE)) {}
+        Sleep(250);
+        return PeekMessageW(&tick, toolbar.Window(), WM_TIMER, WM_TIMER, PM_REMOVE) != 0;
+    };
+    EXPECT_TRUE(ticking());
     toolbar.TemporarilyHide(true);
+    EXPECT_FALSE(ticking()) << "a hidden toolbar's timers sleep";
     toolbar.TemporarilyHide(true);  // hidden twice: the first call's record counts
     EXPECT_FALSE(shown());
     toolbar.TemporarilyHide(false);
-    EXPECT_TRUE(IsWindowVisible(toolbar.Window()) && IsWindowVisible(toolbar.Logo()));
+    EXPECT_TRUE(IsWindowVisible(toolbar.Window()) && IsWindowVisible(toolbar.Logo()) && ticking());
     const long before = LiveHandleCount();
     for (int round = 0; round < 50; ++round) {
         toolbar.SetCollapsed(round % 2 == 0);

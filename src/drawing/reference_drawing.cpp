@@ -1,9 +1,9 @@
-#include "toolbar/reference_drawing.h"
+#include "drawing/reference_drawing.h"
 
 #include <algorithm>
 
 #include "common/win_geometry.h"
-#include "toolbar/slider_layout.h"
+#include "drawing/slider_layout.h"
 
 using namespace Gdiplus;
 

@@ -26,6 +26,9 @@ struct SliderLayout {
 // The layout of a slider filling area for a value in percent, clamped to 0..100.
 SliderLayout LayoutSlider(const Rect& area, int32_t value, bool raised);
 
+// The flat slider: its thumb is 20/22 of the track height wide.
+int32_t FlatThumbWidth(const Rect& slider);
+
 // Where a press at x grabs a thumb `thumbWidth` wide shown at `value`: the offset inside the thumb,
 // or half a thumb when the press misses it (so the thumb's centre jumps under the pointer).
 int32_t SliderGrabAt(const Rect& slider, int32_t thumbWidth, int32_t value, int32_t x);

@@ -1,4 +1,4 @@
-#include "toolbar/slider_layout.h"
+#include "drawing/slider_layout.h"
 
 #include <algorithm>
 
@@ -47,6 +47,10 @@ SliderLayout LayoutSlider(const Rect& area, int32_t value, bool raised) {
         layout.gripWidth = 1.5f * u;
     }
     return layout;
+}
+
+int32_t FlatThumbWidth(const Rect& slider) {
+    return static_cast<int32_t>(static_cast<float>(Height(slider)) * 0.90909094f);
 }
 
 int32_t SliderGrabAt(const Rect& slider, int32_t thumbWidth, int32_t value, int32_t x) {
