@@ -28,11 +28,13 @@ def kill(process, rng, longest):
 def saver_killed_at_random_moments_leaves_whole_files():
     rng, found = random.Random(SEED), [-1, -1, -1]  # the rounds of settings, banners and credits
     with Session("saver-kills") as s:
-        out = s.root / "saver.txt"
+        out, err = s.root / "saver.txt", s.root / "saver.err"
         for run in range(SAVER_KILLS + 1):
-            saver = s._spawn(["wine", SAVER, (run + 1) * ROUNDS], env=s.env, stdout=out.open("wb"))
+            saver = s._spawn(["wine", SAVER, (run + 1) * ROUNDS], env=s.env, stdout=out.open("wb"),
+                             stderr=err.open("wb"))
             wait_until(lambda: "\n" in out.read_text() or saver.poll() is not None, 60, what="the saver's start")
-            check((text := out.read_text()).startswith("found "), f"start {run}: exit {saver.poll()}, {text}")
+            check((text := out.read_text()).startswith("found "),
+                  f"start {run}: exit {saver.poll()}, {text}, its errors end {err.read_text(errors='replace')[-600:]}")
             now = [int(n) for n in text.split()[1:4]]
             check(all(n == old or run * ROUNDS <= n < (run + 1) * ROUNDS for n, old in zip(now, found)),
                   f"start {run} found rounds {now}, before the kill {found}")

@@ -133,9 +133,9 @@ class WineEnvironment:
             raise TestFailure(f"{argv[0]} did not start (exit {proc.poll()})")
         return ":" + number.decode()
 
-    def _spawn(self, argv, stdout=subprocess.DEVNULL, **kwargs):
+    def _spawn(self, argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **kwargs):
         proc = subprocess.Popen([str(a) for a in argv], stdin=subprocess.DEVNULL, stdout=stdout,
-                                stderr=subprocess.DEVNULL, start_new_session=True, **kwargs)
+                                stderr=stderr, start_new_session=True, **kwargs)
         self.children.append(proc)
         return proc
 
