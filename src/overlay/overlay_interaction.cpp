@@ -194,26 +194,22 @@ void OverlayWindow::NoteMissingWindows() {
 // the one left longest ago.
 void OverlayWindow::DecorateUnderPointer(POINT point, uint64_t now) {
     if (skylightWindows.size() <= kDecoratedSkylights || !HolesAllowed()) return;
-    lastHovered.resize(skylightWindows.size());
     // Near enough to reach its bar or grips; the last one is drawn on top.
     const int reach = MulDiv(64, static_cast<int>(GetDpiForWindow(window)), 96);
     SkylightWindow* target = nullptr;
-    for (size_t i = skylightWindows.size(); i-- > 0;) {
-        const Rect b = state->skylights[i].bounds;
-        if (point.x >= b.left - reach && point.x < b.right + reach && point.y >= b.top - reach &&
-            point.y < b.bottom + reach) {
-            target = skylightWindows[i].get();
-            lastHovered[i] = now;
-            break;
-        }
+    for (size_t i = skylightWindows.size(); i-- > 0 && !target;) {
+        RECT zone = ToRECT(state->skylights[i].bounds);
+        InflateRect(&zone, reach, reach);
+        if (PtInRect(&zone, point)) target = skylightWindows[i].get();
     }
-    if (!target || target->Decorated() || !target->Shown()) return;
+    if (!target) return;
+    target->NoteHovered(now);
+    if (target->Decorated() || !target->Shown()) return;
     if (!MayDecorate()) {
         SkylightWindow* oldest = nullptr;
-        for (size_t i = 0; i < skylightWindows.size(); ++i) {
-            SkylightWindow* s = skylightWindows[i].get();
-            if (s->Decorated() && !s->Busy() && (!oldest || lastHovered[i] < lastHovered[oldest->Index()])) oldest = s;
-        }
+        for (const auto& s : skylightWindows)
+            if (s->Decorated() && !s->Busy() && (!oldest || s->LastHovered() < oldest->LastHovered()))
+                oldest = s.get();
         if (!oldest) return;
         oldest->Undecorate();
     }

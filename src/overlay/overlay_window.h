@@ -104,7 +104,6 @@ private:
     bool escapeRegistered = false;
     UINT pollPeriod = 0;  // of the mouse poll's timer; 0 while it is stopped
     bool missingWindowsLogged = false;
-    std::vector<uint64_t> lastHovered;  // per skylight window, for giving up parts in a long list
     OverlayMode modeBeforePress = OverlayMode::Hidden;
     int32_t blackoutCursorBrightness = 30;
     POINT pressPoint{};

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "common/activity_log.h"
@@ -181,8 +182,8 @@ void SkylightWindow::Place() {
         InvalidateRect(closeButton.get(), nullptr, FALSE);
         PlaceCloseButton();
     }
-    for (const auto& grip : grips)
-        if (!closeButton || !grip) owner->NoteMissingWindows();
+    if (!closeButton || std::ranges::any_of(grips, [](const UniqueWindow& grip) { return !grip; }))
+        owner->NoteMissingWindows();
 }
 
 bool SkylightWindow::MoveTogether() {

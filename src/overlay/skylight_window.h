@@ -49,6 +49,9 @@ public:
     bool Busy() const { return dragging || sliderDragging; }
     void Decorate();
     void Undecorate();
+    // When the pointer last came near: the one left longest ago gives up its parts.
+    void NoteHovered(uint64_t now) { hovered = now; }
+    uint64_t LastHovered() const { return hovered; }
 
     size_t Index() const { return index; }
     bool Shown() const { return visible; }
@@ -114,6 +117,7 @@ private:
     int32_t sliderGrab = 0;
     bool brightnessPending = false;
     bool visible = false;
+    uint64_t hovered = 0;
     bool controlsShown = true;
     bool gripsIdle = false;
     uint64_t lastInteraction = 0;
