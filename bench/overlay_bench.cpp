@@ -9,13 +9,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <string>
 #include <vector>
 
-#include "common/data_folder.h"
 #include "overlay/overlay_geometry.h"
 #include "overlay/overlay_window.h"
 #include "state/settings_file.h"
@@ -138,23 +134,9 @@ bool Overlay(int count) {
     return true;
 }
 
-// The toolbar shown expanded with one cached banner, and the CPU the program takes while idle, the
-// overlay shown and then hidden.
+// The toolbar shown expanded with the cached banner report.py leaves in the data folder, and the CPU
+// the program takes while idle, the overlay shown and then hidden.
 void ToolbarAndIdle(int idleWindows, int idleSeconds) {
-    const std::filesystem::path folder = DataFolder();
-    std::ofstream(folder / "banners.json", std::ios::binary)
-        << R"({"items":[{"enabled":true,"kind":"banner","imageID":"a","targetURL":"https://x.example/a"}]})";
-    {
-        // A 600 x 200 24-bit bitmap of stripes.
-        const int w = 600, h = 200, row = w * 3;
-        BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(54 + row * h), 0, 0, 54};
-        BITMAPINFOHEADER info{sizeof info, w, h, 1, 24, BI_RGB, static_cast<DWORD>(row * h), 0, 0, 0, 0};
-        std::string pixels(static_cast<size_t>(row * h), '\0');
-        for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<char>((i / 3 / 40) % 2 ? 200 : 40);
-        std::ofstream out(folder / "banner-a.image", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(&file), sizeof file).write(reinterpret_cast<const char*>(&info), 40);
-        out << pixels;
-    }
     AppState state = Layout(10);
     OverlayWindow overlay;
     ToolbarWindow toolbar;

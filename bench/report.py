@@ -138,6 +138,7 @@ def outside_rows():
 
 def inside_rows():
     with Session("bench-inside", two_monitors=True) as session:
+        banner_files(session.data_folder)
         result = session.wine([BENCH / "overlay_bench.exe", os.environ.get("LUMENFOLD_BENCH_IDLE", "10")],
                               timeout=1800, check=True)
     rows = Rows()
