@@ -239,8 +239,17 @@ void OverlayWindow::DestroySkylightWindows() {
 
 void OverlayWindow::CloseRegion(size_t index) {
     if (index >= state->skylights.size()) return;
-    DestroySkylightWindows();
+    if (dragging && draggedSkylight == index) NotifyInteraction(false, index);
+    if (dragging && draggedSkylight > index) --draggedSkylight;
+    // Only its own windows go: recreating every skylight's would take seconds in a long list.
+    if (index < skylightWindows.size())
+        skylightWindows.erase(skylightWindows.begin() + static_cast<std::ptrdiff_t>(index));
+    for (size_t i = index; i < skylightWindows.size(); ++i) skylightWindows[i]->Renumber(i);
     state->skylights.erase(state->skylights.begin() + static_cast<std::ptrdiff_t>(index));
+    // A list short enough to wear every skylight's parts no longer passes them on with the pointer.
+    if (skylightWindows.size() <= kDecoratedSkylights)
+        for (auto& skylight : skylightWindows)
+            if (!skylight->Decorated()) skylight->PlaceAgain();
     state->mode = state->skylights.empty() ? OverlayMode::Shaded : OverlayMode::Skylights;
     Refresh();
     SaveWithPolicy();

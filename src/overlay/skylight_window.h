@@ -54,6 +54,7 @@ public:
     uint64_t LastHovered() const { return hovered; }
 
     size_t Index() const { return index; }
+    void Renumber(size_t position) { index = position; }
     bool Shown() const { return visible; }
     HWND Input() const { return input.get(); }
     HWND Controls() const { return controls.get(); }

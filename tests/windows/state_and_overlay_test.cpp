@@ -40,19 +40,23 @@ TEST(SettingsFile, LoadsWhileHeldForWritingAndASaveWaitsOutOnlyABriefScan) {
 using Overlay = WithOverlay;
 
 // That the closed skylight's hole closes and the list is saved is seen end to end.
-TEST_F(Overlay, ClosingTheFirstOfThreeSkylightsRenumbersTheRestAndEscIsHeldOnlyWhileShown) {
+TEST_F(Overlay, ClosingOneOf51SkylightsKeepsTheOthersWindowsDecoratesTheLastAndEscIsHeldOnlyWhileShown) {
     state.skylights = {{{100, 100, 300, 200}, SkylightShape::Rectangle, 100, true},
-                       {{400, 100, 600, 200}, SkylightShape::Elliptical, 100, true},
-                       {{700, 100, 900, 200}, SkylightShape::Circle, 100, true}};
+                       {{400, 100, 600, 200}, SkylightShape::Elliptical, 100, true}};
+    for (int i = 0; i < 49; ++i) state.skylights.push_back({{20 * i, 500, 20 * i + 15, 515}});
     ASSERT_TRUE(Create());
     EXPECT_FALSE(RegisterHotKey(nullptr, 77, MOD_NOREPEAT, VK_ESCAPE));
+    const HWND second = overlay.SkylightWindows()[1]->Input();
+    ASSERT_FALSE(overlay.SkylightWindows()[50]->Decorated());
     PostMessageW(overlay.Window(), CloseSkylightMessage, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return state.skylights.size() == 2; }));
-    overlay.CloseRegion(7);  // a stale request
-    ASSERT_EQ(state.skylights.size(), 2u);
+    ASSERT_TRUE(WaitFor([&] { return state.skylights.size() == 50; }));
+    overlay.CloseRegion(70);  // a stale request
+    ASSERT_EQ(state.skylights.size(), 50u);
     EXPECT_EQ(state.skylights[0].bounds.left, 400);
-    ASSERT_EQ(overlay.SkylightWindows().size(), 2u);
-    for (size_t i : {0u, 1u}) EXPECT_EQ(overlay.SkylightWindows()[i]->Index(), i);
+    ASSERT_EQ(overlay.SkylightWindows().size(), 50u);
+    EXPECT_EQ(overlay.SkylightWindows()[0]->Input(), second) << "the others' windows stay";
+    for (size_t i = 0; i < 50; ++i) EXPECT_EQ(overlay.SkylightWindows()[i]->Index(), i);
+    EXPECT_TRUE(overlay.SkylightWindows()[49]->Decorated()) << "fifty wear their parts again";
     overlay.ExitLikeEscape();
     EXPECT_TRUE(RegisterHotKey(nullptr, 77, MOD_NOREPEAT, VK_ESCAPE)) << "other programs get Esc back";
     UnregisterHotKey(nullptr, 77);
