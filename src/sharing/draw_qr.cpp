@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string>
 
 #include "qrcodegen.hpp"
 
@@ -10,11 +11,20 @@ void DrawQR(HDC hdc, const RECT& rect, const std::string& text) {
     RECT area = rect;
     FillRect(hdc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
-    // qrcodegen throws when no version holds the text; that stays here.
-    std::optional<qrcodegen::QrCode> code;
-    try {
-        code.emplace(qrcodegen::QrCode::encodeText(text.c_str(), qrcodegen::QrCode::Ecc::MEDIUM));
-    } catch (...) {
+    // Encoding tries every mask and costs more than the drawing: a window repainting the same
+    // text (every step of a slider beside it) reuses the last code.
+    thread_local std::string encoded;
+    thread_local std::optional<qrcodegen::QrCode> code;
+    if (!code || encoded != text) {
+        code.reset();
+        encoded = text;
+        // qrcodegen throws when no version holds the text; that stays here.
+        try {
+            code.emplace(qrcodegen::QrCode::encodeText(text.c_str(), qrcodegen::QrCode::Ecc::MEDIUM));
+        } catch (...) {
+        }
+    }
+    if (!code) {
         DrawTextW(hdc, L"二维码生成失败 / QR unavailable", -1, &area, DT_CENTER | DT_WORDBREAK);
         return;
     }
@@ -36,8 +46,11 @@ void DrawQR(HDC hdc, const RECT& rect, const std::string& text) {
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             if (!code->getModule(x, y)) continue;
-            const RECT dark{edge(left, x), edge(top, y), edge(left, x + 1), edge(top, y + 1)};
+            int end = x + 1;  // a run of dark modules is one rectangle
+            while (end < size && code->getModule(end, y)) ++end;
+            const RECT dark{edge(left, x), edge(top, y), edge(left, end), edge(top, y + 1)};
             FillRect(hdc, &dark, black);
+            x = end;
         }
     }
 }
