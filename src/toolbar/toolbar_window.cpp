@@ -251,7 +251,8 @@ void ToolbarWindow::Press(POINT point) {
 void ToolbarWindow::DragSlider(int32_t x) {
     overlay->SetBackgroundBrightness(
         SliderValueFor(layout.sliderRect, FlatThumbWidth(layout.sliderRect), sliderGrab, x));
-    InvalidateRect(window, nullptr, FALSE);
+    const RECT card = ToRECT(layout.brightnessRect);  // the value and the slider
+    InvalidateRect(window, &card, FALSE);
 }
 
 void ToolbarWindow::EndSliderDrag() {
