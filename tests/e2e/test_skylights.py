@@ -67,5 +67,21 @@ def moon_blacks_out_until_a_shake_the_slider_sets_the_brightness_and_the_control
         s.quit_running_copy(process)
 
 
+def a_thousand_stored_start_drag_close_one_and_quit():
+    with Session("thousand") as s:
+        stored = [{"bounds": [20 + i % 40 * 47, 20 + i // 40 * 28, 40 + i % 40 * 47, 40 + i // 40 * 28], "shape": 2}
+                  for i in range(999)] + [{"bounds": [400, 800, 1000, 1000], "shape": 2}]
+        process, _, _ = s.start_overlay(stored)
+        s.move_mouse(700, 900)  # near enough for the last one to take its parts from one left longest ago
+        wait_until(lambda: [400, 713, 1000, 776] in [w["rect"] for w in s.shown(CONTROLS_CLASS)], 10,
+                   what="its bar, above it")
+        s.drag((700, 800), (800, 750))
+        s.wait_log("skylight drag saved")
+        s.click(1100 - 22, 750)
+        wait_until(lambda: len(skylights(s)) == 999, 30, what="the closed skylight saved")
+        s.quit_running_copy(process)
+
+
 main(grips_move_and_resize_a_failed_save_keeps_its_box_and_the_close_buttons_close,
-     moon_blacks_out_until_a_shake_the_slider_sets_the_brightness_and_the_controls_rest)
+     moon_blacks_out_until_a_shake_the_slider_sets_the_brightness_and_the_controls_rest,
+     a_thousand_stored_start_drag_close_one_and_quit)
