@@ -1,6 +1,7 @@
 #include "drawing/reference_drawing.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "common/win_geometry.h"
 #include "drawing/slider_layout.h"
@@ -17,6 +18,33 @@ void Smooth(Graphics& graphics) { graphics.SetSmoothingMode(SmoothingModeAntiAli
 
 REAL Width(const RECT& rect) { return static_cast<REAL>(rect.right - rect.left); }
 REAL Height(const RECT& rect) { return static_cast<REAL>(rect.bottom - rect.top); }
+
+// The size at which a one-line label fits its width. Wine's substitute for the font is wider, and so
+// is Windows' with larger text: a label shrinks to three quarters of its size, and is elided past
+// that, never broken inside a word. Measured once per text and place: measuring costs a drawing.
+float FittedSize(Graphics& graphics, const std::wstring& text, float size, INT style, REAL width,
+                 const StringFormat& format) {
+    struct Fitted {
+        std::wstring text;
+        float size;
+        INT style;
+        REAL width, fitted;
+    };
+    thread_local std::vector<Fitted> known;
+    for (const Fitted& f : known)
+        if (f.text == text && f.size == size && f.style == style && f.width == width) return f.fitted;
+    float fitted = size;
+    for (int step = 0; step <= 5; ++step) {
+        fitted = size * (1.0f - 0.05f * static_cast<float>(step));
+        const Font font(L"Segoe UI", fitted, style, UnitPixel);
+        RectF bounds;
+        graphics.MeasureString(text.c_str(), -1, &font, PointF(0.0f, 0.0f), &format, &bounds);
+        if (bounds.Width <= width) break;
+    }
+    if (known.size() >= 128) known.clear();  // the brightness label alone has a hundred and one texts
+    known.push_back({text, size, style, width, fitted});
+    return fitted;
+}
 
 }  // namespace
 
@@ -60,10 +88,17 @@ void Label(HDC dc, const RECT& rect, const std::wstring& text, float size, COLOR
     Graphics graphics(dc);
     Smooth(graphics);
     graphics.SetTextRenderingHint(TextRenderingHintClearTypeGridFit);
-    Font font(L"Segoe UI", size, bold ? FontStyleBold : FontStyleRegular, UnitPixel);
     StringFormat format;
     format.SetLineAlignment(StringAlignmentCenter);
     format.SetAlignment(rightAligned ? StringAlignmentFar : StringAlignmentNear);
+    const INT style = bold ? FontStyleBold : FontStyleRegular;
+    const bool oneLine = text.find(L'\n') == std::wstring::npos;
+    if (oneLine) {
+        format.SetFormatFlags(StringFormatFlagsNoWrap);
+        format.SetTrimming(StringTrimmingEllipsisCharacter);
+    }
+    Font font(L"Segoe UI", oneLine ? FittedSize(graphics, text, size, style, Width(rect), format) : size, style,
+              UnitPixel);
     SolidBrush brush(Color(C(colour)));
     const RectF layout(static_cast<REAL>(rect.left), static_cast<REAL>(rect.top), Width(rect), Height(rect));
     graphics.DrawString(text.c_str(), -1, &font, layout, &format, &brush);

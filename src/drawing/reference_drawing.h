@@ -21,7 +21,8 @@ void Path(Gdiplus::GraphicsPath& path, const RECT& rect, float radius);
 // square-cornered fill and no outline at all.
 void Card(HDC dc, const RECT& rect, float radius, COLORREF fill, COLORREF border, float borderWidth);
 
-// Text in "Segoe UI" of size pixels, centred vertically in rect and wrapped at its width.
+// Text in "Segoe UI" of size pixels, centred vertically in rect. Text of several lines wraps at its
+// width; one line never does: it shrinks to fit, to three quarters, and is elided beyond.
 void Label(HDC dc, const RECT& rect, const std::wstring& text, float size, COLORREF colour, bool bold,
            bool rightAligned);
 

@@ -107,9 +107,9 @@ TEST_F(Primitives, SlidersShowTheirValue) {
 }
 
 // A label's ink: the box around every pixel that differs from the background, and their number.
-std::pair<RECT, int> Label(const wchar_t* text, bool bold, bool rightAligned) {
+std::pair<RECT, int> Label(const wchar_t* text, bool bold, bool rightAligned, LONG right = 260) {
     const auto pixels = Drawing([&](HDC dc) {
-        reference::Label(dc, {40, 10, 260, 110}, text, 20.0f, RGB(250, 220, 40), bold, rightAligned);
+        reference::Label(dc, {40, 10, right, 110}, text, 20.0f, RGB(250, 220, 40), bold, rightAligned);
     });
     RECT box{kWidth, kHeight, 0, 0};
     int count = 0;
@@ -122,7 +122,7 @@ std::pair<RECT, int> Label(const wchar_t* text, bool bold, bool rightAligned) {
     return {box, count};
 }
 
-TEST_F(Primitives, LabelsAreCentredVerticallyAlignedAndSizedInPixels) {
+TEST_F(Primitives, LabelsAreCentredVerticallyAlignedSizedInPixelsAndKeptOnOneLine) {
     const auto [left, count] = Label(L"Share", false, false);  // in (40, 10)-(260, 110), centred on (150, 60)
     const RECT right = Label(L"Share", false, true).first;
     ASSERT_GT(count, 0);
@@ -132,6 +132,8 @@ TEST_F(Primitives, LabelsAreCentredVerticallyAlignedAndSizedInPixels) {
     // "Share" has no descender: about three quarters of a 20-pixel em; 20 points would be 27 pixels.
     EXPECT_TRUE(left.bottom - left.top >= 12 && left.bottom - left.top <= 18) << left.bottom - left.top;
     EXPECT_GT(Label(L"Share", true, false).second, count * 11 / 10) << "bold is heavier";
+    const RECT narrow = Label(L"Background brightness", true, false, 140).first;
+    EXPECT_TRUE(narrow.bottom - narrow.top <= 20 && narrow.right <= 140) << "one line, shrunk or elided, never wrapped";
 }
 
 constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0;
