@@ -115,8 +115,45 @@ void ShareWindow::ApplyFont() {
     if (!next) return;
     for (HWND control = GetWindow(window, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT))
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(next.get()), TRUE);
-    // Deleted only now that no control draws with it.
+    // Deleted only now that no control draws with them.
     font = std::move(next);
+    for (UniqueFont& smaller : smallerFonts) smaller.reset();
+    FitButtons();
+}
+
+HFONT ShareWindow::FontOf(int points) {
+    if (points >= 18) return font.get();
+    UniqueFont& smaller = smallerFonts[static_cast<size_t>(points - 14)];
+    if (!smaller) smaller = InterfaceFont(window, points, 400);
+    return smaller ? smaller.get() : font.get();
+}
+
+// A button whose caption would not fit on one line at the dialog's size takes the largest smaller
+// one, down to 14 points, at which it does: Wine's font is wider than Segoe UI, and so is Windows'
+// with larger text, and a caption wrapped inside a button breaks its words. Known once laid out.
+void ShareWindow::FitButtons() {
+    const WindowDC dc(window);
+    if (!dc.get() || !font) return;
+    const int margin = MulDiv(8, Dpi(), 96);  // the button's edge and focus rectangle
+    std::vector<HWND> buttons = shareButtons;
+    buttons.insert(buttons.end(), {copyButton, facebookButton, backButton});
+    for (HWND button : buttons) {
+        RECT place{};
+        GetClientRect(button, &place);
+        const int width = place.right - 2 * margin;
+        wchar_t caption[64]{};
+        const int length = GetWindowTextW(button, caption, 64);
+        if (width <= 0) continue;  // not laid out yet
+        HFONT chosen = font.get();
+        for (int points = 18; points >= 14; --points) {
+            chosen = FontOf(points);
+            const SelectedObject selected(dc.get(), chosen);
+            SIZE need{};
+            if (GetTextExtentPoint32W(dc.get(), caption, length, &need) && need.cx <= width) break;
+        }
+        if (reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)) != chosen)
+            SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
+    }
 }
 
 void ShareWindow::Centre() {
@@ -179,6 +216,7 @@ void ShareWindow::Layout() {
     Place(copyButton, layout.copyButton);
     Place(facebookButton, layout.facebookButton);
     Place(backButton, layout.backButton);
+    FitButtons();
     InvalidateRect(window, nullptr, TRUE);
 }
 

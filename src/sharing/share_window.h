@@ -4,6 +4,7 @@
 // ours besides the message boxes that takes the foreground.
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,6 +36,8 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool Create(HINSTANCE instance, HWND owner);
     void ApplyFont();
+    HFONT FontOf(int points);
+    void FitButtons();
     void Centre();
     int32_t Dpi() const;
     ShareLayout Current() const;
@@ -48,6 +51,7 @@ private:
     HWND facebookButton = nullptr;
     HWND backButton = nullptr;
     UniqueFont font;
+    std::array<UniqueFont, 4> smallerFonts;  // 14 to 17 points, for buttons whose captions need them
     OnlineSnapshot snapshot;
     std::vector<HWND> targetButtons;
     std::vector<HWND> shareButtons;

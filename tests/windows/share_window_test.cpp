@@ -63,10 +63,16 @@ protected:
 constexpr char kList[] = "10@16 11@630 100@100 200@100 101@174 102@248 103@322 104@396 105@470 106@544";
 constexpr char kQrPage[] = "11@16 22@495";
 
-TEST_F(Share, PagesRowsScrollingAndReopening) {
+TEST_F(Share, PagesRowsCaptionsOnOneLineScrollingAndReopening) {
     Open();
     const HWND first = share.Window();
     EXPECT_EQ(Shown(), kList);
+    // Wine's font is wider than Segoe UI: a caption that wrapped would break inside its words.
+    const WindowDC dc(Item(200));
+    const SelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(Item(200), WM_GETFONT, 0, 0)));
+    SIZE caption{};
+    GetTextExtentPoint32W(dc.get(), L"分享 / Share", 10, &caption);
+    EXPECT_LE(caption.cx, WindowRect(Item(200)).right - WindowRect(Item(200)).left - 12) << "on one line";
     Click(200);
     EXPECT_EQ(Shown(), "11@16 12@152 20@516 21@516 22@590");
     Open("DE", true);
