@@ -59,9 +59,10 @@ VIAddVersionKey ProductVersion "${VERSION}"
 
 Var Restart
 
-Section "Lumenfold" SecProgram
-  SectionIn RO
-  ; Its settings are saved on the way out, so the new copy finds the user's skylights.
+; Its settings are saved on the way out, so the new copy finds the user's skylights. The new
+; executable asks, from the temporary folder: an older one may be missing. A function, so that
+; this copy does not count in the space the program needs.
+Function QuitRunningCopy
   FindWindow $0 "${HOST_CLASS}"
   ${If} $0 <> 0
     StrCpy $Restart 1
@@ -74,6 +75,11 @@ Section "Lumenfold" SecProgram
       Quit
     ${EndIf}
   ${EndIf}
+FunctionEnd
+
+Section "Lumenfold" SecProgram
+  SectionIn RO
+  Call QuitRunningCopy
   SetOutPath "$INSTDIR"
   File "/oname=Lumenfold.exe" "${EXE}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
