@@ -47,7 +47,13 @@ function(lumenfold_windows_resources target)
     OBJECT_DEPENDS "${icon};${LUMENFOLD_RESOURCES}/Lumenfold.exe.manifest;${LUMENFOLD_RESOURCES}/version.h")
 endfunction()
 
+# VERSION a.b.c.d gives this build other numbers than version.h.
 function(lumenfold_windows_program target)
+  cmake_parse_arguments(P "" "VERSION" "" ${ARGN})
   lumenfold_windows_entry(${target})
   lumenfold_windows_resources(${target})
+  if(P_VERSION)
+    string(REPLACE "." "," numbers ${P_VERSION})
+    target_compile_definitions(${target} PRIVATE LUMENFOLD_VERSION_NUMBERS=${numbers})
+  endif()
 endfunction()

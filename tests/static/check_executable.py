@@ -1,11 +1,19 @@
 """Static checks of a built Lumenfold.exe: what Windows reads from the file before our code runs, so
-they hold for builds that cannot run here (ARM64) and catch what Wine forgives (no Common Controls 6).
-usage: check_executable.py x64|ARM64 header|imports|manifest|version|icon EXE"""
+they hold for builds that cannot run here (ARM64) and catch what Wine forgives (no Common Controls 6);
+and of a release set in dist/: sums, portable zips, both executables, signatures, winget manifests.
+usage: check_executable.py x64|ARM64 header|imports|manifest|version|icon EXE
+       check_executable.py release DIST SIGNER_CERTIFICATE"""
+import hashlib
+import re
 import struct
+import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
+import zipfile
+from pathlib import Path
 
 import pefile
+import yaml
 
 MACHINES = {"x64": 0x8664, "ARM64": 0xAA64}
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
@@ -14,8 +22,11 @@ RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 SYSTEM_DLLS = {"advapi32", "bcrypt", "comctl32", "comdlg32", "crypt32", "dwmapi", "gdi32", "gdiplus", "imm32",
                "kernel32", "msvcrt", "ntdll", "ole32", "oleaut32", "shcore", "shell32", "shlwapi", "ucrtbase",
                "user32", "uxtheme", "version", "winhttp", "ws2_32"}
-VERSION_STRINGS = {"CompanyName": "Lumenfold", "FileDescription": "Lumenfold Windows", "FileVersion": "3.0",
-                   "ProductName": "Lumenfold", "ProductVersion": "3.0", "OriginalFilename": "Lumenfold.exe"}
+VERSION_H = (Path(__file__).parents[2] / "src" / "resources" / "version.h").read_text()
+NUMBERS = tuple(map(int, re.search(r"define LUMENFOLD_VERSION_NUMBERS ([\d, ]+)", VERSION_H)[1].split(",")))
+VERSION_STRINGS = {"CompanyName": "Lumenfold", "FileDescription": "Lumenfold Windows", "ProductName": "Lumenfold",
+                   "FileVersion": "%d.%d" % NUMBERS[:2], "ProductVersion": "%d.%d" % NUMBERS[:2],
+                   "OriginalFilename": "Lumenfold.exe"}
 ICON_SIZES = [16, 24, 32, 48, 64, 128, 256]
 
 ASM_V1, ASM_V3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
@@ -88,7 +99,7 @@ def check_version(image, machine):
     for what, most, least in (("file", fixed.FileVersionMS, fixed.FileVersionLS),
                               ("product", fixed.ProductVersionMS, fixed.ProductVersionLS)):
         numbers = (most >> 16, most & 0xFFFF, least >> 16, least & 0xFFFF)
-        expect(numbers == (3, 0, 0, 79), f"{what} version {numbers}, expected (3, 0, 0, 79)")
+        expect(numbers == NUMBERS, f"{what} version {numbers}, expected {NUMBERS}")
     info = getattr(image, "FileInfo", [[]])[0]
     tables = [t for i in info if i.Key == b"StringFileInfo" for t in i.StringTable]
     blocks = [t.LangID.decode().upper() for t in tables]
@@ -123,10 +134,52 @@ def check_icon(image, machine):
 CHECKS = {"header": check_header, "imports": check_imports, "manifest": check_manifest,
           "version": check_version, "icon": check_icon}
 
+# What `winget validate` asks of these manifests, from its 1.6.0 schemas (they cannot be fetched here).
+WINGET_SCHEMA, WINGET_COMMON = "1.6.0", {"PackageIdentifier", "PackageVersion", "ManifestType", "ManifestVersion"}
+WINGET_REQUIRED = {"version": {"DefaultLocale"}, "installer": {"Installers"},
+                   "defaultLocale": {"PackageLocale", "Publisher", "PackageName", "License", "ShortDescription"}}
+WINGET_URL = "[Hh][Tt][Tt][Pp][Ss]?://.{1,2040}"
+
+
+def check_release(dist, signer):
+    version, lines = ".".join(map(str, NUMBERS)), (dist / "SHA256SUMS").read_text().splitlines()
+    sums = {name: digest for digest, name in (line.split("  ", 1) for line in lines)}
+    files = sorted(str(p.relative_to(dist)) for p in dist.rglob("*") if p.is_file() and p.name != "SHA256SUMS")
+    expect(sorted(sums) == files, f"SHA256SUMS lists {sorted(sums)}, the set holds {files}")
+    expect(all(hashlib.sha256((dist / n).read_bytes()).hexdigest() == d for n, d in sums.items()), "a sum is wrong")
+    for arch, machine in (("x64", "x64"), ("arm64", "ARM64")):
+        exe = dist / arch / "Lumenfold.exe"
+        with zipfile.ZipFile(dist / f"Lumenfold-{version}-{arch}-portable.zip") as portable:
+            expect(portable.namelist() == ["Lumenfold.exe", "README.txt"] and portable.read("Lumenfold.exe") ==
+                   exe.read_bytes(), f"the {arch} zip holds {portable.namelist()}, or another program")
+            expect("%LOCALAPPDATA%\\Lumenfold" in portable.read("README.txt").decode(), "the text names no settings")
+        for check in CHECKS.values():
+            check(pefile.PE(exe), machine)
+        for signed in (exe, dist / f"Lumenfold-{version}-{arch}-setup.exe"):
+            out = subprocess.run(["osslsigncode", "verify", "-CAfile", signer, "-in", signed], capture_output=True)
+            expect(out.returncode == 0, f"the signature of {signed}: {out.stdout[-300:]}")
+    manifests = {m["ManifestType"]: m for m in (yaml.safe_load(p.read_text()) for p in (dist / "winget").iterdir())}
+    expect(manifests.keys() == WINGET_REQUIRED.keys(), f"winget manifests {list(manifests)}")
+    for kind, m in manifests.items():
+        expect(WINGET_COMMON | WINGET_REQUIRED[kind] <= m.keys() and (m["PackageVersion"], m["ManifestVersion"]) ==
+               (version, WINGET_SCHEMA), f"the {kind} manifest: {m}")
+    installer, switches = manifests["installer"], manifests["installer"].get("InstallerSwitches", {})
+    expect((installer.get("InstallerType"), installer.get("Scope"), switches.get("Silent"))
+           == ("nullsoft", "user", "/S"), f"type, scope or silent switch in {installer}")
+    entries = installer["Installers"]
+    expect(sorted(e.get("Architecture") for e in entries) == ["arm64", "x64"], f"installers {entries}")
+    for e in entries:
+        expect(re.fullmatch(WINGET_URL, e.get("InstallerUrl", "")) and e.get("InstallerSha256", "").lower() ==
+               sums[f"Lumenfold-{version}-{e['Architecture']}-setup.exe"], f"the installer entry {e}")
+
+
 if __name__ == "__main__":
-    machine, aspect, exe = sys.argv[1:4]
+    what = " ".join(sys.argv[1:])
     try:
-        CHECKS[aspect](pefile.PE(exe), machine)
+        if sys.argv[1] == "release":
+            check_release(Path(sys.argv[2]), sys.argv[3])
+        else:
+            CHECKS[sys.argv[2]](pefile.PE(sys.argv[3]), sys.argv[1])
     except (CheckFailure, pefile.PEFormatError, ElementTree.ParseError) as error:
-        sys.exit(f"FAIL {aspect} of {exe}: {error}")
-    print(f"ok {aspect} of {exe}")
+        sys.exit(f"FAIL {what}: {error}")
+    print(f"ok {what}")
