@@ -14,7 +14,7 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xkb-utils xkb-data
   nlohmann-json3-dev googletest libbenchmark-dev clang libclang-rt-14-dev llvm-14
   nsis zbar-tools fonts-wqy-zenhei fonts-dejavu-core procps psmisc librsvg2-bin mingw-w64-common
-  python3-pefile python3-yaml osslsigncode zip
+  python3-pefile python3-yaml osslsigncode zip xrestop
 )
 
 missing=()

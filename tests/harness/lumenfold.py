@@ -1,6 +1,7 @@
 """End-to-end tests' hands and eyes on the real Lumenfold.exe: probe, xdotool, pixels, its files."""
 import ctypes
 import json
+import re
 import select
 import subprocess
 import sys
@@ -121,6 +122,17 @@ class Session(WineEnvironment):
         wait_until(lambda: process.poll() is not None, timeout, what="the process to end")
         return process.returncode
 
+    def reaching(self, windows, x, y):  # the windows a press at (x, y) may go to, top first as far as Windows knows
+        return [w for w in windows if w["visible"] and not w["exstyle"] & 0x20 and (not w["region"] or not in_hole(
+            w, x, y)) and w["rect"][0] <= x < w["rect"][2] and w["rect"][1] <= y < w["rect"][3]]  # 0x20: click-through
+
+    def resources(self, pid):  # a Linux process's X resources (by xrestop) and private memory
+        out = subprocess.run(["xrestop", "-b", "-m", "1"], env=self.env, capture_output=True, text=True).stdout
+        mine = re.search(rf"PID:\s*{pid} \):(.*?)(\n\d+ - |$)", out, re.S)[1]
+        with open(f"/proc/{pid}/smaps_rollup") as rollup:
+            return dict({k: int(re.search(rf"{k}\s*: (\d+)", mine)[1]) for k in ("windows", "GCs", "pixmaps")},
+                        private_kB=sum(map(int, re.findall(r"Private_\w+:\s+(\d+)", rollup.read()))))
+
     # -- the probe ------------------------------------------------------------------------------
     READ_ONLY = {"list", "children", "monitors", "short-path"}  # never the clipboard: the program notices
 
@@ -153,7 +165,7 @@ class Session(WineEnvironment):
                        stdout=subprocess.DEVNULL)
 
     def move_mouse(self, x, y):
-        self.xdotool("mousemove", "--sync", x, y)
+        self.xdotool("mousemove", "--sync", x + self.origin[0], y + self.origin[1])
 
     def click(self, x, y, button=1):
         self.move_mouse(x, y)
@@ -197,6 +209,7 @@ class Session(WineEnvironment):
             x11.XCloseDisplay(display)
 
     def pixel(self, x, y):
+        x, y = x + self.origin[0], y + self.origin[1]
         return tuple(subprocess.run(["import", "-window", "root", "-crop", f"1x1+{x}+{y}", "-depth", "8", "rgb:-"],
                                     env=self.env, capture_output=True, check=True, timeout=30).stdout)
 

@@ -60,6 +60,7 @@ def wait_until(condition, timeout, interval=0.05, what="condition", detail=None)
 class WineEnvironment:
     def __init__(self, name, compositor=False, two_monitors=False):  # two: a 1024 x 768 one left of 1920 x 1080
         self.name, self.compositor, self.two_monitors = name, compositor, two_monitors
+        self.origin = (1024, 0) if two_monitors else (0, 0)  # where X shows Windows' (0, 0): input and pixels convert
         self.children = []  # long-running processes to end, newest last
         self.wrapper, self.https = [], None  # how Windows programs are started; the HTTPS service
 
