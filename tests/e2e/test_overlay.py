@@ -26,6 +26,7 @@ def fresh_start_a_stored_layout_dimming_outside_its_holes_and_unreadable_setting
         check((text := s.settings_file.read_text(encoding="utf-8")) == DEFAULT_SETTINGS, f"settings file:\n{text}")
         s.wait_log("startup monitors/layout regions=1")
         s.quit_running_copy(process)
+        s.first_start_drawn_as_by_x64()
 
         s.write_settings(backgroundBrightness=40, skylights=[
             {"bounds": [100, 100, 500, 400], "shape": 2}, {"bounds": [600, 100, 1000, 400], "shape": 1},

@@ -1,15 +1,17 @@
 """End-to-end tests' hands and eyes on the real Lumenfold.exe: probe, xdotool, pixels, its files."""
 import ctypes
 import json
+import os
 import re
+import shutil
 import select
 import subprocess
 import sys
 import time
 import traceback
 
-from lumenfold_env import (BUILD, PROBE, EnvironmentFailure, TestFailure, WineEnvironment, record_retry,  # noqa: F401
-                           run_with_retry, wait_until)
+from lumenfold_env import (BUILD, EnvironmentFailure, TestFailure, WineEnvironment, emulation_missing,  # noqa: F401
+                           record_retry, run_with_retry, wait_until)
 
 EXE = BUILD / "src" / "Lumenfold.exe"
 HOST_CLASS = "Lumenfold.Windows.Host"
@@ -65,11 +67,11 @@ def choose_from_tray_menu(session, entry):
 
 class Session(WineEnvironment):
     # -- the program ----------------------------------------------------------------------------
-    def run_program(self, args=(), exe=EXE, timeout=60):  # returns {exit_code, ms, windows}
-        return self.probe("launch", exe, *args, timeout=timeout)
+    def run_program(self, args=(), exe=None, timeout=60):  # returns {exit_code, ms, windows}
+        return self.probe("launch", exe or self.build / "src" / "Lumenfold.exe", *args, timeout=timeout)
 
-    def start_running_copy(self, exe=EXE, relay=None):  # returns (process, host window info)
-        process = self.start([exe], relay=relay)
+    def start_running_copy(self, exe=None, relay=None):  # returns (process, host window info)
+        process = self.start([exe or self.build / "src" / "Lumenfold.exe"], relay=relay)
         host = wait_until(lambda: self.windows(HOST_CLASS), 60, what="the host window",
                           detail=lambda: f"exit code {process.poll()}, the log ends {self.log_lines()[-4:]}")[0]
         self.wait_log(STARTED_LINE, timeout=30, prefix=True)
@@ -137,11 +139,11 @@ class Session(WineEnvironment):
     READ_ONLY = {"list", "children", "monitors", "short-path"}  # never the clipboard: the program notices
 
     def probe(self, *args, timeout=30):
-        result = self.wine([PROBE] + list(args), timeout=timeout)
+        result = self.wine([self.probe_exe] + list(args), timeout=timeout)
         # Rarely the probe dies silently while windows come and go (its own errors say something).
         if result.returncode != 0 and not result.stderr.strip() and args[0] in self.READ_ONLY:
             record_retry(f"lfprobe {args[0]} died without a word (exit {result.returncode})")
-            result = self.wine([PROBE] + list(args), timeout=timeout)
+            result = self.wine([self.probe_exe] + list(args), timeout=timeout)
         if result.returncode != 0:
             raise TestFailure(f"lfprobe {' '.join(map(str, args))} exited {result.returncode}: "
                               f"{result.stderr.strip()}")
@@ -155,7 +157,7 @@ class Session(WineEnvironment):
 
     def hold(self, *args):
         """Starts a holding probe command and waits until it holds; the session ends it."""
-        process = self._spawn(["wine", PROBE, *args], env=self.env, stdout=subprocess.PIPE)
+        process = self._spawn(["wine", self.probe_exe, *args], env=self.env, stdout=subprocess.PIPE)
         if not (select.select([process.stdout], [], [], 30)[0] and process.stdout.readline().strip()):
             raise TestFailure(f"lfprobe {args[0]} did not start")
 
@@ -208,10 +210,37 @@ class Session(WineEnvironment):
         finally:
             x11.XCloseDisplay(display)
 
+    def screen(self, *crop):  # the RGB bytes of the screen, or of a crop ("-crop", "WxH+X+Y")
+        return subprocess.run(["import", "-window", "root", *crop, "-depth", "8", "rgb:-"], env=self.env,
+                              capture_output=True, check=True, timeout=30).stdout
+
     def pixel(self, x, y):
-        x, y = x + self.origin[0], y + self.origin[1]
-        return tuple(subprocess.run(["import", "-window", "root", "-crop", f"1x1+{x}+{y}", "-depth", "8", "rgb:-"],
-                                    env=self.env, capture_output=True, check=True, timeout=30).stdout)
+        return tuple(self.screen("-crop", f"1x1+{x + self.origin[0]}+{y + self.origin[1]}"))
+
+    def first_start_drawn_as_by_x64(self):
+        """With no copy running: this build's first start draws, pixel for pixel, what the x64 build's does on a
+        display of its own with the same referral code (in the QR code). Both pointers keep moving meanwhile,
+        so nothing steps aside for a rest. Nothing to compare on x64."""
+        if self.arch == "x64":
+            return
+        with Session(self.name + "-x64", compositor=self.compositor, arch="x64") as x64:
+            x64.data_folder.mkdir(parents=True)
+            shutil.copy(self.data_folder / "owner.dpapi", x64.data_folder)
+            self.settings_file.unlink()
+            process = [s.start([s.build / "src" / "Lumenfold.exe"]) for s in (self, x64)][0]
+            shots = [b"", b"", 0]
+
+            def same():
+                shots[2] += 1
+                for session in (self, x64):
+                    session.move_mouse(960 + shots[2] % 2 * 10, 540)
+                shots[:2] = self.screen(), x64.screen()
+                return shots[0] == shots[1] and shots[0][3 * (497 * 1920 + 1670):][:3] == b"\xff" * 3  # the QR card
+            wait_until(same, 90, interval=0, what=f"the {self.arch} build's screen to equal the x64 build's",
+                       detail=lambda: "{} pixels differ".format(
+                           sum(shots[0][i:i + 3] != shots[1][i:i + 3] for i in range(0, len(shots[0]), 3))))
+            self.move_mouse(960, 540)  # where the display put it
+            self.quit_running_copy(process)
 
     def wait_pixel(self, x, y, expected, tolerance=2, timeout=10, what=None):
         seen = [None]
@@ -257,6 +286,14 @@ class _CursorImage(ctypes.Structure):
 
 def main(*tests):
     """Runs the scenarios, each reported; only a world that did not come up is retried, never a check."""
+    if reason := emulation_missing():  # not passed silently: counted and printed at the test command's end
+        print(f"not run: {reason}", flush=True)
+        if os.environ.get("LUMENFOLD_NOT_RUN_LOG"):
+            with open(os.environ["LUMENFOLD_NOT_RUN_LOG"], "a", encoding="utf-8") as out:
+                out.write(f"{os.path.basename(sys.argv[0])} on {os.environ['LUMENFOLD_ARCH']}: {reason}\n")
+        sys.exit(77)
+    if chosen := os.environ.get("LUMENFOLD_SCENARIOS"):  # the beginnings of their names, comma-separated
+        tests = [test for test in tests if test.__name__.startswith(tuple(chosen.split(",")))]
     failed = []
     for test in tests:
         started = time.monotonic()

@@ -11,12 +11,18 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-BUILD = Path(os.environ.get("LUMENFOLD_BUILD", ROOT / "build" / "windows-x64"))
+# LUMENFOLD_ARCH=arm64: the ARM64 build, run by arm64 Wine in the arm64 Debian root tools/setup-arm64.sh makes,
+# under qemu's emulation (tools/arm64-root.sh). The display, input and pixels stay the host's.
+ARCH = os.environ.get("LUMENFOLD_ARCH", "x64")
+X64_BUILD = Path(os.environ.get("LUMENFOLD_BUILD", ROOT / "build" / "windows-x64"))
+BUILDS = {"x64": X64_BUILD, "arm64": X64_BUILD.parent / "windows-arm64"}
+BUILD = BUILDS[ARCH]
+ARM64_ROOT = ROOT / "build" / "deps" / "arm64"
+TEMPLATES = {"x64": Path(os.environ.get("LUMENFOLD_TEMPLATE_PREFIX", ROOT / "build" / "deps" / "wine-template")),
+             "arm64": ARM64_ROOT / "root" / "wine-template"}
 SYSTEM_BUNDLE = "/etc/ssl/certs/ca-certificates.crt"
 SERVICE_HOSTS = ("lumenfold.app", "banners.lumenfold.app", "service.test")
-TEMPLATE = Path(os.environ.get("LUMENFOLD_TEMPLATE_PREFIX", ROOT / "build" / "deps" / "wine-template"))
-PROBE = BUILD / "tests" / "harness" / "probe" / "lfprobe.exe"
-TEST_TMP = Path(os.environ.get("LUMENFOLD_TEST_TMP", BUILD / "test-tmp"))
+TEST_TMP = Path(os.environ.get("LUMENFOLD_TEST_TMP", X64_BUILD / "test-tmp"))
 
 
 def windows_path(path):
@@ -29,6 +35,16 @@ class TestFailure(AssertionError):
 
 class EnvironmentFailure(Exception):
     """The test's world did not come up (display, compositor, wineserver): not the program's fault."""
+
+
+def emulation_missing():
+    """Why the build of ARCH cannot run here, or None."""
+    entry = Path("/proc/sys/fs/binfmt_misc/qemu-aarch64")
+    if ARCH == "arm64" and not entry.exists():
+        return "the kernel has no qemu-aarch64 entry in binfmt_misc (tools/setup.sh says why)"
+    if ARCH == "arm64" and entry.read_text().splitlines()[0] != "enabled":
+        return "qemu-aarch64 is disabled in binfmt_misc"
+    return None
 
 
 def record_retry(what):
@@ -58,8 +74,10 @@ def wait_until(condition, timeout, interval=0.05, what="condition", detail=None)
 
 
 class WineEnvironment:
-    def __init__(self, name, compositor=False, two_monitors=False):  # two: a 1024 x 768 one left of 1920 x 1080
-        self.name, self.compositor, self.two_monitors = name, compositor, two_monitors
+    def __init__(self, name, compositor=False, two_monitors=False, arch=ARCH):  # two: 1024 x 768 left of 1920 x 1080
+        self.name, self.compositor, self.two_monitors, self.arch = name, compositor, two_monitors, arch
+        self.build = BUILDS[arch]
+        self.probe_exe = self.build / "tests" / "harness" / "probe" / "lfprobe.exe"
         self.origin = (1024, 0) if two_monitors else (0, 0)  # where X shows Windows' (0, 0): input and pixels convert
         self.children = []  # long-running processes to end, newest last
         self.wrapper, self.https = [], None  # how Windows programs are started; the HTTPS service
@@ -80,11 +98,11 @@ class WineEnvironment:
         self.close()
 
     def _build(self):
-        if not (TEMPLATE / ".lumenfold-template").exists():
-            raise TestFailure(f"template prefix missing at {TEMPLATE}: run tools/setup.sh")
+        if not ((template := TEMPLATES[self.arch]) / ".lumenfold-template").exists():
+            raise TestFailure(f"template prefix missing at {template}: run tools/setup.sh")
         self.prefix, self.home = self.root / "prefix", self.root / "home"
         self.home.mkdir()
-        subprocess.run(["cp", "-a", str(TEMPLATE), str(self.prefix)], check=True)
+        subprocess.run(["cp", "-a", str(template), str(self.prefix)], check=True)
         display = self._start_display()
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win64", WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", HOME=str(self.home),
@@ -94,8 +112,16 @@ class WineEnvironment:
         # Wine hands links to xdg-open / xdg-email unchanged: both only note them here, one a line.
         self.links, bin_dir = self.root / "opened-links", self.root / "bin"
         bin_dir.mkdir()
-        for name in ("xdg-open", "xdg-email"):
-            (bin_dir / name).write_text(f'#!/bin/sh\nprintf \'%s\\n\' "$1" >> {shlex.quote(str(self.links))}\n')
+        scripts = {name: f'printf \'%s\\n\' "$1" >> {shlex.quote(str(self.links))}'
+                   for name in ("xdg-open", "xdg-email")}
+        if self.arch == "arm64":  # Wine runs in the arm64 root, which sees the test's folders where they are here
+            (self.root / "tmp").mkdir()  # its /tmp, where the session's one wineserver listens
+            binds = " ".join("--bind " + shlex.quote(p) for p in (f"{self.root}/tmp:/tmp", str(self.root),
+                                                                   str(self.build)))
+            scripts.update({name: f'exec {shlex.quote(str(ROOT / "tools" / "arm64-root.sh"))} {binds} -- '
+                                  f'/usr/bin/{name} "$@"' for name in ("wine", "wineserver")})
+        for name, script in scripts.items():
+            (bin_dir / name).write_text(f"#!/bin/sh\n{script}\n")
             (bin_dir / name).chmod(0o755)
         self.env.update(PATH=f"{bin_dir}:{self.env['PATH']}", LUMENFOLD_OPENED_LINKS=windows_path(self.links))
         # Online origins lead where nothing listens until serve_https: no test reaches the real services.
@@ -110,8 +136,9 @@ class WineEnvironment:
                                stdout=subprocess.DEVNULL)
         # Started with no pipe of ours: whatever inherits a test's output pipe keeps later captures waiting.
         self._spawn(["wineserver", "--foreground", "--persistent"], env=self.env)
-        subprocess.run(["wine", PROBE, "list", "Lumenfold.Tests.Nothing"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=True)
+        subprocess.run(["wine", self.probe_exe, "list", "Lumenfold.Tests.Nothing"], env=self.env,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60,
+                       check=True)
         if self.compositor:
             picom = self._spawn(["picom", "--config", "/dev/null", "--backend", "xrender", "--no-fading-openclose"],
                                 env=self.env)
@@ -170,6 +197,8 @@ class WineEnvironment:
             _end(proc)
         self.children.clear()
         shutil.rmtree(self.root, ignore_errors=True)
+        with contextlib.suppress(OSError):  # the empty folder the arm64 root held this one's binding on
+            (ARM64_ROOT / str(self.root).lstrip("/")).rmdir()
 
     def wine(self, argv, timeout=60, check=False):
         # Files, not pipes, which a Wine process started meanwhile could inherit and hold open.

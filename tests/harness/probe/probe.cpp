@@ -249,7 +249,9 @@ int TrayDelete(const Args& a) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int main() {  // Zig's runtime has no wide entry point: both builds read the wide command line themselves
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     struct Command { int arguments; int (*run)(const Args&); };  // at least that many arguments
     const std::map<std::wstring, Command> commands = {
         {L"list", {0, List}}, {L"children", {1, Children}}, {L"send", {4, Send}},
