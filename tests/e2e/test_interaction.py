@@ -51,7 +51,7 @@ def drag_creates_a_skylight_a_click_does_not_and_keys_and_a_restarted_shell():
         s.quit_running_copy(process)
 
 
-def tray_menu_hides_quits_while_saving_fails_picks_a_shape_and_quits():
+def tray_menu_hides_quits_while_saving_fails_sizes_and_quits():
     with Session("tray", compositor=True) as s:
         for modifiers, key in ((2, 0x4B), (0, 0x1B)):  # Ctrl+K and Esc owned by another program
             s.hold("hold-hotkey", modifiers, key, 120000)
@@ -63,8 +63,7 @@ def tray_menu_hides_quits_while_saving_fails_picks_a_shape_and_quits():
         # A menu wrongly opened again after its command, or on a left click, is still open then.
         s.click(*centre(tray_icons(s)[0]))
         wait_until(lambda: s.overlay_visible(), 10, what="a left click to reveal the overlay")
-        check(not s.shown("#32768"), "a menu opened again")
-        check(not s.shown("#32770"), "a box about the keys taken")
+        check(not s.shown("#32768") and not s.shown("#32770"), "a menu opened again, or a box about the keys taken")
 
         (temp := s.data_folder / "settings.json.tmp").mkdir()  # every save fails
         choose_from_tray_menu(s, "quit")
@@ -79,14 +78,6 @@ def tray_menu_hides_quits_while_saving_fails_picks_a_shape_and_quits():
         s.answer_box(box, CANCEL)
         temp.rmdir()
 
-        choose_from_tray_menu(s, "circle")
-        s.background_gesture((600, 500), (900, 680))
-        s.wait_log("skylight created regions=2")
-        circle = s.settings()["skylights"][1]
-        check(circle["shape"] == 3 and circle["bounds"] == [600, 500, 900, 800], f"saved {circle}")
-        for x, y, colour in ((750, 650, BRIGHT), (750, 795, BRIGHT), (604, 796, DARK)):  # the last: off the circle
-            s.wait_pixel(x, y, colour)
-
         # The toolbar comes back expanded at 1.5 times 344 x 674, at the right edge and centred.
         choose_from_tray_menu(s, "size 150")
         wait_until(lambda: s.windows("Lumenfold.Windows.Toolbar")[0]["rect"] == [1392, 34, 1908, 1045], 10,
@@ -95,10 +86,10 @@ def tray_menu_hides_quits_while_saving_fails_picks_a_shape_and_quits():
         choose_from_tray_menu(s, "quit")
         check(s.wait_exit(process) == 0, f"exit code {process.returncode}")
         saved = s.settings()
-        check("unknownKey" not in saved and len(saved["skylights"]) == 2 and saved["textScale"] == 150,
+        check("unknownKey" not in saved and len(saved["skylights"]) == 1 and saved["textScale"] == 150,
               f"not saved on quitting: {saved}")
         check(not tray_icons(s), "the icon outlived the program")
 
 
 main(drag_creates_a_skylight_a_click_does_not_and_keys_and_a_restarted_shell,
-     tray_menu_hides_quits_while_saving_fails_picks_a_shape_and_quits)
+     tray_menu_hides_quits_while_saving_fails_sizes_and_quits)

@@ -32,6 +32,7 @@ class Run:
     def __init__(self, s, process, host):
         self.s, self.process, self.pid, self.history, self.old = s, process, host["pid"], [], s.settings()["skylights"]
         self.mode, self.monitors, self.icon, self.base = SHOWN, [LEFT, PRIMARY], centre(tray_icons(s)[0]), {}
+        self.shape = 0  # what the tray menu chose last: a drawn skylight takes it
         self.settle("same")
 
     def press(self, cls):  # a click or a drag on a window of the class, after a move (else it may go beneath)
@@ -74,6 +75,7 @@ class Run:
         else:
             return None
         self.history.append(what)
+        self.shape = MENU.index(what) - 1 if what in MENU[1:7] else self.shape
         self.mode = HIDDEN if what in ("Escape", "hide") else self.mode if what.startswith("size") else SHOWN
         return "same"
 
@@ -86,12 +88,15 @@ class Run:
                  for w in shown for a, c, e, f in w["region"]]
         n, alpha = len(self.new), 255 if mode == BLACK else max(1, (100 - saved["backgroundBrightness"]) * 255 // 100)
         return [f"{what}: {seen}, not {want}" for what, seen, want in (
-            (f"the file's skylights {self.new} after {self.history[-1:]}", FOLLOWS[follows](self.old, self.new), True),
+            (f"the file's skylights {self.new} after {self.history[-1:]}", FOLLOWS[follows](self.old, self.new) and (
+                follows != "draw" or self.new[-1]["shape"] == self.shape), True),
             ("the overlay's alpha (False: hidden)", ov["visible"] and ov["alpha"], mode != HIDDEN and alpha),
             ("skylight windows shown", sorted([w["rect"], w["alpha"]] for w in shown), sorted(
                 [k["bounds"], (100 - k["brightness"]) * 255 // 100] for k in self.new) if mode == SHOWN else []),
             ("skylight windows, bars, close buttons, grips", [len(inputs), len(bars), len(closes), len(grips)],
              [n, n if mode == SHOWN else min(n, len(bars)), len(bars), 5 * len(bars)]),
+            ("the overlay's place", ov["rect"], [self.monitors[0][0], 0, 1920, 1080]),
+            ("skylights off the monitors", [k for k in self.new if k["bounds"][0] < self.monitors[0][0]], []),
             ("overlay rows unlike the holes", [y for y in range(0, 1080, 5) if ov["visible"] and edges(
                 ov["region"], y, right - left) != edges(holes, y)][:4], [])) if seen != want]
 
@@ -130,6 +135,9 @@ def random_actions_keep_windows_holes_and_file_in_step():
                 if done % 100 == 0:
                     run.sample(done)
             run.settle(run.command("ctrl+k"))  # out of the blackout: X moves the pointer with the monitors, a shake
+            run.history.append("a skylight drawn on the left monitor, which its going moves")
+            s.background_gesture((-900, 100), (-500, 400))
+            run.settle("draw")
             for on in (False, True):  # the left monitor goes and comes back; Windows tells every window, Wine not
                 run.history.append(f"left monitor {'on' if on else 'off'}")
                 subprocess.run(["xrandr", "--output", "DUMMY1", *("--mode 1024x768_60 --left-of DUMMY0" if on else
