@@ -135,8 +135,9 @@ def random_actions_keep_windows_holes_and_file_in_step():
                 if done % 100 == 0:
                     run.sample(done)
             run.settle(run.command("ctrl+k"))  # out of the blackout: X moves the pointer with the monitors, a shake
-            run.history.append("a skylight drawn on the left monitor, which its going moves")
-            s.background_gesture((-900, 100), (-500, 400))
+            run.monitors = [LEFT]  # a skylight drawn on the left monitor, which its going moves
+            while (follows := run.press(OVERLAY_CLASS)) != "draw":
+                follows and run.settle(follows)
             run.settle("draw")
             for on in (False, True):  # the left monitor goes and comes back; Windows tells every window, Wine not
                 run.history.append(f"left monitor {'on' if on else 'off'}")
