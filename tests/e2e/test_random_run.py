@@ -38,17 +38,18 @@ class Run:
     def press(self, cls):  # a click or a drag on a window of the class, after a move (else it may go beneath)
         rects = [w["rect"] for w in self.ws if w["pid"] == self.pid and w["class"] == cls and w["visible"]]
         (l, t, r, b), m, moon = random.choice(rects or [[0] * 4]), random.choice(self.monitors), random.random() < .2
-        moon, p = moon and cls == CONTROLS, ((l + r) // 2, (t + b) // 2 - 1)  # a grip's centre may be off-screen
+        # A grip's centre may be a row off-screen; a corner handle's left half lies on its bottom grip, a close button
+        # on its top grip. X stacks overlapping windows its own way: only a press on one alone; none in the blackout.
+        moon, p = moon and cls == CONTROLS, ((l + r) // 2 + 7 * (r - l == b - t == 28), (t + b) // 2 - 1)
         if cls == OVERLAY_CLASS:
             p = (random.randrange(m[0], m[2]), random.randrange(m[1], m[3]))
         elif cls == TOOLBAR_CLASS:  # its collapse button; collapsed, the strip beside the logo, which expands it
             p = (l + 34 * (r - l) // 344, t + 172 * (r - l) // 344) if r - l > 200 else (l + 3, (t + b) // 2)
         elif cls == CONTROLS:  # the moon or the slider
             p = (r - 33, t + 31) if moon else (l + 14 + random.randrange(max(r - l - 82, 1)), t + 32)
-        hits = self.s.reaching(self.ws, *p)  # X stacks overlapping windows its own way: a press on one alone
-        if self.mode == BLACK or [[w["class"], w["rect"]] for w in hits[:1]] != [[cls, [l, t, r, b]]] or any(
-                w["class"] != OVERLAY_CLASS for w in hits[1:]):  # and none in the blackout: a move would end it
-            return None
+        if self.mode == BLACK or not (hits := self.s.reaching(self.ws, *p)) or [hits[0]["class"], hits[0]["rect"]] != [
+                cls, [l, t, r, b]] or any(w["class"] not in (OVERLAY_CLASS, cls == CLOSE and GRIP) for w in hits[1:]):
+            return None  # (a move would end the blackout)
         q = None if moon or cls in (CLOSE, TOOLBAR_CLASS) or random.random() < .15 else [min(max(a + random.randrange(
             -400, 400) * (i == 0 or cls != CONTROLS), m[i] + 2), m[i + 2] - 3) for i, a in enumerate(p)]  # on a monitor
         self.history.append(f"{cls[18:]}{' moon' * moon} at {p}" + (f" to {q}" if q else ""))
@@ -62,10 +63,9 @@ class Run:
 
     def command(self, what=None):  # a hot key (while a Wine window has the X focus), a shake, a tray command
         what = what or random.choice(["ctrl+k", "Escape", "shake"] + MENU[:10] + ["hide", "click"])
-        if what in ("ctrl+k", "Escape"):
-            self.s.xdotool("search", "--name", "Lumenfold probe colour", "windowfocus", "--sync")
-            self.s.key("ctrl")  # first: Wine may still hold Ctrl down after a Ctrl+K
-            self.s.key(what)
+        if what in ("ctrl+k", "Escape"):  # a Ctrl tap first: Wine may still hold Ctrl down after a Ctrl+K
+            self.s.xdotool("search", "--name", "probe colour", "windowfocus", "--sync", "key", "--clearmodifiers",
+                           "ctrl", what)
         elif what == "shake" and self.mode == BLACK:
             ox, oy, x, y = *self.s.origin, random.randrange(300, 1600), random.randrange(100, 1000)
             self.s.xdotool(*[a for i in range(16) for a in ("mousemove", x + ox + 60 * (i % 2), y + oy, "sleep", .025)])
