@@ -294,6 +294,7 @@ def main(*tests):
         sys.exit(77)
     if chosen := os.environ.get("LUMENFOLD_SCENARIOS"):  # the beginnings of their names, comma-separated
         tests = [test for test in tests if test.__name__.startswith(tuple(chosen.split(",")))]
+        check(tests, f"no scenario here begins with {chosen}")
     failed = []
     for test in tests:
         started = time.monotonic()
