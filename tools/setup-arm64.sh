@@ -28,7 +28,11 @@ if [ "$(cat "$root/.lumenfold-root" 2>/dev/null)" != "$version" ]; then
   # The host's own Debian mirror, or the default one.
   mirror=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n1)
   echo "setup: creating the arm64 Debian root with Wine in $root (a few minutes)"
-  $sudo_ rm -rf "$root"
+  # A root whose making was cut short may still hold mmdebstrap's mounts of /proc, /sys and /dev:
+  # they go first, deepest first, and the removal never crosses into another file system.
+  findmnt -rn -o TARGET | awk -v under="$root/" 'index($0, under) == 1' | sort -r |
+    while read -r mount; do $sudo_ umount -l "$mount"; done
+  $sudo_ rm -rf --one-file-system "$root"
   $sudo_ mmdebstrap --quiet "${recipe[@]}" "$root" "${mirror:-http://deb.debian.org/debian}"
   echo "$version" | $sudo_ tee "$root/.lumenfold-root" >/dev/null
 fi
