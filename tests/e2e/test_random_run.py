@@ -47,7 +47,8 @@ class Run:
             p = (r - 33, t + 31) if moon else (l + 14 + random.randrange(max(r - l - 82, 1)), t + 32)
         hits = self.s.reaching(self.ws, *p)  # X stacks overlapping windows its own way: a press on one alone,
         if self.mode == BLACK or [[w["class"], w["rect"]] for w in hits[:1]] != [[cls, [l, t, r, b]]] or any(
-                w["class"] != OVERLAY_CLASS and [cls, w["class"], w["rect"][2]] != [CLOSE, GRIP, r] for w in hits[1:]):
+                w["class"] != OVERLAY_CLASS and [cls, w["class"], w["rect"][2]] != [CLOSE, GRIP, r] for w in hits[1:]) \
+                or not any(m[0] <= p[0] < m[2] and m[1] <= p[1] < m[3] for m in self.monitors):  # X would move it
             return None  # though a close button lies on its own top grip; none in the blackout: a move would end it
         q = None if moon or cls in (CLOSE, TOOLBAR_CLASS) or random.random() < .15 else [min(max(a + random.randrange(
             -400, 400) * (i == 0 or cls != CONTROLS), m[i] + 2), m[i + 2] - 3) for i, a in enumerate(p)]  # on a monitor
@@ -63,8 +64,7 @@ class Run:
     def command(self, what=None):  # a hot key (while a Wine window has the X focus), a shake, a tray command
         what = what or random.choice(["ctrl+k", "Escape", "shake"] + MENU[:10] + ["hide", "click"])
         if what in ("ctrl+k", "Escape"):  # a Ctrl tap first: Wine may still hold Ctrl down after a Ctrl+K
-            self.s.xdotool("search", "--name", "probe colour", "windowfocus", "--sync", "key", "--clearmodifiers",
-                           "ctrl", what)
+            self.s.xdotool("search", "--name", "probe colour", "windowfocus", "--sync", "key", "ctrl", what)
         elif what == "shake" and self.mode == BLACK:
             ox, oy, x, y = *self.s.origin, random.randrange(300, 1600), random.randrange(100, 1000)
             self.s.xdotool(*[a for i in range(16) for a in ("mousemove", x + ox + 60 * (i % 2), y + oy, "sleep", .025)])
