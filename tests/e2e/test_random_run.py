@@ -38,8 +38,7 @@ class Run:
     def press(self, cls):  # a click or a drag on a window of the class, after a move (else it may go beneath)
         rects = [w["rect"] for w in self.ws if w["pid"] == self.pid and w["class"] == cls and w["visible"]]
         (l, t, r, b), m, moon = random.choice(rects or [[0] * 4]), random.choice(self.monitors), random.random() < .2
-        # A grip's centre may be a row off-screen; a corner handle's left half lies on its bottom grip, a close button
-        # on its top grip. X stacks overlapping windows its own way: only a press on one alone; none in the blackout.
+        # A grip's centre may be a row off-screen; a corner handle's left half lies on its bottom grip.
         moon, p = moon and cls == CONTROLS, ((l + r) // 2 + 7 * (r - l == b - t == 28), (t + b) // 2 - 1)
         if cls == OVERLAY_CLASS:
             p = (random.randrange(m[0], m[2]), random.randrange(m[1], m[3]))
@@ -47,9 +46,11 @@ class Run:
             p = (l + 34 * (r - l) // 344, t + 172 * (r - l) // 344) if r - l > 200 else (l + 3, (t + b) // 2)
         elif cls == CONTROLS:  # the moon or the slider
             p = (r - 33, t + 31) if moon else (l + 14 + random.randrange(max(r - l - 82, 1)), t + 32)
-        if self.mode == BLACK or not (hits := self.s.reaching(self.ws, *p)) or [hits[0]["class"], hits[0]["rect"]] != [
-                cls, [l, t, r, b]] or any(w["class"] not in (OVERLAY_CLASS, cls == CLOSE and GRIP) for w in hits[1:]):
-            return None  # (a move would end the blackout)
+        hits = self.s.reaching(self.ws, *p)  # X stacks overlapping windows its own way: a press on one alone,
+        if self.mode == BLACK or [[w["class"], w["rect"]] for w in hits[:1]] != [[cls, [l, t, r, b]]] or any(
+                w["class"] != OVERLAY_CLASS and [cls, w["class"], w["rect"][2]] != [CLOSE, GRIP, r] for w in hits[1:]) \
+                or not any(m[0] <= p[0] < m[2] and m[1] <= p[1] < m[3] for m in self.monitors):  # X would move it
+            return None  # though a close button lies on its own top grip; none in the blackout: a move would end it
         q = None if moon or cls in (CLOSE, TOOLBAR_CLASS) or random.random() < .15 else [min(max(a + random.randrange(
             -400, 400) * (i == 0 or cls != CONTROLS), m[i] + 2), m[i + 2] - 3) for i, a in enumerate(p)]  # on a monitor
         self.history.append(f"{cls[18:]}{' moon' * moon} at {p}" + (f" to {q}" if q else ""))
@@ -64,8 +65,7 @@ class Run:
     def command(self, what=None):  # a hot key (while a Wine window has the X focus), a shake, a tray command
         what = what or random.choice(["ctrl+k", "Escape", "shake"] + MENU[:10] + ["hide", "click"])
         if what in ("ctrl+k", "Escape"):  # a Ctrl tap first: Wine may still hold Ctrl down after a Ctrl+K
-            self.s.xdotool("search", "--name", "probe colour", "windowfocus", "--sync", "key", "--clearmodifiers",
-                           "ctrl", what)
+            self.s.xdotool("search", "--name", "probe colour", "windowfocus", "--sync", "key", "ctrl", what)
         elif what == "shake" and self.mode == BLACK:
             ox, oy, x, y = *self.s.origin, random.randrange(300, 1600), random.randrange(100, 1000)
             self.s.xdotool(*[a for i in range(16) for a in ("mousemove", x + ox + 60 * (i % 2), y + oy, "sleep", .025)])
@@ -94,7 +94,7 @@ class Run:
             ("skylight windows shown", sorted([w["rect"], w["alpha"]] for w in shown), sorted(
                 [k["bounds"], (100 - k["brightness"]) * 255 // 100] for k in self.new) if mode == SHOWN else []),
             ("skylight windows, bars, close buttons, grips", [len(inputs), len(bars), len(closes), len(grips)],
-             [n, n if mode == SHOWN else min(n, len(bars)), len(bars), 5 * len(bars)]),
+             [n, min(n, 50) if mode == SHOWN else min(n, len(bars)), len(bars), 5 * len(bars)]),  # 50 wear them
             ("the overlay's place", ov["rect"], [self.monitors[0][0], 0, 1920, 1080]),
             ("skylights off the monitors", [k for k in self.new if k["bounds"][0] < self.monitors[0][0]], []),
             ("overlay rows unlike the holes", [y for y in range(0, 1080, 5) if ov["visible"] and edges(
