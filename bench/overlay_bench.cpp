@@ -127,7 +127,6 @@ bool Overlay(int count) {
     dragged.EndDrag();
     if (count != 10) return true;
 
-    Row("PollMouse tick, pointer still", count, Time(2000, [&] { overlay.PollMouse(); }), 1e6, "us");
     overlay.BeginBackgroundPress({400, 400});
     const auto preview = Time(60, [&] { overlay.MoveBackgroundPointer({700 + (step++ % 2), 600}); });
     overlay.CancelPreview();
@@ -145,7 +144,9 @@ void ToolbarAndIdle(int idleWindows, int idleSeconds) {
     if (!overlay.Create(GetModuleHandleW(nullptr), &state) ||
         !toolbar.Create(GetModuleHandleW(nullptr), &overlay, true))
         return;
+    overlay.SetTickHandler([&] { toolbar.PollAutoVisibility(); });  // as the program wires them
     toolbar.ShowExpanded();
+    Row("PollMouse tick, pointer still", 10, Time(2000, [&] { overlay.PollMouse(); }), 1e6, "us");
     Row("toolbar paint with a banner", 1, Time(100, [&] {
             InvalidateRect(toolbar.Window(), nullptr, FALSE);  // the whole window, as a new snapshot does
             toolbar.Paint();

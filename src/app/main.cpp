@@ -43,6 +43,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     if (!app.toolbar.Create(instance, &app.overlay, onlineEnabled)) return 1;
     app.overlay.SetControlsRequestedHandler([&app] { app.toolbar.ShowExpanded(); });
     app.overlay.SetVisibilityHandler([&app](bool visible) { app.toolbar.TemporarilyHide(!visible); });
+    app.overlay.SetTickHandler([&app] { app.toolbar.PollAutoVisibility(); });
     app.overlay.SetInteractionHandler([&app](bool active) {
         if (active) app.toolbar.HideAdvertisementUntilLogoClick();
     });

@@ -177,6 +177,10 @@ void OverlayWindow::PollMouse() {
     // The blackout keeps the 16 ms polls its shake is measured in.
     const bool resting = state->mode != OverlayMode::Blackout && !pressing && now - lastActivity > 5000;
     if (pollPeriod) Poll(resting);
+    if (tickHandler && now - lastTick >= 90) {  // a resting tick may come a little early
+        lastTick = now;
+        tickHandler();
+    }
 }
 
 bool OverlayWindow::MayDecorate() const {

@@ -39,6 +39,8 @@ public:
     void SetVisibilityHandler(std::function<void(bool)> handler) { visibilityHandler = std::move(handler); }
     void SetInteractionHandler(std::function<void(bool)> handler) { interactionHandler = std::move(handler); }
     void SetControlsRequestedHandler(std::function<void()> handler) { controlsRequestedHandler = std::move(handler); }
+    // Called about every 100 ms while the overlay is shown, from its own mouse poll: one timer wakes the process.
+    void SetTickHandler(std::function<void()> handler) { tickHandler = std::move(handler); }
 
     void UpdateDisplays();
     bool EnsureDefaultSkylight();
@@ -96,6 +98,8 @@ private:
     std::function<void(bool)> visibilityHandler;
     std::function<void()> controlsRequestedHandler;
     std::function<void(bool)> interactionHandler;
+    std::function<void()> tickHandler;
+    uint64_t lastTick = 0;
     bool pressing = false;
     bool previewMoved = false;
     bool releasingCapture = false;

@@ -109,6 +109,7 @@ void ToolbarWindow::HideAdvertisementUntilLogoClick() {
 }
 
 void ToolbarWindow::PollAutoVisibility() {
+    if (!window || !shown || temporarilyHidden) return;  // away with the overlay or by the user's choice
     const POINT cursor = CursorPosition();
     VisibilityInput in;
     in.shown = shown;

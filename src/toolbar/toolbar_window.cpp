@@ -18,7 +18,6 @@
 namespace {
 
 constexpr UINT_PTR kPollTimer = 1;
-constexpr UINT_PTR kVisibilityTimer = 2;
 
 static_assert(SB_LINEUP == static_cast<int>(ScrollRequest::LineUp) &&
               SB_LINEDOWN == static_cast<int>(ScrollRequest::LineDown) &&
@@ -86,19 +85,13 @@ void ToolbarWindow::Position() {
     UpdateTimers();
 }
 
-// A timer runs only while it has something to watch: the visibility poll while the pair is presented
-// (put away by the idle rule, it waits for the next movement), the snapshot's while the toolbar can be
-// seen and a worker can change what it shows.
+// The snapshot's timer runs only while the toolbar can be seen and a worker can change what it shows.
+// The visibility rules have none of their own: the overlay's tick drives them.
 void ToolbarWindow::UpdateTimers() {
     if (!window) return;
-    const bool presented = shown && !temporarilyHidden;
-    auto run = [this](UINT_PTR timer, UINT period, bool on) {
-        return on ? SetTimer(window, timer, period, nullptr) != 0 : !KillTimer(window, timer);
-    };
-    if (presented != watching) watching = run(kVisibilityTimer, 100, presented);
-    const bool poll = presented && online.Running() && IsWindowVisible(window);
+    const bool poll = shown && !temporarilyHidden && online.Running() && IsWindowVisible(window);
     if (poll == polling) return;
-    polling = run(kPollTimer, 1000, poll);
+    polling = poll ? SetTimer(window, kPollTimer, 1000, nullptr) != 0 : !KillTimer(window, kPollTimer);
     if (polling) Poll();  // what changed while nobody could see it
 }
 
@@ -302,7 +295,6 @@ LRESULT ToolbarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
         case WM_DESTROY:
             KillTimer(window, kPollTimer);
-            KillTimer(window, kVisibilityTimer);
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             window = nullptr;
             return 0;
@@ -312,13 +304,7 @@ LRESULT ToolbarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
         case WM_DISPLAYCHANGE:
         case WM_DPICHANGED: Position(); return 0;
-        case WM_TIMER:
-            if (wParam == kVisibilityTimer) {
-                PollAutoVisibility();
-            } else {
-                Poll();
-            }
-            return 0;
+        case WM_TIMER: Poll(); return 0;
         case WM_VSCROLL: {
             SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
             GetScrollInfo(window, SB_VERT, &info);

@@ -96,6 +96,5 @@ private:
     POINT anchor{};
     bool layingOut = false;   // a scroll bar shown or hidden while laying out resizes the window
     bool polling = false;     // PollTimer runs
-    bool watching = false;    // VisibilityTimer runs
     SIZE pictureSize{};       // the first banner's picture as laid out
 };
