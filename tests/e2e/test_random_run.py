@@ -113,10 +113,14 @@ class Run:
         x = self.s.resources(self.process.pid)
         x["windows"] -= len([w for w in self.ws if w["pid"] == self.pid])
         print(f"after {done} actions, {len(self.old)} skylights: {x}", flush=True)
-        self.base = x if done == 1000 else self.base
-        if done == ACTIONS >= 2000:  # the long run: X resources as after 1000 actions, private memory within 5 %
-            check([x[k] for k in ("windows", "GCs", "pixmaps")] == [self.base[k] for k in ("windows", "GCs", "pixmaps")]
-                  and abs(x["private_kB"] / self.base["private_kB"] - 1) <= .05, f"after 1000 actions {self.base}")
+        # The long run: X resources stay as after 1000 actions; private memory within 5 % of its highest in the
+        # next 1000, since one sample swings by a quarter with what is drawn at the moment (banner, bars, menu).
+        if 1000 <= done <= 2000:
+            self.base = dict(x, private_kB=max(x["private_kB"], self.base.get("private_kB", 0)), **{
+                k: self.base.get(k, x[k]) for k in ("windows", "GCs", "pixmaps")})
+        elif done > 2000:
+            check(all(x[k] == self.base[k] for k in ("windows", "GCs", "pixmaps")) and x["private_kB"] <= 1.05 *
+                  self.base["private_kB"], f"after 1000 to 2000 actions {self.base}")
 
 
 def random_actions_keep_windows_holes_and_file_in_step():
