@@ -22,6 +22,8 @@ UINT TaskbarCreatedMessage() {
 }
 
 constexpr int32_t kBrightnessStep = 10;
+static_assert(kHotKeyAlt == MOD_ALT && kHotKeyCtrl == MOD_CONTROL && kHotKeyShift == MOD_SHIFT &&
+              kHotKeyWin == MOD_WIN);
 
 void DeleteTrayIcon(Application& app) { Shell_NotifyIconW(NIM_DELETE, &app.tray); }
 
