@@ -73,7 +73,7 @@ def drag_creates_a_skylight_a_click_does_not_and_keys_and_a_restarted_shell():
 
 def tray_menu_hides_quits_while_saving_fails_sizes_and_quits():  # and names a taken key, hides from captures
     with Session("tray", compositor=True) as s:
-        for modifiers, key in ((2, 0x4B), (0, 0x1B), (3, 0x26)):  # Ctrl+K, Esc, Ctrl+Alt+Up owned by another program
+        for modifiers, key in ((2, 0x4B), (0, 0x1B), (3, 0x26)):  # Ctrl+K, Esc, Ctrl+Alt+Up: another program's
             s.hold("hold-hotkey", modifiers, key, 120000)
         for name, value in (("CurrentVersion", "10.0"), ("CurrentBuildNumber", "19041")):  # Windows 10 2004
             s.wine(["reg", "add", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion", "/v", name, "/d", value,

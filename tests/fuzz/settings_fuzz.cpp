@@ -1,5 +1,4 @@
 // An accepted file gives a livable state that survives save and reload; a refused one changes nothing.
-// The same bytes as a reveal key's text: a key that parses names itself.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -26,16 +25,12 @@ const AppState kSentinel{.mode = OverlayMode::Blackout,
                          .hideFromCapture = false,
                          .revealHotKey = "\x01"};
 
-void CheckHotKey(std::string_view text) {
-    const std::optional<HotKey> key = ParseHotKey(text);
-    Require(!key || (key->modifiers <= 15 && ParseHotKey(HotKeyName(*key)) == key), "a key that does not name itself");
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    CheckHotKey(bytes);
+    const std::optional<HotKey> key = ParseHotKey(bytes);  // the same bytes as a reveal key's text
+    Require(!key || (key->modifiers <= 15 && ParseHotKey(HotKeyName(*key)) == key), "a key that does not name itself");
     AppState state = kSentinel;
     if (!ParseSettings(bytes, state)) {
         Require(SamePersisted(state, kSentinel), "a refused file changed the state");
