@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/hot_key_text.h"
 #include "overlay/overlay_window.h"
 #include "state/app_state.h"
 #include "toolbar/toolbar_window.h"
@@ -27,6 +28,8 @@ struct Application {
     ToolbarWindow toolbar;  // after the overlay: it is destroyed first, while its owner window still exists
     HWND host = nullptr;
     NOTIFYICONDATAW tray{};
+    HotKey revealKey = kDefaultRevealKey;  // in force: the settings' text when readable
+    bool revealKeyTaken = false;           // another program registered it first
     // The quit-failure box is open: a further quit request neither saves nor stacks a second box.
     bool quitFailureOpen = false;
 };

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cwchar>
+#include <string>
 
 #include "app/application.h"
 #include "app/instance_coordinator.h"
@@ -20,7 +21,18 @@ UINT TaskbarCreatedMessage() {
     return message;
 }
 
+constexpr int32_t kBrightnessStep = 10;
+static_assert(kHotKeyAlt == MOD_ALT && kHotKeyCtrl == MOD_CONTROL && kHotKeyShift == MOD_SHIFT &&
+              kHotKeyWin == MOD_WIN);
+
 void DeleteTrayIcon(Application& app) { Shell_NotifyIconW(NIM_DELETE, &app.tray); }
+
+// As the toolbar's slider does, from wherever the overlay was: a hidden one comes back first.
+void StepBrightness(Application& app, int32_t step) {
+    if (app.state.mode == OverlayMode::Hidden) app.overlay.RevealFromShortcut();
+    app.overlay.SetBackgroundBrightness(app.state.backgroundBrightness + step);
+    InvalidateRect(app.toolbar.Window(), nullptr, FALSE);
+}
 
 void ShowTrayMenu(Application& app) {
     UniqueMenu menu = BuildTrayMenu(app);
@@ -62,7 +74,7 @@ void Quit(Application& app, HWND window) {
 LRESULT HandleHostMessage(Application& app, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
-            UnregisterHotKey(window, kRevealHotKey);
+            for (int id : {kRevealHotKey, kBrighterHotKey, kDarkerHotKey}) UnregisterHotKey(window, id);
             DeleteTrayIcon(app);
             PostQuitMessage(0);
             return 0;
@@ -72,6 +84,8 @@ LRESULT HandleHostMessage(Application& app, HWND window, UINT message, WPARAM wP
             return 0;
         case WM_HOTKEY:
             if (wParam == kRevealHotKey) app.overlay.RevealFromShortcut();
+            if (wParam == kBrighterHotKey || wParam == kDarkerHotKey)
+                StepBrightness(app, wParam == kBrighterHotKey ? kBrightnessStep : -kBrightnessStep);
             return 0;
         case TrayCallbackMessage: HandleTray(app, lParam); return 0;
         case ShowControlsMessage: app.overlay.ResetForCreation(); return 0;
@@ -121,19 +135,36 @@ HWND CreateHostWindow(HINSTANCE instance, Application* application) {
                            application);
 }
 
+void RegisterHotKeys(Application& app) {
+    if (const auto chosen = ParseHotKey(app.state.revealHotKey)) {
+        app.revealKey = *chosen;
+    } else if (!app.state.revealHotKey.empty()) {
+        LogActivity("reveal hot key unreadable, Ctrl+K instead");
+    }
+    const std::string name = HotKeyName(app.revealKey);
+    app.revealKeyTaken =
+        !RegisterHotKey(app.host, kRevealHotKey, app.revealKey.modifiers | MOD_NOREPEAT, app.revealKey.virtualKey);
+    if (app.revealKeyTaken) LogActivity("reveal hot key taken " + name);
+    if (!RegisterHotKey(app.host, kBrighterHotKey, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, VK_UP))
+        LogActivity("brightness hot key taken Ctrl+Alt+Up");
+    if (!RegisterHotKey(app.host, kDarkerHotKey, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, VK_DOWN))
+        LogActivity("brightness hot key taken Ctrl+Alt+Down");
+}
+
 void AddTrayIcon(Application* application, HINSTANCE instance) {
     NOTIFYICONDATAW& tray = application->tray;
     tray = {};
     tray.cbSize = sizeof tray;
     tray.hWnd = application->host;
     tray.uID = 1;
-    tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    // Version 4 shows the tooltip only with NIF_SHOWTIP.
+    tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     tray.uCallbackMessage = TrayCallbackMessage;
     tray.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kTrayIconResource), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                                LR_SHARED));
     if (!tray.hIcon) tray.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    wcsncpy(tray.szTip, L"Lumenfold", 127);
+    wcsncpy(tray.szTip, TrayTip(HotKeyName(application->revealKey), application->revealKeyTaken).c_str(), 127);
     Shell_NotifyIconW(NIM_ADD, &tray);
     tray.uVersion = NOTIFYICON_VERSION_4;
     Shell_NotifyIconW(NIM_SETVERSION, &tray);
@@ -141,7 +172,8 @@ void AddTrayIcon(Application* application, HINSTANCE instance) {
 
 UniqueMenu BuildTrayMenu(const Application& application) {
     UniqueMenu menu(CreatePopupMenu());
-    for (const TrayMenuItem& item : TrayMenuItems(application.state.textScale)) {
+    for (const TrayMenuItem& item : TrayMenuItems(application.state.textScale, application.state.hideFromCapture,
+                                                  HotKeyName(application.revealKey))) {
         if (item.id == 0) {
             AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
         } else {
@@ -158,6 +190,8 @@ void RunTrayCommand(Application& app, unsigned id) {
         app.state.textScale = *scale;
         app.overlay.Persist();
         app.toolbar.ShowExpanded();
+    } else if (id == HideFromCaptureCommand) {
+        app.overlay.SetCaptureExclusion(!app.state.hideFromCapture);
     } else if (id == OpenControlsCommand) {
         app.overlay.RevealFromShortcut();
     } else if (id == HideOverlayCommand) {

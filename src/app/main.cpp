@@ -48,7 +48,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         if (active) app.toolbar.HideAdvertisementUntilLogoClick();
     });
     // Taken by another program: the tray menu still reveals the overlay.
-    RegisterHotKey(app.host, kRevealHotKey, MOD_CONTROL | MOD_NOREPEAT, 'K');
+    RegisterHotKeys(app);
     AddTrayIcon(&app, instance);
 
     MSG message{};

@@ -1,8 +1,14 @@
 #include "app/tray_menu.h"
 
-std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale) {
+namespace {
+
+std::wstring FromAscii(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
+
+}  // namespace
+
+std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale, bool hideFromCapture, std::string_view revealKey) {
     return {
-        {1, L"打开控制栏 / Open controls (Ctrl+K)"},
+        {1, L"打开控制栏 / Open controls (" + FromAscii(revealKey) + L")"},
         {2, L"圆角天窗 / Rounded skylight"},
         {3, L"椭圆天窗 / Elliptical skylight"},
         {6, L"矩形天窗 / Rectangle"},
@@ -13,6 +19,7 @@ std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale) {
         {10, L"界面字号 / Interface size: 100%", textScale == 100},
         {11, L"界面字号 / Interface size: 125%", textScale == 125},
         {12, L"界面字号 / Interface size: 150%", textScale == 150},
+        {14, L"截图与共享时隐藏 / Hide from screenshots and sharing", hideFromCapture},
         {13, L"清理旧版本 / Clean up old versions"},
         {4, L"退出遮罩 / Hide overlay (Esc)"},
         {5, L"退出 Lumenfold / Quit Lumenfold"},
@@ -31,4 +38,8 @@ std::optional<SkylightShape> ShapeForMenuId(unsigned id) {
 std::optional<int32_t> TextScaleForMenuId(unsigned id) {
     if (id >= 10 && id <= 12) return static_cast<int32_t>(id) * 25 - 150;
     return std::nullopt;
+}
+
+std::wstring TrayTip(std::string_view revealKey, bool taken) {
+    return L"Lumenfold — " + FromAscii(revealKey) + (taken ? L" 已被占用 / taken by another program" : L"");
 }

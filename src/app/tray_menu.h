@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "state/app_state.h"
@@ -18,9 +19,14 @@ enum TrayCommand : unsigned {
     HideOverlayCommand = 4,
     QuitCommand = 5,
     CleanUpCommand = 13,
+    HideFromCaptureCommand = 14,
 };
 
-std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale);
+// `revealKey` names the reveal key in force ("Ctrl+K").
+std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale, bool hideFromCapture, std::string_view revealKey);
+
+// The tray icon's tooltip: the reveal key in force, and whether another program owns it.
+std::wstring TrayTip(std::string_view revealKey, bool taken);
 
 // The shape a menu id creates (ids 2, 3 and 6 to 9), if it is a shape command.
 std::optional<SkylightShape> ShapeForMenuId(unsigned id);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/activity_log.h"
+#include "common/capture_exclusion.h"
 #include "common/clipboard.h"
 #include "common/handles.h"
 #include "common/shell_services.h"
@@ -75,6 +76,7 @@ bool OverlayWindow::Create(HINSTANCE instanceHandle, AppState* sharedState) {
                     L"Lumenfold background", WS_POPUP, d.left, d.top, static_cast<int>(Width(d)),
                     static_cast<int>(Height(d)), nullptr, nullptr, instance, this);
     if (!window) return false;
+    if (state->hideFromCapture) ExcludeFromCapture(window, true);
 
     lastActivity = GetTickCount64();
     const bool added = EnsureDefaultSkylight();
@@ -232,6 +234,13 @@ void OverlayWindow::SetBackgroundBrightness(int32_t value) {
 }
 
 void OverlayWindow::SetBlackoutCursorBrightness(int32_t value) { blackoutCursorBrightness = std::clamp(value, 5, 100); }
+
+void OverlayWindow::SetCaptureExclusion(bool hide) {
+    state->hideFromCapture = hide;
+    ExcludeFromCapture(window, hide);
+    for (auto& skylight : skylightWindows) skylight->ApplyCaptureExclusion(hide);
+    SaveWithPolicy();
+}
 
 void OverlayWindow::DestroySkylightWindows() {
     while (!skylightWindows.empty()) skylightWindows.pop_back();

@@ -49,6 +49,8 @@ public:
     void Persist();
     void SetBackgroundBrightness(int32_t value);
     void SetBlackoutCursorBrightness(int32_t value);
+    // Every window of the overlay leaves screenshots and screen sharing (true) or shows in them; saved.
+    void SetCaptureExclusion(bool hide);
     void CloseRegion(size_t index);
 
     // Mode commands and the background press.

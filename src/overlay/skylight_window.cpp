@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/activity_log.h"
+#include "common/capture_exclusion.h"
 #include "common/shell_services.h"
 #include "common/win_geometry.h"
 #include "common/window_procedure.h"
@@ -95,8 +96,16 @@ void SkylightWindow::Undecorate() {
 }
 
 HWND SkylightWindow::CreatePart(const wchar_t* className, const wchar_t* title, DWORD exStyle, DWORD style) {
-    return CreateWindowExW(exStyle, className, title, style, 0, 0, 1, 1, owner->Window(), nullptr, owner->Instance(),
-                           this);
+    const HWND part = CreateWindowExW(exStyle, className, title, style, 0, 0, 1, 1, owner->Window(), nullptr,
+                                      owner->Instance(), this);
+    if (part && owner->State().hideFromCapture) ExcludeFromCapture(part, true);
+    return part;
+}
+
+void SkylightWindow::ApplyCaptureExclusion(bool exclude) {
+    for (HWND window : {input.get(), controls.get(), closeButton.get(), grips[0].get(), grips[1].get(),
+                        grips[2].get(), grips[3].get(), grips[4].get()})
+        ExcludeFromCapture(window, exclude);
 }
 
 SkylightRegion& SkylightWindow::Record() const { return owner->State().skylights[index]; }

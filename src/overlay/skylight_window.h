@@ -60,6 +60,7 @@ public:
     HWND Controls() const { return controls.get(); }
     HWND CloseButton() const { return closeButton.get(); }
     HWND Grip(int slot) const { return grips[static_cast<size_t>(slot)].get(); }
+    void ApplyCaptureExclusion(bool exclude);
 
 private:
     static LRESULT CALLBACK InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

@@ -2,6 +2,7 @@
 // What the user has set up and what the overlay shows now: one plain record shared by all windows.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "common/geometry.h"
@@ -39,6 +40,8 @@ struct AppState {
     bool previewVisible = false;
     int32_t backgroundBrightness = 0;  // percent; 0 is the darkest
     int32_t textScale = 100;           // percent
+    bool hideFromCapture = true;       // the overlay's windows stay out of screenshots and sharing
+    std::string revealHotKey;          // as the user wrote it; empty: none given, Ctrl+K
 };
 
 // A settings file never holds more; drawing stops at the same count.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -142,8 +143,11 @@ bool ParseSettings(std::string_view bytes, AppState& state) noexcept {
         const std::optional<int32_t> backgroundBrightness =
             ClampedNumber(document, "backgroundBrightness", 0, 0, 100);
         const std::optional<int32_t> textScale = ClampedNumber(document, "textScale", 100, 100, 150);
+        const std::optional<bool> hideFromCapture = Flag(document, "hideFromCapture", true);
+        // Only the key is unreadable, not the file: it falls back to Ctrl+K.
+        const Json* revealHotKey = Member(document, "revealHotKey");
         const Json* list = Member(document, "skylights");
-        if (!backgroundBrightness || !textScale || list == nullptr || !list->is_array() ||
+        if (!backgroundBrightness || !textScale || !hideFromCapture || list == nullptr || !list->is_array() ||
             list->size() > kMaxSkylights) {
             return false;
         }
@@ -160,6 +164,8 @@ bool ParseSettings(std::string_view bytes, AppState& state) noexcept {
         // Nothing below can fail, so the state changes completely or not at all.
         state.backgroundBrightness = *backgroundBrightness;
         state.textScale = *textScale;
+        state.hideFromCapture = *hideFromCapture;
+        state.revealHotKey = revealHotKey && revealHotKey->is_string() ? revealHotKey->get<std::string>() : "";
         state.skylights = std::move(skylights);
         state.mode = state.skylights.empty() ? OverlayMode::Shaded : OverlayMode::Skylights;
         return true;
@@ -190,6 +196,9 @@ std::optional<std::string> SerializeSettings(const AppState& state) noexcept {
         document["version"] = kSettingsVersion;
         document["backgroundBrightness"] = state.backgroundBrightness;
         document["textScale"] = state.textScale;
+        // Written only when set, so a user who never touches them keeps the same bytes as before.
+        if (!state.hideFromCapture) document["hideFromCapture"] = false;
+        if (!state.revealHotKey.empty()) document["revealHotKey"] = state.revealHotKey;
         document["skylights"] = std::move(skylights);
         return document.dump(2, ' ', /*ensure_ascii=*/false, Json::error_handler_t::strict);
     } catch (...) {

@@ -1,8 +1,10 @@
 // An accepted file gives a livable state that survives save and reload; a refused one changes nothing.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
+#include "app/hot_key_text.h"
 #include "require.h"
 #include "state/settings_format.h"
 
@@ -12,20 +14,25 @@ bool Within(int32_t value, int32_t lowest, int32_t highest) { return value >= lo
 
 bool SamePersisted(const AppState& a, const AppState& b) {
     return a.mode == b.mode && a.skylights == b.skylights && a.backgroundBrightness == b.backgroundBrightness &&
-           a.textScale == b.textScale;
+           a.textScale == b.textScale && a.hideFromCapture == b.hideFromCapture && a.revealHotKey == b.revealHotKey;
 }
 
 // Values no file can produce, so a refused file that changed anything shows.
 const AppState kSentinel{.mode = OverlayMode::Blackout,
                          .skylights = {{{1, 2, 3, 4}, SkylightShape::VerticalStrip, -7, false}},
                          .backgroundBrightness = -7,
-                         .textScale = 7};
+                         .textScale = 7,
+                         .hideFromCapture = false,
+                         .revealHotKey = "\x01"};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::optional<HotKey> key = ParseHotKey(bytes);  // the same bytes as a reveal key's text
+    Require(!key || (key->modifiers <= 15 && ParseHotKey(HotKeyName(*key)) == key), "a key that does not name itself");
     AppState state = kSentinel;
-    if (!ParseSettings(std::string_view(reinterpret_cast<const char*>(data), size), state)) {
+    if (!ParseSettings(bytes, state)) {
         Require(SamePersisted(state, kSentinel), "a refused file changed the state");
         return 0;
     }

@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "app/hot_key_text.h"
+#include "app/tray_menu.h"
 
 namespace {
 
@@ -63,6 +68,7 @@ TEST(ParseSettings, DefaultsUnknownMembersClampsAndRefusesWhatItDoesNotFullyUnde
         R"({"version": 1, "skylights": {"0": {"bounds": [0, 0, 10, 10]}}})",
         "// saved by hand\n{\"version\": 1, \"skylights\": []}",
         R"({"version": 1, "skylights": [], "textScale": "150"})",
+        R"({"version": 1, "skylights": [], "hideFromCapture": "no"})",
         R"({"version": 1, "skylights": [{"bounds": [0, 0, 10, 10], "ellipse": 1, "shape": 2}]})",
         R"({"version": 1, "skylights": [{"bounds": [0, 0, 10, 10], "moveEnabled": "false"}]})",
         R"({"version": 1, "skylights": [{"bounds": [0, 0, 10, 10], "shape": 6}]})",
@@ -105,6 +111,39 @@ TEST(SerializeSettings, EllipseForOlderCopiesShapeWinsAndRefusesWhatTheNextStart
     EXPECT_FALSE(Save({{{10, 10, 10, 50}}}));
     EXPECT_FALSE(Save({{{0, 0, 10, 10}, static_cast<SkylightShape>(6)}}));
     EXPECT_FALSE(Save(std::vector<SkylightRegion>(1001, {{0, 0, 10, 10}})));
+}
+
+TEST(Settings, RevealKeyKeptAsWrittenAnyOtherTypeIgnoredCaptureChoiceWrittenOnlyWhenOff) {
+    const auto saved = SerializeSettings(
+        Load(R"({"version": 1, "skylights": [], "revealHotKey": "alt + f10", "hideFromCapture": false})").value());
+    EXPECT_NE(saved->find("\n  \"hideFromCapture\": false,\n  \"revealHotKey\": \"alt + f10\",\n"), std::string::npos);
+    const auto other = Load(R"({"version": 1, "skylights": [], "revealHotKey": 5, "hideFromCapture": true})");
+    EXPECT_TRUE(other && other->revealHotKey.empty() && other->hideFromCapture);
+}
+
+TEST(ParseHotKey, ModifiersInAnyOrderCaseAndBlanksThenOneKeyEachNamedOnceNoBareTyping) {
+    std::array<std::string, 4> names{"Alt", "Ctrl", "Shift", "Win"};
+    do {
+        const std::string text = names[0] + "+" + names[1] + "+" + names[2] + "+" + names[3] + "+F24";
+        EXPECT_EQ(ParseHotKey(text), (HotKey{15, 0x87})) << text;
+    } while (std::next_permutation(names.begin(), names.end()));
+    EXPECT_EQ(ParseHotKey(" SHIFT +\tcTrL+ d "), (HotKey{kHotKeyCtrl | kHotKeyShift, 'D'}));
+    EXPECT_EQ(ParseHotKey("Alt+F10"), (HotKey{kHotKeyAlt, 0x79}));
+    EXPECT_EQ(ParseHotKey("Win+7"), (HotKey{kHotKeyWin, '7'}));
+    EXPECT_EQ(ParseHotKey("Shift+F1"), (HotKey{kHotKeyShift, 0x70}));
+    for (const char* text : {"", " ", "Ctrl+", "+K", "Ctrl++K", "Ctrl+Ctrl+K", "ctrl+Alt+CTRL+K", "Ctrl+KK", "Ctrl+F25",
+                             "Ctrl+F0", "Ctrl+F01", "Ctrl+Esc", "Ctrl+Up", "Control+K", "K+Ctrl", "Ctrl+K+D", "Ct rl+K",
+                             "K", "Shift+K", "Ctrl+\xC3\x84"})
+        EXPECT_FALSE(ParseHotKey(text)) << text;
+    EXPECT_TRUE(ParseHotKey("Ctrl+" + std::string(58, ' ') + "K"));
+    EXPECT_FALSE(ParseHotKey("Ctrl+" + std::string(59, ' ') + "K")) << "over-long";
+    EXPECT_EQ(HotKeyName(ParseHotKey(" win+shift + alt+ctrl+f9").value()), "Ctrl+Alt+Shift+Win+F9");
+}
+
+TEST(TrayMenu, NamesTheRevealKeyInForceAndChecksTheCaptureChoice) {
+    const auto on = TrayMenuItems(125, true, "Alt+F10"), off = TrayMenuItems(125, false, "Ctrl+K");
+    EXPECT_EQ(on.at(0).text, L"打开控制栏 / Open controls (Alt+F10)");
+    EXPECT_TRUE(on.at(11).id == 14 && on[11].checked && !off.at(11).checked && on.at(12).id == 13);
 }
 
 }  // namespace
