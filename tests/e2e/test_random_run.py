@@ -11,9 +11,10 @@ SEED = int(os.environ.get("LUMENFOLD_RANDOM_SEED", "2024"))
 ACTIONS = int(os.environ.get("LUMENFOLD_RANDOM_ACTIONS", "120"))
 INPUT, CONTROLS, CLOSE, GRIP = (f"Lumenfold.Windows.Skylight{n}" for n in ("Input", "Controls", "Close", "Resize"))
 LEFT, PRIMARY, SHOWN, BLACK, HIDDEN = [-1024, 0, 0, 768], [0, 0, 1920, 1080], "shown", "blackout", "hidden"
-# How often each action is drawn with under 3, under 7 and more skylights; one not possible now is drawn again.
-CHANCES = {OVERLAY_CLASS: (4, 2, .3), GRIP: (6,) * 3, CONTROLS: (3,) * 3, CLOSE: (.5, 1.5, 4), TOOLBAR_CLASS: (1,) * 3,
-           "command": (4,) * 3}
+# How often each action is drawn with under 3, 7 and 12 and more skylights (none drawn past 12, so that a long
+# run's memory can be compared); one not possible now is drawn again.
+CHANCES = {OVERLAY_CLASS: (4, 2, .3, 0), GRIP: (6,) * 4, CONTROLS: (3,) * 4, CLOSE: (.5, 1.5, 4, 4),
+           TOOLBAR_CLASS: (1,) * 4, "command": (4,) * 4}
 FOLLOWS = {"same": lambda old, new: new == old or not old and [k["bounds"] for k in new] == [[480, 270, 1440, 810]],
            "edit": lambda old, new: len(new) == len(old),
            "close": lambda old, new: any(new == old[:i] + old[i + 1:] for i in range(len(old))),
@@ -131,7 +132,7 @@ def random_actions_keep_windows_holes_and_file_in_step():
         run, done = Run(s, process, host), 0
         try:
             for done in range(ACTIONS - 3):
-                weights = [c[(len(run.old) >= 3) + (len(run.old) >= 7)] for c in CHANCES.values()]
+                weights = [c[sum(len(run.old) >= n for n in (3, 7, 12))] for c in CHANCES.values()]
                 while not (follows := run.command() if (what := random.choices(list(CHANCES), weights)[0]) == "command"
                            else run.press(what)):
                     pass
