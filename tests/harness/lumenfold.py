@@ -116,8 +116,8 @@ class Session(WineEnvironment):
         self.hold("colour-window", 40, 40, 40, 1700, 900, 1900, 1060)
         self.xdotool("search", "--sync", "--name", "Lumenfold probe colour", "windowfocus", "--sync")
 
-    def quit_running_copy(self, process):
-        check((code := self.run_program(["--quit"])["exit_code"]) == 0, f"--quit exit code {code}")
+    def quit_running_copy(self, process, exe=None):
+        check((code := self.run_program(["--quit"], exe)["exit_code"]) == 0, f"--quit exit code {code}")
         check(self.wait_exit(process) == 0, "the running copy did not end cleanly")
 
     def wait_exit(self, process, timeout=30):
