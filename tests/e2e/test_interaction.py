@@ -32,8 +32,7 @@ def drag_creates_a_skylight_a_click_does_not_and_keys_and_a_restarted_shell():
         s.settings_file.unlink()
         s.key("Escape")
         wait_until(lambda: not s.overlay_visible(), 10, what="the overlay to hide")
-        s.wait_log("overlay hidden")
-        check(s.settings_file.exists(), "hiding did not save")
+        wait_until(s.settings_file.exists, 10, what="hiding to save")
         s.key("ctrl+k")
         wait_until(lambda: s.overlay_visible(), 10, what="Ctrl+K to reveal the overlay")
 
