@@ -92,7 +92,6 @@ def refresh_caches_and_shows_the_referral_code():
         text = status_text(s)
         check(text.startswith(IMAGE_MISSING + "\n\n"), f"the status says {text!r}")
 
-        # However long the box took, and with it the toolbar's five still seconds: brought back as a user would.
         left, top, _, _ = toolbar_back(s, lambda r: qr_code_on_screen(s).strip() == SHARE_PAGE + "&ref=" + CODE,
                                        what="the QR code's referral code")
         s.click(left + 163, top + 477)

@@ -74,7 +74,7 @@ class Session(WineEnvironment):
         process = self.start([exe or self.build / "src" / "Lumenfold.exe"], relay=relay)
         host = wait_until(lambda: self.windows(HOST_CLASS), 60, what="the host window",
                           detail=lambda: f"exit code {process.poll()}, the log ends {self.log_lines()[-4:]}")[0]
-        self.wait_log(STARTED_LINE, timeout=30, prefix=True)
+        self.wait_log(STARTED_LINE, timeout=90, prefix=True)  # a thousand stored skylights, emulated
         return process, host
 
     def start_overlay(self, skylights=None, shade=(0, 0, 0), relay=None, backdrop=None, **members):
