@@ -74,7 +74,7 @@ def a_thousand_stored_start_drag_close_one_and_quit():
                   for i in range(999)] + [{"bounds": [400, 800, 1000, 1000], "shape": 2}]
         process, _, _ = s.start_overlay(stored)
         s.move_mouse(700, 900)  # near enough for the last one to take its parts from one left longest ago
-        wait_until(lambda: [400, 713, 1000, 776] in [w["rect"] for w in s.shown(CONTROLS_CLASS)], 10, what="its bar")
+        wait_until(lambda: [400, 713, 1000, 776] in [w["rect"] for w in s.shown(CONTROLS_CLASS)], 30, what="its bar")
         s.drag((700, 800), (800, 750))
         s.wait_log("skylight drag saved")
         s.click(1100 - 22, 750)
