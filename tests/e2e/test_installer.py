@@ -1,13 +1,13 @@
-"""The release set as tools/release.sh packs it (signed with a certificate made here), checked as files; then
-its x64 installer under Wine: over a running older build of the same sources, refusing that older one, removed."""
+"""The release set as tools/release.sh packs it (signed with a certificate made here), checked as files; then its
+x64 installer under Wine: over a running older build, refusing that older one, removed; the ARM64 zip's program."""
 import os
 import re
 import subprocess
 import tempfile
 from pathlib import Path
 
-from lumenfold import BUILD, HOST_CLASS, STARTED_LINE, Session, check, main, wait_until
-from lumenfold_env import ROOT, TEST_TMP
+from lumenfold import HOST_CLASS, STARTED_LINE, Session, check, main, wait_until
+from lumenfold_env import ARCH, ROOT, TEST_TMP, X64_BUILD
 
 KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumenfold"
 SKYLIGHTS = [{"bounds": [100, 100, 700, 400], "shape": 0}, {"bounds": [900, 500, 1500, 900], "shape": 2}]
@@ -27,9 +27,9 @@ def package():  # without a timestamp server: there is no network
         "-addext", "extendedKeyUsage=codeSigning")
     run(*f"openssl pkcs12 -export -inkey {key} -in {SIGNER} -out {p12} -passout pass:throwaway".split())
     signing = dict(os.environ, LUMENFOLD_SIGN_PKCS12=str(p12), LUMENFOLD_SIGN_PASSWORD="throwaway")
-    arm64 = BUILD.parent / "windows-arm64/src/Lumenfold.exe"
-    run(ROOT / "tools/release.sh", "--package", BUILD / "src/Lumenfold.exe", arm64, DIST, env=signing)
-    run(ROOT / "tools/release.sh", "--installer", "x64", BUILD / "tests/e2e/Lumenfold_older.exe", OLDER)
+    arm64 = X64_BUILD.parent / "windows-arm64/src/Lumenfold.exe"
+    run(ROOT / "tools/release.sh", "--package", X64_BUILD / "src/Lumenfold.exe", arm64, DIST, env=signing)
+    run(ROOT / "tools/release.sh", "--installer", "x64", X64_BUILD / "tests/e2e/Lumenfold_older.exe", OLDER)
 
 
 def release_set_is_summed_signed_and_described():
@@ -45,7 +45,7 @@ def leftovers(s, paths):  # what the uninstaller leaves of what it must remove
 
 
 def installs_over_a_running_older_copy_refuses_a_downgrade_and_uninstalls():
-    with Session("installer") as s:
+    with Session("installer", arch="x64") as s:  # an x64 program on ARM64 Windows too
         user = s.data_folder.parents[2]
         folder, menu = user / "AppData/Local/Programs/Lumenfold", user / "AppData/Roaming/Microsoft/Windows/Start Menu"
         shortcuts = [menu / "Programs/Lumenfold.lnk", menu / "Programs/StartUp/Lumenfold.lnk"]
@@ -84,5 +84,14 @@ def installs_over_a_running_older_copy_refuses_a_downgrade_and_uninstalls():
         check([x["bounds"] for x in s.settings()["skylights"]] == [x["bounds"] for x in SKYLIGHTS], "settings lost")
 
 
+def arm64_portable_program_starts_drawn_and_quits():  # under emulation (LUMENFOLD_ARCH=arm64)
+    with Session("portable", compositor=True) as s:
+        run("unzip", "-q", next(DIST.glob("*-arm64-portable.zip")), "Lumenfold.exe", "-d", s.root)
+        process, _ = s.start_running_copy(exe := s.root / "Lumenfold.exe")
+        s.wait_pixel(1670, 497, (255, 255, 255), what="the toolbar's QR card")
+        s.quit_running_copy(process, exe)
+
+
 package()
-main(release_set_is_summed_signed_and_described, installs_over_a_running_older_copy_refuses_a_downgrade_and_uninstalls)
+main(release_set_is_summed_signed_and_described, installs_over_a_running_older_copy_refuses_a_downgrade_and_uninstalls,
+     *[arm64_portable_program_starts_drawn_and_quits] * (ARCH == "arm64"))

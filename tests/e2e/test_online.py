@@ -5,7 +5,7 @@ import subprocess
 from https_service import answer, stall
 from lumenfold import (EXE, OK, STARTED_LINE, TRAY_SKYLIGHT, Session, centre, check, choose_from_tray_menu, main,
                        wait_until)
-from test_toolbar import EXPANDED, LOGO_CLASS, TOOLBAR_CLASS, qr_code_on_screen, toolbar_at
+from test_toolbar import EXPANDED, LOGO_CLASS, TOOLBAR_CLASS, qr_code_on_screen
 
 PNG = subprocess.run(["convert", "-size", "40x10", "xc:red", "png:-"], capture_output=True, check=True).stdout
 # The publisher's banner goes first and shows its red picture; the last one's picture is missing.
@@ -16,7 +16,7 @@ MANIFEST = {"country": "DE", "refreshIntervalSeconds": 60, "kept": {"z": 1, "a":
     {"enabled": False, "imageID": "not valid!"}]}
 IMAGE_MISSING = "广告图片暂未加载，稍后重试 / Banner image unavailable; retrying"
 OFFLINE = "离线验收 / Offline acceptance: 网络服务未启动 / Network services not started"
-# Offline there is no referral code, so the share page carries none.
+# The share page the toolbar's QR code leads to, before its referral code.
 SHARE_PAGE = "https://lumenfold.app/share?title=Lumenfold&url=https%3A%2F%2Flumenfold.app&preview=compact-v2"
 CREDITS_FAILED = "积分暂未更新 / Credits unavailable: HTTP 307"
 BANNERS_FAILED = "广告加载失败 / Banner unavailable: "
@@ -40,19 +40,23 @@ def start_online(s, routes, files, args=()):  # returns (service, process)
     return service, process
 
 
-def toolbar_back(s):
-    """Brings back and expands a toolbar that stepped aside; returns where it is."""
+def toolbar_back(s, ready=lambda rect: True, what="the toolbar expanded"):
+    """Brings back and expands a toolbar that stepped aside; returns where it is once `ready(rect)`."""
     s.move_mouse(1000, 600)
-    s.move_mouse(*centre(wait_until(lambda: s.shown(LOGO_CLASS), 5, what="the logo")[0]))
-    return wait_until(lambda: (r := s.windows(TOOLBAR_CLASS)[0]["rect"])[3] - r[1] == 674 and r, 10,
-                      what="the toolbar expanded")
+    x, y = centre(wait_until(lambda: s.shown(LOGO_CLASS), 5, what="the logo")[0])
+
+    def expanded():
+        rect = s.windows(TOOLBAR_CLASS)[0]["rect"]
+        s.move_mouse(x + 1, y)  # after every look, as a hand moves: however slow the looking, it never rests
+        s.move_mouse(x, y)
+        return rect[3] - rect[1] == 674 and ready(rect) and rect
+    return wait_until(expanded, 10, what=what)
 
 
 def status_text(s):
-    """As a user copies it, from the box a click opens. The scroll bar shifts the status: wait for it."""
-    left, top, right, _ = toolbar_back(s)
-    wait_until(lambda: min(s.pixel(right - 8, top + 337)) > 150 and s.pixel(left + 321, top + 630) != (9, 40, 62),
-               10, what="the scroll bar")
+    """As a user copies it, from the box a click opens, once the scroll bar that shifts the status is there."""
+    left, top, _, _ = toolbar_back(s, lambda r: min(s.pixel(r[2] - 8, r[1] + 337)) > 150 and
+                                   s.pixel(r[0] + 321, r[1] + 630) != (9, 40, 62), "the scroll bar")
     s.click(left + 160, top + 662)
     box = wait_until(lambda: s.shown("#32770"), 10, what="the status box")[0]
     texts = s.box_texts(box)
@@ -83,15 +87,13 @@ def refresh_caches_and_shows_the_referral_code():
         wait_until(lambda: not (s.data_folder / "banner-gone.image").exists(), 10, what="the unnamed image to go")
         check(not (s.data_folder / "banner-img-c.image").exists(), "a failed image download leaves no file")
         check(len(requests_to(service, "/public/images/img-c")) == 1, "the missing image is asked for once")
-        left, top, _, _ = toolbar_back(s)
-        s.wait_pixel(left + 163, top + 477, (255, 0, 0), tolerance=40, what="the publisher's banner picture first")
+        toolbar_back(s, lambda r: (red := s.pixel(r[0] + 163, r[1] + 477))[0] >= 215 and max(red[1:]) <= 40,
+                     "the publisher's banner picture first")
         text = status_text(s)
         check(text.startswith(IMAGE_MISSING + "\n\n"), f"the status says {text!r}")
 
-        toolbar_at(s, EXPANDED)
-        wait_until(lambda: qr_code_on_screen(s).strip() == SHARE_PAGE + "&ref=" + CODE, 10,
-                   what="the QR code's referral code", detail=lambda: f"zbarimg read {qr_code_on_screen(s)!r}")
-        left, top, _, _ = toolbar_back(s)
+        left, top, _, _ = toolbar_back(s, lambda r: qr_code_on_screen(s).strip() == SHARE_PAGE + "&ref=" + CODE,
+                                       what="the QR code's referral code")
         s.click(left + 163, top + 477)
         wait_until(s.opened_links, 10, what="the banner's link")
         # The next cycle, after the manifest's minute, asks again for all but the cached images.
@@ -128,10 +130,8 @@ def offline_start_reaches_nothing_online():
         # A cached banner, were it read, would move the status text away from the click below.
         service, process = start_online(s, {"/public/manifest": answer(MANIFEST), "/api/v1/affiliate": CREDITS},
                                         {"banners.json": json.dumps(MANIFEST).encode()}, ["--offline"])
-        toolbar_at(s, EXPANDED)
-        wait_until(lambda: qr_code_on_screen(s).strip() == SHARE_PAGE, 10, what="the share page's QR code",
-                   detail=lambda: f"zbarimg read {qr_code_on_screen(s)!r}")
-        s.click(1564 + 172, 203 + 594)
+        left, top, _, _ = toolbar_back(s)
+        s.click(left + 172, top + 594)
         box = wait_until(lambda: s.shown("#32770"), 20, what="the status box")[0]
         texts = s.box_texts(box)
         check(any(t.startswith(OFFLINE + "\n") for t in texts), f"the box says {texts}")

@@ -15,13 +15,9 @@ SLIDER_Y = 203 + 251
 QR = (1564 + 88, 203 + 263, 165, 185)
 
 
-def window(session, class_name):
-    return session.windows(class_name)[0]
-
-
 def toolbar_at(session, rect):
-    return wait_until(lambda: window(session, TOOLBAR_CLASS)["rect"] == rect, 10, what=f"the toolbar at {rect}",
-                      detail=lambda: f"it is at {window(session, TOOLBAR_CLASS)['rect']}")
+    return wait_until(lambda: session.windows(TOOLBAR_CLASS)[0]["rect"] == rect, 10, what=f"the toolbar at {rect}",
+                      detail=lambda: f"it is at {session.windows(TOOLBAR_CLASS)[0]['rect']}")
 
 
 def qr_code_on_screen(session, area=QR):
@@ -56,18 +52,18 @@ def slider_collapse_logo_and_idle():
         wait_until(lambda: not any(w["visible"] for w in s.windows(TOOLBAR_CLASS) + s.windows(LOGO_CLASS)), 12,
                    what="toolbar and logo to step aside")
         s.move_mouse(1000, 600)
-        wait_until(lambda: window(s, LOGO_CLASS)["visible"], 5, what="the logo to come back")
-        check(window(s, TOOLBAR_CLASS)["visible"] and window(s, TOOLBAR_CLASS)["rect"] == STRIP,
-              f"the toolbar came back as {window(s, TOOLBAR_CLASS)}")
+        wait_until(lambda: s.windows(LOGO_CLASS)[0]["visible"], 5, what="the logo to come back")
+        check(s.windows(TOOLBAR_CLASS)[0]["visible"] and s.windows(TOOLBAR_CLASS)[0]["rect"] == STRIP,
+              f"the toolbar came back as {s.windows(TOOLBAR_CLASS)[0]}")
 
         # Arriving on the logo expands it again; its header band moves it, and the logo goes along.
         s.move_mouse(*LOGO)
         toolbar_at(s, EXPANDED)
-        logo = window(s, LOGO_CLASS)["rect"]
+        logo = s.windows(LOGO_CLASS)[0]["rect"]
         s.drag((EXPANDED[0] + 100, EXPANDED[1] + 60), (EXPANDED[0] - 200, EXPANDED[1] + 60))
         toolbar_at(s, [EXPANDED[0] - 300, EXPANDED[1], EXPANDED[2] - 300, EXPANDED[3]])
-        wait_until(lambda: window(s, LOGO_CLASS)["rect"] == [logo[0] - 300, logo[1], logo[2] - 300, logo[3]], 5,
-                   what="the logo to follow", detail=lambda: f"it is at {window(s, LOGO_CLASS)['rect']}")
+        wait_until(lambda: s.windows(LOGO_CLASS)[0]["rect"] == [logo[0] - 300, logo[1], logo[2] - 300, logo[3]], 5,
+                   what="the logo to follow", detail=lambda: f"it is at {s.windows(LOGO_CLASS)[0]['rect']}")
         s.click(QR[0] - 300 + QR[2] // 2, QR[1] + QR[3] // 2)
         wait_until(lambda: s.shown("Lumenfold.Windows.Share"), 10, what="the QR card to open the share dialog")
         s.quit_running_copy(process)

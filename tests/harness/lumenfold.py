@@ -74,7 +74,7 @@ class Session(WineEnvironment):
         process = self.start([exe or self.build / "src" / "Lumenfold.exe"], relay=relay)
         host = wait_until(lambda: self.windows(HOST_CLASS), 60, what="the host window",
                           detail=lambda: f"exit code {process.poll()}, the log ends {self.log_lines()[-4:]}")[0]
-        self.wait_log(STARTED_LINE, timeout=30, prefix=True)
+        self.wait_log(STARTED_LINE, timeout=90, prefix=True)  # a thousand stored skylights, emulated
         return process, host
 
     def start_overlay(self, skylights=None, shade=(0, 0, 0), relay=None, backdrop=None, **members):
@@ -116,8 +116,8 @@ class Session(WineEnvironment):
         self.hold("colour-window", 40, 40, 40, 1700, 900, 1900, 1060)
         self.xdotool("search", "--sync", "--name", "Lumenfold probe colour", "windowfocus", "--sync")
 
-    def quit_running_copy(self, process):
-        check((code := self.run_program(["--quit"])["exit_code"]) == 0, f"--quit exit code {code}")
+    def quit_running_copy(self, process, exe=None):
+        check((code := self.run_program(["--quit"], exe)["exit_code"]) == 0, f"--quit exit code {code}")
         check(self.wait_exit(process) == 0, "the running copy did not end cleanly")
 
     def wait_exit(self, process, timeout=30):
