@@ -20,8 +20,10 @@ Rect Outline(const ForegroundFacts& facts) {
 
 }  // namespace
 
+bool MayBecomeFocus(const ForegroundFacts& facts) { return !facts.ours && !facts.shell && !facts.cloaked; }
+
 std::optional<Rect> FollowedRect(const ForegroundFacts& facts) {
-    if (facts.ours || facts.shell || facts.cloaked || !facts.visible || facts.minimised) return std::nullopt;
+    if (!MayBecomeFocus(facts) || !facts.visible || facts.minimised) return std::nullopt;
     const Rect outline = Outline(facts);
     if (Empty(outline)) return std::nullopt;
     return outline;

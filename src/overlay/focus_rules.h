@@ -16,6 +16,10 @@ struct ForegroundFacts {
     Rect window;                // the window rectangle
 };
 
+// Whether the foreground window takes the focus over from the one followed so far: never our own
+// windows, the shell or cloaked ones (the focus stays where it was).
+bool MayBecomeFocus(const ForegroundFacts& facts);
+
 // The hole that follows the foreground window: its visible frame, else its rectangle. None for our
 // own windows, the shell, hidden, cloaked or minimised windows and empty rectangles.
 std::optional<Rect> FollowedRect(const ForegroundFacts& facts);

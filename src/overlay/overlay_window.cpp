@@ -55,6 +55,7 @@ bool SetRegionIfChanged(HWND window, UniqueRegion region) {
 }
 
 OverlayWindow::~OverlayWindow() {
+    follower.Stop();
     DestroySkylightWindows();
     if (window) DestroyWindow(window);
 }
@@ -77,6 +78,7 @@ bool OverlayWindow::Create(HINSTANCE instanceHandle, AppState* sharedState) {
                     static_cast<int>(Height(d)), nullptr, nullptr, instance, this);
     if (!window) return false;
     if (state->hideFromCapture) ExcludeFromCapture(window, true);
+    if (state->followActiveWindow) SetFollowActiveWindow(true);
 
     lastActivity = GetTickCount64();
     const bool added = EnsureDefaultSkylight();
@@ -158,6 +160,7 @@ void OverlayWindow::ApplyWindowRegion() {
     if (HolesAllowed()) {
         for (const SkylightRegion& skylight : state->skylights) wanted.push_back({skylight.bounds, skylight.shape});
         if (state->previewVisible) wanted.push_back({state->preview, state->creationShape});
+        if (state->followed) wanted.push_back({*state->followed, SkylightShape::Rounded});
     }
     if (wanted == cutHoles) return;
     // Window coordinates: the desktop's own corner is (0, 0).
@@ -240,6 +243,21 @@ void OverlayWindow::SetCaptureExclusion(bool hide) {
     ExcludeFromCapture(window, hide);
     for (auto& skylight : skylightWindows) skylight->ApplyCaptureExclusion(hide);
     SaveWithPolicy();
+}
+
+void OverlayWindow::SetFollowActiveWindow(bool follow) {
+    const bool changed = follow != state->followActiveWindow;
+    state->followActiveWindow = follow;
+    follower.Stop();
+    state->followed.reset();
+    if (follow) {
+        follower.Start([this](std::optional<Rect> outline) {
+            state->followed = outline;
+            if (state->mode != OverlayMode::Hidden) ApplyWindowRegion();
+        });
+    }
+    if (state->mode != OverlayMode::Hidden) ApplyWindowRegion();
+    if (changed) SaveWithPolicy();
 }
 
 void OverlayWindow::DestroySkylightWindows() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/handles.h"
+#include "overlay/focus_follower.h"
 #include "overlay/skylight_creation.h"
 #include "overlay/skylight_window.h"
 #include "state/app_state.h"
@@ -51,6 +52,8 @@ public:
     void SetBlackoutCursorBrightness(int32_t value);
     // Every window of the overlay leaves screenshots and screen sharing (true) or shows in them; saved.
     void SetCaptureExclusion(bool hide);
+    // One more hole, without controls, follows the foreground window (true) or goes; saved.
+    void SetFollowActiveWindow(bool follow);
     void CloseRegion(size_t index);
 
     // Mode commands and the background press.
@@ -127,4 +130,5 @@ private:
     size_t draggedSkylight = 0;
     UniqueRegion otherHoles;     // during a drag: the desktop without the other skylights' holes
     std::vector<Hole> otherHolesKey;
+    FocusFollower follower;
 };
