@@ -174,6 +174,7 @@ UniqueMenu BuildTrayMenu(const Application& application) {
     UniqueMenu menu(CreatePopupMenu());
     for (const TrayMenuItem& item : TrayMenuItems(application.state.textScale, application.state.hideFromCapture,
                                                   application.state.followActiveWindow,
+                                                  application.state.stepAsideForFullScreen,
                                                   HotKeyName(application.revealKey))) {
         if (item.id == 0) {
             AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
@@ -195,6 +196,8 @@ void RunTrayCommand(Application& app, unsigned id) {
         app.overlay.SetCaptureExclusion(!app.state.hideFromCapture);
     } else if (id == FollowActiveWindowCommand) {
         app.overlay.SetFollowActiveWindow(!app.state.followActiveWindow);
+    } else if (id == StepAsideCommand) {
+        app.overlay.SetStepAsideForFullScreen(!app.state.stepAsideForFullScreen);
     } else if (id == OpenControlsCommand) {
         app.overlay.RevealFromShortcut();
     } else if (id == HideOverlayCommand) {

@@ -21,11 +21,12 @@ enum TrayCommand : unsigned {
     CleanUpCommand = 13,
     HideFromCaptureCommand = 14,
     FollowActiveWindowCommand = 15,
+    StepAsideCommand = 16,
 };
 
 // `revealKey` names the reveal key in force ("Ctrl+K").
 std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale, bool hideFromCapture, bool followActiveWindow,
-                                        std::string_view revealKey);
+                                        bool stepAside, std::string_view revealKey);
 
 // The tray icon's tooltip: the reveal key in force, and whether another program owns it.
 std::wstring TrayTip(std::string_view revealKey, bool taken);

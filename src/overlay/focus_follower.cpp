@@ -32,6 +32,15 @@ ForegroundFacts FactsOf(HWND window) {
     return facts;
 }
 
+std::vector<Rect> Monitors() {
+    std::vector<Rect> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, [](HMONITOR, HDC, LPRECT r, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<Rect>*>(list)->push_back(ToRect(*r));
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
 }  // namespace
 
 void FocusFollower::Start(Handler changed) {
@@ -41,12 +50,15 @@ void FocusFollower::Start(Handler changed) {
     for (auto [first, last] : {std::pair{EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
                                {EVENT_SYSTEM_MINIMIZESTART, EVENT_SYSTEM_MINIMIZEEND},
                                {EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE}}) {
-        if (HWINEVENTHOOK hook = SetWinEventHook(first, last, nullptr, OnEvent, 0, 0, WINEVENT_OUTOFCONTEXT))
+        // Our own windows never take the focus over, and they move often.
+        if (HWINEVENTHOOK hook = SetWinEventHook(first, last, nullptr, OnEvent, 0, 0,
+                                                 WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS))
             hooks.push_back(hook);
     }
-    last.reset();
+    lastFollowed.reset();
+    lastFullScreen.reset();
+    handler(std::nullopt, std::nullopt);
     Update(GetForegroundWindow());
-    if (!last) handler(std::nullopt);  // the caller learns the start state either way
 }
 
 void FocusFollower::Stop() {
@@ -61,7 +73,8 @@ void CALLBACK FocusFollower::OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LO
     if (!running || !window || object != OBJID_WINDOW) return;
     try {
         // Moves of other windows (and the pointer's, which come as location events too) change nothing.
-        if (event == EVENT_OBJECT_LOCATIONCHANGE && window != running->followed) return;
+        if (event == EVENT_OBJECT_LOCATIONCHANGE && window != running->followed && window != GetForegroundWindow())
+            return;
         running->Update(event == EVENT_SYSTEM_FOREGROUND ? window : GetForegroundWindow());
     } catch (...) {
     }
@@ -70,7 +83,9 @@ void CALLBACK FocusFollower::OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LO
 void FocusFollower::Update(HWND foreground) {
     if (foreground && MayBecomeFocus(FactsOf(foreground))) followed = foreground;
     std::optional<Rect> now = followed && IsWindow(followed) ? FollowedRect(FactsOf(followed)) : std::nullopt;
-    if (now == last) return;
-    last = now;
-    handler(now);
+    std::optional<Rect> fullScreen = foreground ? FullScreenMonitor(FactsOf(foreground), Monitors()) : std::nullopt;
+    if (now == lastFollowed && fullScreen == lastFullScreen) return;
+    lastFollowed = now;
+    lastFullScreen = fullScreen;
+    handler(now, fullScreen);
 }

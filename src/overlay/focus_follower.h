@@ -10,14 +10,15 @@
 
 class FocusFollower {
 public:
-    using Handler = std::function<void(std::optional<Rect>)>;
+    // The followed outline and the monitor a full-screen foreground window fills (none when none).
+    using Handler = std::function<void(std::optional<Rect> followed, std::optional<Rect> fullScreen)>;
     FocusFollower() = default;
     FocusFollower(const FocusFollower&) = delete;
     FocusFollower& operator=(const FocusFollower&) = delete;
     ~FocusFollower() { Stop(); }
 
-    // Hooks the foreground, location and minimise events; `changed` gets the followed outline at
-    // once and after every change (none while nothing may be followed). One follower per process.
+    // Hooks the foreground, location and minimise events; `changed` is called at once and after
+    // every change. One follower per process.
     void Start(Handler changed);
     void Stop();
 
@@ -28,6 +29,7 @@ private:
 
     std::vector<HWINEVENTHOOK> hooks;
     HWND followed = nullptr;
-    std::optional<Rect> last;
+    std::optional<Rect> lastFollowed;
+    std::optional<Rect> lastFullScreen;
     Handler handler;
 };

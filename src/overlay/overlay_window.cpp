@@ -11,6 +11,7 @@
 #include "common/shell_services.h"
 #include "common/win_geometry.h"
 #include "common/window_procedure.h"
+#include "overlay/focus_rules.h"
 #include "overlay/overlay_geometry.h"
 #include "state/settings_file.h"
 
@@ -78,12 +79,12 @@ bool OverlayWindow::Create(HINSTANCE instanceHandle, AppState* sharedState) {
                     static_cast<int>(Height(d)), nullptr, nullptr, instance, this);
     if (!window) return false;
     if (state->hideFromCapture) ExcludeFromCapture(window, true);
-    if (state->followActiveWindow) SetFollowActiveWindow(true);
 
     lastActivity = GetTickCount64();
     const bool added = EnsureDefaultSkylight();
     state->mode = OverlayMode::Skylights;
     Refresh();
+    RestartFollower();
     if (added) SaveWithPolicy();
     LogActivity("startup monitors/layout regions=" + std::to_string(state->skylights.size()));
     return true;
@@ -148,7 +149,10 @@ void OverlayWindow::Refresh() {
         skylightWindows.push_back(std::make_unique<SkylightWindow>(this, skylightWindows.size()));
     while (skylightWindows.size() > state->skylights.size()) skylightWindows.pop_back();
     const bool show = mode != OverlayMode::Hidden && HolesAllowed();
-    for (auto& skylight : skylightWindows) skylight->Update(show);
+    for (size_t i = 0; i < skylightWindows.size(); ++i) {
+        const bool aside = Contains(state->steppedAside.value_or(Rect{}), Centre(state->skylights[i].bounds));
+        skylightWindows[i]->Update(show && !aside);
+    }
     InvalidateRect(window, nullptr, FALSE);
 }
 
@@ -162,6 +166,7 @@ void OverlayWindow::ApplyWindowRegion() {
         if (state->previewVisible) wanted.push_back({state->preview, state->creationShape});
         if (state->followed) wanted.push_back({*state->followed, SkylightShape::Rounded});
     }
+    if (state->steppedAside) wanted.push_back({*state->steppedAside, SkylightShape::Rectangle});
     if (wanted == cutHoles) return;
     // Window coordinates: the desktop's own corner is (0, 0).
     auto cut = [&](HRGN region, const Hole& hole) {
@@ -245,19 +250,36 @@ void OverlayWindow::SetCaptureExclusion(bool hide) {
     SaveWithPolicy();
 }
 
-void OverlayWindow::SetFollowActiveWindow(bool follow) {
-    const bool changed = follow != state->followActiveWindow;
-    state->followActiveWindow = follow;
+void OverlayWindow::RestartFollower() {
     follower.Stop();
     state->followed.reset();
-    if (follow) {
-        follower.Start([this](std::optional<Rect> outline) {
-            state->followed = outline;
-            if (state->mode != OverlayMode::Hidden) ApplyWindowRegion();
+    state->steppedAside.reset();
+    if (state->followActiveWindow || state->stepAsideForFullScreen) {
+        follower.Start([this](std::optional<Rect> followed, std::optional<Rect> fullScreen) {
+            if (!state->stepAsideForFullScreen) fullScreen.reset();
+            const bool monitorChanged = state->steppedAside != fullScreen;
+            state->followed = state->followActiveWindow ? followed : std::nullopt;
+            state->steppedAside = fullScreen;
+            // The skylights and the toolbar on that monitor hide or come back.
+            if (monitorChanged) {
+                Refresh();
+                if (visibilityHandler) visibilityHandler(toolbarWanted);
+            } else if (state->mode != OverlayMode::Hidden) ApplyWindowRegion();
         });
     }
-    if (state->mode != OverlayMode::Hidden) ApplyWindowRegion();
-    if (changed) SaveWithPolicy();
+    Refresh();
+}
+
+void OverlayWindow::SetFollowActiveWindow(bool follow) {
+    state->followActiveWindow = follow;
+    RestartFollower();
+    SaveWithPolicy();
+}
+
+void OverlayWindow::SetStepAsideForFullScreen(bool stepAside) {
+    state->stepAsideForFullScreen = stepAside;
+    RestartFollower();
+    SaveWithPolicy();
 }
 
 void OverlayWindow::DestroySkylightWindows() {

@@ -37,6 +37,7 @@ public:
     ~OverlayWindow();
 
     bool Create(HINSTANCE instance, AppState* state);
+    // Also called when a monitor is stepped aside from or back to, with the last value given.
     void SetVisibilityHandler(std::function<void(bool)> handler) { visibilityHandler = std::move(handler); }
     void SetInteractionHandler(std::function<void(bool)> handler) { interactionHandler = std::move(handler); }
     void SetControlsRequestedHandler(std::function<void()> handler) { controlsRequestedHandler = std::move(handler); }
@@ -54,6 +55,8 @@ public:
     void SetCaptureExclusion(bool hide);
     // One more hole, without controls, follows the foreground window (true) or goes; saved.
     void SetFollowActiveWindow(bool follow);
+    // While a full-screen program fills a monitor, the overlay and its skylights leave it (true); saved.
+    void SetStepAsideForFullScreen(bool stepAside);
     void CloseRegion(size_t index);
 
     // Mode commands and the background press.
@@ -84,6 +87,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool HolesAllowed() const;
+    void RestartFollower();  // hooks the window events while either choice needs them
     void ApplyOpacity(int32_t opacity);
     void SaveWithPolicy();
     void DestroySkylightWindows();
@@ -131,4 +135,5 @@ private:
     UniqueRegion otherHoles;     // during a drag: the desktop without the other skylights' holes
     std::vector<Hole> otherHolesKey;
     FocusFollower follower;
+    bool toolbarWanted = true;  // as last told through the visibility handler
 };

@@ -45,6 +45,8 @@ struct AppState {
     std::string revealHotKey;          // as the user wrote it; empty: none given, Ctrl+K
     bool followActiveWindow = false;   // one more hole fitted to the foreground window
     std::optional<Rect> followed;      // that hole now; never saved
+    bool stepAsideForFullScreen = true;  // a monitor a full-screen program fills is left alone
+    std::optional<Rect> steppedAside;    // that monitor now; never saved
 };
 
 // A settings file never holds more; drawing stops at the same count.

@@ -1,8 +1,8 @@
 """The dimming overlay as a user sees it, and the settings file behind it."""
 import json
 
-from lumenfold import (BRIGHT, ERROR_BOX, EXE, OK, OVERLAY_CLASS, SCREEN, Session, check, in_hole, main,
-                      wait_until)
+from lumenfold import (BRIGHT, ERROR_BOX, EXE, OK, OVERLAY_CLASS, SCREEN, TOOLBAR_CLASS, Session, check, in_hole,
+                      main, wait_until)
 
 SETTINGS_MESSAGE = ("无法读取原有设置；为保护数据，此次启动已停止。 / Cannot read saved settings; startup stopped to "
                     "preserve your data.")
@@ -53,7 +53,7 @@ def fresh_start_a_stored_layout_dimming_outside_its_holes_and_unreadable_setting
         check(s.settings_file.read_bytes() == content, "the file was changed")
 
 
-def a_hole_follows_the_active_window_through_activation_moves_resizes_and_minimising():
+def a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor_until_it_closes():
     with Session("follow") as s:
         for left in (100, 1200):
             s.hold("colour-window", *BRIGHT, left, 500, left + 400, 800)
@@ -73,6 +73,17 @@ def a_hole_follows_the_active_window_through_activation_moves_resizes_and_minimi
         s.probe("window", b["hwnd"], "min", "notify")
         wait_until(lambda: not in_hole(s.windows(OVERLAY_CLASS)[0], 1400, 650), 5, what="the hole gone on minimising")
 
+        s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)  # borderless, the whole monitor
+        full = [w for w in s.windows("Lumenfold.Probe.Colour") if w["rect"] == [0, 0, 1920, 1080]][0]
+        for window, cleared in ((full, True), (a, False)):
+            if not cleared:  # closing it hands the foreground on: Windows tells the hooks of that
+                s.probe("send", full["hwnd"], 0x10, 0, 0)  # WM_CLOSE
+            s.probe("window", window["hwnd"], "front", "notify")
+            wait_until(lambda: all(in_hole(s.windows(OVERLAY_CLASS)[0], x, y) == cleared for x, y in (
+                (1000, 900), (1700, 600), (0, 1079))) and bool(s.shown("Lumenfold.Windows.SkylightInput")) != cleared
+                and bool(s.shown(TOOLBAR_CLASS)) != cleared,
+                5, what=f"the monitor {'clear' if cleared else 'dimmed'}, its skylight and the toolbar gone or back")
+
 
 main(fresh_start_a_stored_layout_dimming_outside_its_holes_and_unreadable_settings_stopping_the_start,
-     a_hole_follows_the_active_window_through_activation_moves_resizes_and_minimising)
+     a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor_until_it_closes)
