@@ -173,6 +173,8 @@ void AddTrayIcon(Application* application, HINSTANCE instance) {
 UniqueMenu BuildTrayMenu(const Application& application) {
     UniqueMenu menu(CreatePopupMenu());
     for (const TrayMenuItem& item : TrayMenuItems(application.state.textScale, application.state.hideFromCapture,
+                                                  application.state.followActiveWindow,
+                                                  application.state.stepAsideForFullScreen,
                                                   HotKeyName(application.revealKey))) {
         if (item.id == 0) {
             AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
@@ -192,6 +194,10 @@ void RunTrayCommand(Application& app, unsigned id) {
         app.toolbar.ShowExpanded();
     } else if (id == HideFromCaptureCommand) {
         app.overlay.SetCaptureExclusion(!app.state.hideFromCapture);
+    } else if (id == FollowActiveWindowCommand) {
+        app.overlay.SetFollowActiveWindow(!app.state.followActiveWindow);
+    } else if (id == StepAsideCommand) {
+        app.overlay.SetStepAsideForFullScreen(!app.state.stepAsideForFullScreen);
     } else if (id == OpenControlsCommand) {
         app.overlay.RevealFromShortcut();
     } else if (id == HideOverlayCommand) {

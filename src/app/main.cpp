@@ -9,6 +9,8 @@
 #include "app/host_window.h"
 #include "app/instance_coordinator.h"
 #include "common/clipboard.h"
+#include "common/win_geometry.h"
+#include "overlay/focus_rules.h"
 #include "state/settings_file.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
@@ -42,7 +44,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     const bool onlineEnabled = arguments.find(L"--offline") == std::wstring_view::npos;
     if (!app.toolbar.Create(instance, &app.overlay, onlineEnabled)) return 1;
     app.overlay.SetControlsRequestedHandler([&app] { app.toolbar.ShowExpanded(); });
-    app.overlay.SetVisibilityHandler([&app](bool visible) { app.toolbar.TemporarilyHide(!visible); });
+    app.overlay.SetVisibilityHandler([&app](bool visible) {
+        // The toolbar and its logo leave a monitor a full-screen program fills.
+        RECT placed{};
+        GetWindowRect(app.toolbar.Window(), &placed);
+        const Point centre = Centre(ToRect(placed));
+        app.toolbar.TemporarilyHide(!visible || Contains(app.state.steppedAside.value_or(Rect{}), centre));
+    });
     app.overlay.SetTickHandler([&app] { app.toolbar.PollAutoVisibility(); });
     app.overlay.SetInteractionHandler([&app](bool active) {
         if (active) app.toolbar.HideAdvertisementUntilLogoClick();

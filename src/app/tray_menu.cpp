@@ -6,7 +6,8 @@ std::wstring FromAscii(std::string_view ascii) { return {ascii.begin(), ascii.en
 
 }  // namespace
 
-std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale, bool hideFromCapture, std::string_view revealKey) {
+std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale, bool hideFromCapture, bool followActiveWindow,
+                                        bool stepAside, std::string_view revealKey) {
     return {
         {1, L"打开控制栏 / Open controls (" + FromAscii(revealKey) + L")"},
         {2, L"圆角天窗 / Rounded skylight"},
@@ -20,6 +21,8 @@ std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale, bool hideFromCapture,
         {11, L"界面字号 / Interface size: 125%", textScale == 125},
         {12, L"界面字号 / Interface size: 150%", textScale == 150},
         {14, L"截图与共享时隐藏 / Hide from screenshots and sharing", hideFromCapture},
+        {15, L"跟随活动窗口 / Follow the active window", followActiveWindow},
+        {16, L"全屏程序时让开 / Step aside for full-screen programs", stepAside},
         {13, L"清理旧版本 / Clean up old versions"},
         {4, L"退出遮罩 / Hide overlay (Esc)"},
         {5, L"退出 Lumenfold / Quit Lumenfold"},

@@ -20,10 +20,13 @@ enum TrayCommand : unsigned {
     QuitCommand = 5,
     CleanUpCommand = 13,
     HideFromCaptureCommand = 14,
+    FollowActiveWindowCommand = 15,
+    StepAsideCommand = 16,
 };
 
 // `revealKey` names the reveal key in force ("Ctrl+K").
-std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale, bool hideFromCapture, std::string_view revealKey);
+std::vector<TrayMenuItem> TrayMenuItems(int32_t textScale, bool hideFromCapture, bool followActiveWindow,
+                                        bool stepAside, std::string_view revealKey);
 
 // The tray icon's tooltip: the reveal key in force, and whether another program owns it.
 std::wstring TrayTip(std::string_view revealKey, bool taken);

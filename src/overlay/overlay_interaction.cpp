@@ -16,6 +16,7 @@ Rect MonitorOf(POINT point) { return ToRect(MonitorBounds(point, false)); }
 }  // namespace
 
 void OverlayWindow::CallVisibility(bool visible) {
+    toolbarWanted = visible;
     if (visibilityHandler) visibilityHandler(visible);
 }
 

@@ -11,6 +11,7 @@
 #include "common/shell_services.h"
 #include "common/win_geometry.h"
 #include "common/window_procedure.h"
+#include "overlay/focus_rules.h"
 #include "overlay/overlay_geometry.h"
 #include "state/settings_file.h"
 
@@ -55,6 +56,7 @@ bool SetRegionIfChanged(HWND window, UniqueRegion region) {
 }
 
 OverlayWindow::~OverlayWindow() {
+    follower.Stop();
     DestroySkylightWindows();
     if (window) DestroyWindow(window);
 }
@@ -82,6 +84,7 @@ bool OverlayWindow::Create(HINSTANCE instanceHandle, AppState* sharedState) {
     const bool added = EnsureDefaultSkylight();
     state->mode = OverlayMode::Skylights;
     Refresh();
+    RestartFollower();
     if (added) SaveWithPolicy();
     LogActivity("startup monitors/layout regions=" + std::to_string(state->skylights.size()));
     return true;
@@ -146,7 +149,10 @@ void OverlayWindow::Refresh() {
         skylightWindows.push_back(std::make_unique<SkylightWindow>(this, skylightWindows.size()));
     while (skylightWindows.size() > state->skylights.size()) skylightWindows.pop_back();
     const bool show = mode != OverlayMode::Hidden && HolesAllowed();
-    for (auto& skylight : skylightWindows) skylight->Update(show);
+    for (size_t i = 0; i < skylightWindows.size(); ++i) {
+        const bool aside = Contains(state->steppedAside.value_or(Rect{}), Centre(state->skylights[i].bounds));
+        skylightWindows[i]->Update(show && !aside);
+    }
     InvalidateRect(window, nullptr, FALSE);
 }
 
@@ -158,7 +164,9 @@ void OverlayWindow::ApplyWindowRegion() {
     if (HolesAllowed()) {
         for (const SkylightRegion& skylight : state->skylights) wanted.push_back({skylight.bounds, skylight.shape});
         if (state->previewVisible) wanted.push_back({state->preview, state->creationShape});
+        if (state->followed) wanted.push_back({*state->followed, SkylightShape::Rounded});
     }
+    if (state->steppedAside) wanted.push_back({*state->steppedAside, SkylightShape::Rectangle});
     if (wanted == cutHoles) return;
     // Window coordinates: the desktop's own corner is (0, 0).
     auto cut = [&](HRGN region, const Hole& hole) {
@@ -239,6 +247,38 @@ void OverlayWindow::SetCaptureExclusion(bool hide) {
     state->hideFromCapture = hide;
     ExcludeFromCapture(window, hide);
     for (auto& skylight : skylightWindows) skylight->ApplyCaptureExclusion(hide);
+    SaveWithPolicy();
+}
+
+void OverlayWindow::RestartFollower() {
+    follower.Stop();
+    state->followed.reset();
+    state->steppedAside.reset();
+    if (state->followActiveWindow || state->stepAsideForFullScreen) {
+        follower.Start([this](std::optional<Rect> followed, std::optional<Rect> fullScreen) {
+            if (!state->stepAsideForFullScreen) fullScreen.reset();
+            const bool monitorChanged = state->steppedAside != fullScreen;
+            state->followed = state->followActiveWindow ? followed : std::nullopt;
+            state->steppedAside = fullScreen;
+            // The skylights and the toolbar on that monitor hide or come back.
+            if (monitorChanged) {
+                Refresh();
+                if (visibilityHandler) visibilityHandler(toolbarWanted);
+            } else if (state->mode != OverlayMode::Hidden) ApplyWindowRegion();
+        });
+    }
+    Refresh();
+}
+
+void OverlayWindow::SetFollowActiveWindow(bool follow) {
+    state->followActiveWindow = follow;
+    RestartFollower();
+    SaveWithPolicy();
+}
+
+void OverlayWindow::SetStepAsideForFullScreen(bool stepAside) {
+    state->stepAsideForFullScreen = stepAside;
+    RestartFollower();
     SaveWithPolicy();
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/handles.h"
+#include "overlay/focus_follower.h"
 #include "overlay/skylight_creation.h"
 #include "overlay/skylight_window.h"
 #include "state/app_state.h"
@@ -36,6 +37,7 @@ public:
     ~OverlayWindow();
 
     bool Create(HINSTANCE instance, AppState* state);
+    // Also called when a monitor is stepped aside from or back to, with the last value given.
     void SetVisibilityHandler(std::function<void(bool)> handler) { visibilityHandler = std::move(handler); }
     void SetInteractionHandler(std::function<void(bool)> handler) { interactionHandler = std::move(handler); }
     void SetControlsRequestedHandler(std::function<void()> handler) { controlsRequestedHandler = std::move(handler); }
@@ -51,6 +53,10 @@ public:
     void SetBlackoutCursorBrightness(int32_t value);
     // Every window of the overlay leaves screenshots and screen sharing (true) or shows in them; saved.
     void SetCaptureExclusion(bool hide);
+    // One more hole, without controls, follows the foreground window (true) or goes; saved.
+    void SetFollowActiveWindow(bool follow);
+    // While a full-screen program fills a monitor, the overlay and its skylights leave it (true); saved.
+    void SetStepAsideForFullScreen(bool stepAside);
     void CloseRegion(size_t index);
 
     // Mode commands and the background press.
@@ -81,6 +87,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool HolesAllowed() const;
+    void RestartFollower();  // hooks the window events while either choice needs them
     void ApplyOpacity(int32_t opacity);
     void SaveWithPolicy();
     void DestroySkylightWindows();
@@ -127,4 +134,6 @@ private:
     size_t draggedSkylight = 0;
     UniqueRegion otherHoles;     // during a drag: the desktop without the other skylights' holes
     std::vector<Hole> otherHolesKey;
+    FocusFollower follower;
+    bool toolbarWanted = true;  // as last told through the visibility handler
 };

@@ -2,6 +2,7 @@
 // What the user has set up and what the overlay shows now: one plain record shared by all windows.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,10 @@ struct AppState {
     int32_t textScale = 100;           // percent
     bool hideFromCapture = true;       // the overlay's windows stay out of screenshots and sharing
     std::string revealHotKey;          // as the user wrote it; empty: none given, Ctrl+K
+    bool followActiveWindow = false;   // one more hole fitted to the foreground window
+    std::optional<Rect> followed;      // that hole now; never saved
+    bool stepAsideForFullScreen = true;  // a monitor a full-screen program fills is left alone
+    std::optional<Rect> steppedAside;    // that monitor now; never saved
 };
 
 // A settings file never holds more; drawing stops at the same count.

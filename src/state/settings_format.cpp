@@ -144,10 +144,12 @@ bool ParseSettings(std::string_view bytes, AppState& state) noexcept {
             ClampedNumber(document, "backgroundBrightness", 0, 0, 100);
         const std::optional<int32_t> textScale = ClampedNumber(document, "textScale", 100, 100, 150);
         const std::optional<bool> hideFromCapture = Flag(document, "hideFromCapture", true);
+        const std::optional<bool> follow = Flag(document, "followActiveWindow", false);
+        const std::optional<bool> stepAside = Flag(document, "stepAsideForFullScreen", true);
         // Only the key is unreadable, not the file: it falls back to Ctrl+K.
         const Json* revealHotKey = Member(document, "revealHotKey");
         const Json* list = Member(document, "skylights");
-        if (!backgroundBrightness || !textScale || !hideFromCapture || list == nullptr || !list->is_array() ||
+        if (!backgroundBrightness || !textScale || !hideFromCapture || !follow || !stepAside || list == nullptr || !list->is_array() ||
             list->size() > kMaxSkylights) {
             return false;
         }
@@ -165,6 +167,8 @@ bool ParseSettings(std::string_view bytes, AppState& state) noexcept {
         state.backgroundBrightness = *backgroundBrightness;
         state.textScale = *textScale;
         state.hideFromCapture = *hideFromCapture;
+        state.followActiveWindow = *follow;
+        state.stepAsideForFullScreen = *stepAside;
         state.revealHotKey = revealHotKey && revealHotKey->is_string() ? revealHotKey->get<std::string>() : "";
         state.skylights = std::move(skylights);
         state.mode = state.skylights.empty() ? OverlayMode::Shaded : OverlayMode::Skylights;
@@ -198,6 +202,8 @@ std::optional<std::string> SerializeSettings(const AppState& state) noexcept {
         document["textScale"] = state.textScale;
         // Written only when set, so a user who never touches them keeps the same bytes as before.
         if (!state.hideFromCapture) document["hideFromCapture"] = false;
+        if (state.followActiveWindow) document["followActiveWindow"] = true;
+        if (!state.stepAsideForFullScreen) document["stepAsideForFullScreen"] = false;
         if (!state.revealHotKey.empty()) document["revealHotKey"] = state.revealHotKey;
         document["skylights"] = std::move(skylights);
         return document.dump(2, ' ', /*ensure_ascii=*/false, Json::error_handler_t::strict);

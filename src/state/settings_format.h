@@ -12,8 +12,8 @@
 // A real file with the most skylights we accept is far smaller; anything larger is refused unread.
 inline constexpr std::size_t kMaxSettingsFileBytes = 16 * 1024 * 1024;
 
-// Fills the persisted fields of `state` (background brightness, text scale, capture exclusion, the
-// reveal key's text, skylights) from the file's bytes and sets the mode from the list (Shaded when
+// Fills the persisted fields of `state` (background brightness, text scale, capture exclusion, following
+// the active window, stepping aside, the reveal key's text, skylights) from the file's bytes and sets the mode from the list (Shaded when
 // empty, Skylights otherwise). Returns false, with `state` untouched, when the bytes are not an
 // acceptable settings file. One leading UTF-8 byte order mark is allowed, as Windows editors write
 // one; the writer never does.

@@ -1,7 +1,8 @@
 """The dimming overlay as a user sees it, and the settings file behind it."""
 import json
 
-from lumenfold import BRIGHT, ERROR_BOX, EXE, OK, OVERLAY_CLASS, SCREEN, Session, check, in_hole, main
+from lumenfold import (BRIGHT, ERROR_BOX, EXE, OK, OVERLAY_CLASS, SCREEN, TOOLBAR_CLASS, Session, check, in_hole,
+                      main, wait_until)
 
 SETTINGS_MESSAGE = ("无法读取原有设置；为保护数据，此次启动已停止。 / Cannot read saved settings; startup stopped to "
                     "preserve your data.")
@@ -52,4 +53,37 @@ def fresh_start_a_stored_layout_dimming_outside_its_holes_and_unreadable_setting
         check(s.settings_file.read_bytes() == content, "the file was changed")
 
 
-main(fresh_start_a_stored_layout_dimming_outside_its_holes_and_unreadable_settings_stopping_the_start)
+def a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor_until_it_closes():
+    with Session("follow") as s:
+        for left in (100, 1200):
+            s.hold("colour-window", *BRIGHT, left, 500, left + 400, 800)
+        a, b = sorted(s.windows("Lumenfold.Probe.Colour"), key=lambda w: w["rect"][0])
+        s.start_overlay([{"bounds": [1500, 50, 1900, 300], "shape": 2}], followActiveWindow=True)
+
+        def followed(rect):  # clear to each edge's middle (a rounded region stops a pixel short), dark outside
+            (l, t, r, b), overlay = rect, s.windows(OVERLAY_CLASS)[0]
+            inside = [(l, (t + b) // 2), (r - 2, (t + b) // 2), ((l + r) // 2, t), ((l + r) // 2, b - 2)]
+            outside = [(l - 1, (t + b) // 2), (r, (t + b) // 2), ((l + r) // 2, t - 1), ((l + r) // 2, b)]
+            return all(in_hole(overlay, *p) for p in inside) and not any(in_hole(overlay, *p) for p in outside)
+        for window, action, rect in ((a, ["front"], a["rect"]), (a, [50, 50, 450, 350], [50, 50, 450, 350]),
+                                     (a, [60, 40, 700, 450], [60, 40, 700, 450]), (b, ["front"], b["rect"])):
+            s.probe("window", window["hwnd"], *action, "notify")
+            wait_until(lambda: followed(rect), 5, what=f"the hole on {rect} after {action}",
+                       detail=lambda: f"region {s.windows(OVERLAY_CLASS)[0]['region']}")
+        s.probe("window", b["hwnd"], "min", "notify")
+        wait_until(lambda: not in_hole(s.windows(OVERLAY_CLASS)[0], 1400, 650), 5, what="the hole gone on minimising")
+
+        s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)  # borderless, the whole monitor
+        full = [w for w in s.windows("Lumenfold.Probe.Colour") if w["rect"] == [0, 0, 1920, 1080]][0]
+        for window, cleared in ((full, True), (a, False)):
+            if not cleared:  # closing it hands the foreground on: Windows tells the hooks of that
+                s.probe("send", full["hwnd"], 0x10, 0, 0)  # WM_CLOSE
+            s.probe("window", window["hwnd"], "front", "notify")
+            wait_until(lambda: all(in_hole(s.windows(OVERLAY_CLASS)[0], x, y) == cleared for x, y in (
+                (1000, 900), (1700, 600), (0, 1079))) and bool(s.shown("Lumenfold.Windows.SkylightInput")) != cleared
+                and bool(s.shown(TOOLBAR_CLASS)) != cleared,
+                5, what=f"the monitor {'clear' if cleared else 'dimmed'}, its skylight and the toolbar gone or back")
+
+
+main(fresh_start_a_stored_layout_dimming_outside_its_holes_and_unreadable_settings_stopping_the_start,
+     a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor_until_it_closes)

@@ -14,7 +14,8 @@ bool Within(int32_t value, int32_t lowest, int32_t highest) { return value >= lo
 
 bool SamePersisted(const AppState& a, const AppState& b) {
     return a.mode == b.mode && a.skylights == b.skylights && a.backgroundBrightness == b.backgroundBrightness &&
-           a.textScale == b.textScale && a.hideFromCapture == b.hideFromCapture && a.revealHotKey == b.revealHotKey;
+           a.textScale == b.textScale && a.hideFromCapture == b.hideFromCapture && a.revealHotKey == b.revealHotKey &&
+           a.followActiveWindow == b.followActiveWindow && a.stepAsideForFullScreen == b.stepAsideForFullScreen;
 }
 
 // Values no file can produce, so a refused file that changed anything shows.
@@ -23,7 +24,9 @@ const AppState kSentinel{.mode = OverlayMode::Blackout,
                          .backgroundBrightness = -7,
                          .textScale = 7,
                          .hideFromCapture = false,
-                         .revealHotKey = "\x01"};
+                         .revealHotKey = "\x01",
+                         .followActiveWindow = true,
+                         .stepAsideForFullScreen = false};
 
 }  // namespace
 

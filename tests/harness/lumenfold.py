@@ -30,7 +30,7 @@ TRAY_CLASS = "__winex11_standalone_tray"
 TRAY_SKYLIGHT = [{"bounds": [0, 0, 300, 44], "shape": 2}]
 # From the top; a separator stands before the sizes.
 MENU = ["open", "rounded", "elliptical", "rectangle", "circle", "horizontal", "vertical",
-        "size 100", "size 125", "size 150", "no capture", "clean up", "hide", "quit"]
+        "size 100", "size 125", "size 150", "no capture", "follow", "step aside", "clean up", "hide", "quit"]
 
 
 def check(condition, message):

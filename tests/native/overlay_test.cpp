@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "drawing/dpi_scale.h"
 #include "drawing/slider_layout.h"
+#include "overlay/focus_rules.h"
 #include "overlay/overlay_geometry.h"
 #include "overlay/skylight_creation.h"
 #include "toolbar/toolbar_layout.h"
@@ -38,6 +41,35 @@ TEST(OverlayGeometry, OpacityDefaultSkylightOffsetDrawnRectanglesAndShapesStayOn
 }
 
 ShakeSample Sample(int x, uint64_t time, intptr_t monitor = 1) { return {{x, 100}, time, monitor, true}; }
+
+TEST(FocusRules, TheFrameElseTheWindowAndNeverOursTheShellCloakedOrMinimised) {
+    ForegroundFacts facts{.frame = Rect{10, 10, 90, 90}, .window = {0, 0, 100, 100}};
+    EXPECT_EQ(FollowedRect(facts), (Rect{10, 10, 90, 90}));
+    facts.frame = Rect{};
+    EXPECT_EQ(FollowedRect(facts), (Rect{0, 0, 100, 100}));
+    for (bool ForegroundFacts::*flag : {&ForegroundFacts::ours, &ForegroundFacts::shell, &ForegroundFacts::cloaked,
+                                        &ForegroundFacts::minimised}) {
+        ForegroundFacts excluded = facts;
+        excluded.*flag = true;
+        EXPECT_EQ(FollowedRect(excluded), std::nullopt);
+    }
+    facts.visible = false;
+    EXPECT_EQ(FollowedRect(facts), std::nullopt);
+}
+
+TEST(FocusRules, FullScreenOnlyWhenTheWindowCoversItsWholeMonitor) {
+    const std::vector<Rect> monitors{kPrimary, kLeft};
+    const auto on = [&](Rect window, bool ours = false) {
+        return FullScreenMonitor({.ours = ours, .window = window}, monitors);
+    };
+    EXPECT_EQ(on(kPrimary), kPrimary);
+    EXPECT_EQ(on({-8, -8, 1928, 1088}), kPrimary);           // a maximised frame overhangs
+    EXPECT_EQ(on({0, 0, 1920, 1079}), std::nullopt);         // borderless, one pixel short
+    EXPECT_EQ(on({-1024, 0, 1920, 1080}), kPrimary);         // across both: the monitor with most of it
+    EXPECT_EQ(on({-1024, 0, 100, 768}), kLeft);
+    EXPECT_EQ(on({-500, 0, 1500, 1080}), std::nullopt);      // across both, filling neither
+    EXPECT_EQ(on(kPrimary, true), std::nullopt);
+}
 
 TEST(Shake, FastFarMoveOnOneMonitorIdleCursorAndModeTransitions) {
     EXPECT_TRUE(IsShake(Sample(100, 1000), Sample(178, 1120)));   // 650 px/s at the longest interval

@@ -69,6 +69,8 @@ TEST(ParseSettings, DefaultsUnknownMembersClampsAndRefusesWhatItDoesNotFullyUnde
         "// saved by hand\n{\"version\": 1, \"skylights\": []}",
         R"({"version": 1, "skylights": [], "textScale": "150"})",
         R"({"version": 1, "skylights": [], "hideFromCapture": "no"})",
+        R"({"version": 1, "skylights": [], "followActiveWindow": 1})",
+        R"({"version": 1, "skylights": [], "stepAsideForFullScreen": null})",
         R"({"version": 1, "skylights": [{"bounds": [0, 0, 10, 10], "ellipse": 1, "shape": 2}]})",
         R"({"version": 1, "skylights": [{"bounds": [0, 0, 10, 10], "moveEnabled": "false"}]})",
         R"({"version": 1, "skylights": [{"bounds": [0, 0, 10, 10], "shape": 6}]})",
@@ -113,12 +115,22 @@ TEST(SerializeSettings, EllipseForOlderCopiesShapeWinsAndRefusesWhatTheNextStart
     EXPECT_FALSE(Save(std::vector<SkylightRegion>(1001, {{0, 0, 10, 10}})));
 }
 
-TEST(Settings, RevealKeyKeptAsWrittenAnyOtherTypeIgnoredCaptureChoiceWrittenOnlyWhenOff) {
-    const auto saved = SerializeSettings(
-        Load(R"({"version": 1, "skylights": [], "revealHotKey": "alt + f10", "hideFromCapture": false})").value());
-    EXPECT_NE(saved->find("\n  \"hideFromCapture\": false,\n  \"revealHotKey\": \"alt + f10\",\n"), std::string::npos);
+TEST(Settings, RevealKeyKeptAsWrittenAnyOtherTypeIgnoredChoicesWrittenOnlyWhenNotTheDefault) {
+    const auto saved = SerializeSettings(Load(R"({"version": 1, "skylights": [], "revealHotKey": "alt + f10",
+                                                  "hideFromCapture": false, "followActiveWindow": true,
+                                                  "stepAsideForFullScreen": false})").value());
+    EXPECT_NE(saved->find("\n  \"followActiveWindow\": true,\n  \"hideFromCapture\": false,\n  \"revealHotKey\": "
+                          "\"alt + f10\",\n  \"skylights\": [],\n  \"stepAsideForFullScreen\": false,"),
+              std::string::npos);
     const auto other = Load(R"({"version": 1, "skylights": [], "revealHotKey": 5, "hideFromCapture": true})");
-    EXPECT_TRUE(other && other->revealHotKey.empty() && other->hideFromCapture);
+    EXPECT_TRUE(other && other->revealHotKey.empty() && other->hideFromCapture && !other->followActiveWindow &&
+                other->stepAsideForFullScreen);
+    EXPECT_EQ(SerializeSettings(*other), R"({
+  "backgroundBrightness": 0,
+  "skylights": [],
+  "textScale": 100,
+  "version": 1
+})");
 }
 
 TEST(ParseHotKey, ModifiersInAnyOrderCaseAndBlanksThenOneKeyEachNamedOnceNoBareTyping) {
@@ -140,10 +152,12 @@ TEST(ParseHotKey, ModifiersInAnyOrderCaseAndBlanksThenOneKeyEachNamedOnceNoBareT
     EXPECT_EQ(HotKeyName(ParseHotKey(" win+shift + alt+ctrl+f9").value()), "Ctrl+Alt+Shift+Win+F9");
 }
 
-TEST(TrayMenu, NamesTheRevealKeyInForceAndChecksTheCaptureChoice) {
-    const auto on = TrayMenuItems(125, true, "Alt+F10"), off = TrayMenuItems(125, false, "Ctrl+K");
+TEST(TrayMenu, NamesTheRevealKeyInForceAndChecksTheCaptureAndFollowChoices) {
+    const auto on = TrayMenuItems(125, true, true, true, "Alt+F10");
+    const auto off = TrayMenuItems(125, false, false, false, "Ctrl+K");
     EXPECT_EQ(on.at(0).text, L"打开控制栏 / Open controls (Alt+F10)");
-    EXPECT_TRUE(on.at(11).id == 14 && on[11].checked && !off.at(11).checked && on.at(12).id == 13);
+    for (size_t i : {11, 12, 13}) EXPECT_TRUE(on.at(i).checked && !off.at(i).checked) << i;
+    EXPECT_TRUE(on[11].id == 14 && on[12].id == 15 && on[13].id == 16 && on.at(14).id == 13);
 }
 
 }  // namespace

@@ -238,6 +238,26 @@ int ColourWindow(const Args& a) {
     return 0;
 }
 
+// window HWND front|min|LEFT TOP RIGHT BOTTOM [notify]: activates, minimises or places another program's window;
+// with "notify", tells the event hooks too, as Windows itself would.
+int Window(const Args& a) {
+    HWND window = ParseWindow(a[0]);
+    DWORD event = EVENT_OBJECT_LOCATIONCHANGE;
+    if (a[1] == L"front") {
+        if (!SetForegroundWindow(window)) return Fail("SetForegroundWindow failed");
+        event = EVENT_SYSTEM_FOREGROUND;
+    } else if (a[1] == L"min") {
+        ShowWindow(window, SW_MINIMIZE);
+        event = EVENT_SYSTEM_MINIMIZESTART;
+    } else if (int v[4]; a.size() >= 5 && (v[0] = _wtoi(a[1].c_str()), v[1] = _wtoi(a[2].c_str()),
+                                             v[2] = _wtoi(a[3].c_str()), v[3] = _wtoi(a[4].c_str()), true)) {
+        if (!SetWindowPos(window, nullptr, v[0], v[1], v[2] - v[0], v[3] - v[1], SWP_NOZORDER | SWP_NOACTIVATE))
+            return Fail("SetWindowPos failed");
+    }
+    if (a.back() == L"notify") NotifyWinEvent(event, window, OBJID_WINDOW, CHILDID_SELF);
+    return Print("true");
+}
+
 // tray-delete HWND ID: removes another program's tray icon, as a crashed shell would lose it.
 int TrayDelete(const Args& a) {
     NOTIFYICONDATAW data{};
@@ -257,7 +277,8 @@ int main() {  // Zig's runtime has no wide entry point: both builds read the wid
         {L"list", {0, List}}, {L"children", {1, Children}}, {L"send", {4, Send}},
         {L"short-path", {1, ShortPath}}, {L"launch", {1, Launch}}, {L"hold-mutex", {2, HoldMutex}},
         {L"clipboard-get", {0, ClipboardGet}}, {L"monitors", {0, Monitors}}, {L"colour-window", {7, ColourWindow}},
-        {L"tray-delete", {2, TrayDelete}}, {L"hold-hotkey", {3, HoldHotKey}}, {L"protect", {1, Protect}}};
+        {L"tray-delete", {2, TrayDelete}}, {L"hold-hotkey", {3, HoldHotKey}}, {L"protect", {1, Protect}},
+        {L"window", {2, Window}}};
     const auto command = argc < 2 ? commands.end() : commands.find(argv[1]);
     if (command == commands.end() || argc - 2 < command->second.arguments)
         return Fail("usage: lfprobe COMMAND ARGS... (the commands and their arguments are listed in probe.cpp)");
