@@ -153,7 +153,8 @@ def random_actions_keep_windows_holes_and_file_in_step():
                 s.probe("send", s.windows(OVERLAY_CLASS)[0]["hwnd"], 0x7E, 32, 1080 << 16 | 1920)
                 run.settle("edit")
         except Exception as failure:
-            print(f"FAILED at action {done} of seed {SEED}; the last actions: {run.history[-6:]}", flush=True)
+            print(f"FAILED at action {done} of seed {SEED}; the last actions: {run.history[-6:]}; the log's end:",
+                  *s.log_lines()[-12:], sep="\n  ", flush=True)
             if isinstance(failure, subprocess.TimeoutExpired) and "monitor" in run.history[-1]:  # Wine 8, measured:
                 raise EnvironmentFailure(f"every new Wine process stalls after xrandr: {failure}") from failure
             raise
