@@ -103,9 +103,8 @@ HWND SkylightWindow::CreatePart(const wchar_t* className, const wchar_t* title, 
 }
 
 void SkylightWindow::ApplyCaptureExclusion(bool exclude) {
-    for (HWND window : {input.get(), controls.get(), closeButton.get(), grips[0].get(), grips[1].get(),
-                        grips[2].get(), grips[3].get(), grips[4].get()})
-        ExcludeFromCapture(window, exclude);
+    for (HWND window : {input.get(), controls.get(), closeButton.get()}) ExcludeFromCapture(window, exclude);
+    for (const UniqueWindow& grip : grips) ExcludeFromCapture(grip.get(), exclude);
 }
 
 SkylightRegion& SkylightWindow::Record() const { return owner->State().skylights[index]; }

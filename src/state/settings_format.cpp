@@ -149,8 +149,8 @@ bool ParseSettings(std::string_view bytes, AppState& state) noexcept {
         // Only the key is unreadable, not the file: it falls back to Ctrl+K.
         const Json* revealHotKey = Member(document, "revealHotKey");
         const Json* list = Member(document, "skylights");
-        if (!backgroundBrightness || !textScale || !hideFromCapture || !follow || !stepAside || list == nullptr || !list->is_array() ||
-            list->size() > kMaxSkylights) {
+        if (!backgroundBrightness || !textScale || !hideFromCapture || !follow || !stepAside || list == nullptr ||
+            !list->is_array() || list->size() > kMaxSkylights) {
             return false;
         }
         std::vector<SkylightRegion> skylights;
