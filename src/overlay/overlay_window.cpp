@@ -83,8 +83,7 @@ bool OverlayWindow::Create(HINSTANCE instanceHandle, AppState* sharedState) {
     lastActivity = GetTickCount64();
     const bool added = EnsureDefaultSkylight();
     state->mode = OverlayMode::Skylights;
-    Refresh();
-    RestartFollower();
+    RestartFollower();  // which refreshes
     if (added) SaveWithPolicy();
     LogActivity("startup monitors/layout regions=" + std::to_string(state->skylights.size()));
     return true;
@@ -352,7 +351,7 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             const bool wasPressing = pressing;
             CancelPreview();
             UpdateDisplays();
-            Refresh();
+            RestartFollower();  // which refreshes, and reads the monitors again
             SaveWithPolicy();
             EndCancelledPress(wasPressing);
             return 0;
