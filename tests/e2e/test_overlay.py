@@ -1,8 +1,9 @@
 """The dimming overlay as a user sees it, and the settings file behind it."""
 import json
+import subprocess
 
-from lumenfold import (BRIGHT, ERROR_BOX, EXE, OK, OVERLAY_CLASS, SCREEN, TOOLBAR_CLASS, Session, check, in_hole,
-                      main, wait_until)
+from lumenfold import (BRIGHT, ERROR_BOX, EXE, OK, OVERLAY_CLASS, SCREEN, TOOLBAR_CLASS, EnvironmentFailure, Session,
+                      check, in_hole, main, wait_until)
 
 SETTINGS_MESSAGE = ("无法读取原有设置；为保护数据，此次启动已停止。 / Cannot read saved settings; startup stopped to "
                     "preserve your data.")
@@ -85,5 +86,28 @@ def a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor
                 5, what=f"the monitor {'clear' if cleared else 'dimmed'}, its skylight and the toolbar gone or back")
 
 
+def after_sleep_lock_or_sign_in_the_skylights_refit_unsaved_and_the_stored_place_returns_with_the_monitor():
+    with Session("refit", two_monitors=True) as s:
+        stored = s.write_settings([{"bounds": [-900, 100, -500, 400], "shape": 2}])  # on the left monitor
+        hwnd = s.start_overlay()[2]["hwnd"]
+        for on in (False, True):
+            try:
+                mode = "--mode 1024x768_60 --left-of DUMMY0" if on else "--off"
+                subprocess.run(["xrandr", "--output", "DUMMY1", *mode.split()], env=s.env, check=True, timeout=30)
+                wait_until(lambda: s.probe("monitors") == 1 + on, 20, what="Wine to see the monitors")
+            except subprocess.TimeoutExpired as failure:  # Wine 8, measured: new processes stall after xrandr at times
+                raise EnvironmentFailure(f"a Wine process stalled after xrandr: {failure}") from failure
+            # Wine raises none: unlock, console and remote connect, two resumes, DPI, work area; the display change.
+            desktop, hole = ([-1024, 0, 1920, 1080], (-700, 250)) if on else ([0, 0, 1920, 1080], (200, 250))
+            for message in [(0x7E, 32, 1080 << 16 | 1920)] if on else [(0x2B1, 8, 0), (0x2B1, 1, 0), (0x2B1, 3, 0), (
+                    0x218, 0x12, 0), (0x218, 7, 0), (0x2E0, 96 << 16 | 96, 0), (0x1A, 0x2F, 0)]:
+                s.probe("window", hwnd, 0, 0, 100, 100)  # only a refit places it again
+                s.probe("send", hwnd, *message)
+                wait_until(lambda: (o := s.windows(OVERLAY_CLASS)[0])["rect"] == desktop and in_hole(o, *hole), 5,
+                           what=f"the refit after {message}")
+            check(s.settings_file.read_bytes() == stored, "the refit was saved")
+
+
 main(fresh_start_a_stored_layout_dimming_outside_its_holes_and_unreadable_settings_stopping_the_start,
-     a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor_until_it_closes)
+     a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor_until_it_closes,
+     after_sleep_lock_or_sign_in_the_skylights_refit_unsaved_and_the_stored_place_returns_with_the_monitor)
