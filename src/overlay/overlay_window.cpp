@@ -265,6 +265,11 @@ void OverlayWindow::SetCaptureExclusion(bool hide) {
     SaveWithPolicy();
 }
 
+void OverlayWindow::SetVisibilityHandler(std::function<void(bool)> handler) {
+    visibilityHandler = std::move(handler);
+    if (visibilityHandler && state && state->steppedAside) visibilityHandler(toolbarWanted);
+}
+
 void OverlayWindow::RestartFollower() {
     const std::optional<Rect> wasAside = state->steppedAside;
     follower.Stop();

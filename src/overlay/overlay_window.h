@@ -37,8 +37,9 @@ public:
     ~OverlayWindow();
 
     bool Create(HINSTANCE instance, AppState* state);
-    // Also called when a monitor is stepped aside from or back to, with the last value given.
-    void SetVisibilityHandler(std::function<void(bool)> handler) { visibilityHandler = std::move(handler); }
+    // Also called when a monitor is stepped aside from or back to, with the last value given; at once when
+    // one is stepped aside already (a full-screen program in front at the start).
+    void SetVisibilityHandler(std::function<void(bool)> handler);
     void SetInteractionHandler(std::function<void(bool)> handler) { interactionHandler = std::move(handler); }
     void SetControlsRequestedHandler(std::function<void()> handler) { controlsRequestedHandler = std::move(handler); }
     // Called about every 100 ms while the overlay is shown, from its own mouse poll: one timer wakes the process.

@@ -90,6 +90,10 @@ def tray_menu_hides_quits_while_saving_fails_sizes_and_quits():  # and names a t
             choose_from_tray_menu(s, "no capture")
             wait_until(lambda: s.settings().get("hideFromCapture", True) == hidden, 10, what="the choice saved")
         asked(0)
+        for entry, key, chosen in (("follow", "followActiveWindow", True), ("step aside", "stepAsideForFullScreen",
+                                                                           False)):
+            choose_from_tray_menu(s, entry)
+            wait_until(lambda: s.settings().get(key, not chosen) == chosen, 10, what=f"{key} saved")
         tray_tip(s, "Lumenfold — Ctrl+K 已被占用 / taken by another program")
         s.wait_log("brightness hot key taken Ctrl+Alt+Up")
         choose_from_tray_menu(s, "hide")

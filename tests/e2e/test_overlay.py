@@ -3,7 +3,7 @@ import json
 import subprocess
 
 from lumenfold import (BRIGHT, ERROR_BOX, EXE, OK, OVERLAY_CLASS, SCREEN, TOOLBAR_CLASS, EnvironmentFailure, Session,
-                      check, in_hole, main, wait_until)
+                      check, in_hole, main, tray_icons, wait_until)
 
 SETTINGS_MESSAGE = ("无法读取原有设置；为保护数据，此次启动已停止。 / Cannot read saved settings; startup stopped to "
                     "preserve your data.")
@@ -56,10 +56,18 @@ def fresh_start_a_stored_layout_dimming_outside_its_holes_and_unreadable_setting
 
 def a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor_until_it_closes():
     with Session("follow") as s:
-        for left in (100, 1200):
-            s.hold("colour-window", *BRIGHT, left, 500, left + 400, 800)
-        a, b = sorted(s.windows("Lumenfold.Probe.Colour"), key=lambda w: w["rect"][0])
-        s.start_overlay([{"bounds": [1500, 50, 1900, 300], "shape": 2}], followActiveWindow=True)
+        for rect in ((100, 500, 500, 800), (1200, 500, 1600, 800), SCREEN):  # the last borderless, the whole monitor
+            s.hold("colour-window", *BRIGHT, *rect)
+        full, a, b = sorted(s.windows("Lumenfold.Probe.Colour"), key=lambda w: w["rect"][0])
+        s.probe("window", full["hwnd"], "front")  # a full-screen program in front when Lumenfold starts
+        s.start_overlay([{"bounds": [1500, 50, 1900, 300], "shape": 2}], shade=BRIGHT, followActiveWindow=True)
+
+        def monitor_left(cleared):  # clear, its skylight, the toolbar and the logo gone; or all back
+            return all(in_hole(s.windows(OVERLAY_CLASS)[0], x, y) == cleared for x, y in (
+                (1000, 900), (1700, 600), (0, 1079))) and all(bool(s.shown(f"Lumenfold.Windows.{c}")) != cleared
+                                                              for c in ("SkylightInput", "Toolbar", "PersistentLogo"))
+        wait_until(lambda: tray_icons(s), 10, what="the start to end with the tray icon")
+        check(monitor_left(True), "the monitor not left alone from the start")  # the idle rule hides later
 
         def followed(rect):  # clear to each edge's middle (a rounded region stops a pixel short), dark outside
             (l, t, r, b), overlay = rect, s.windows(OVERLAY_CLASS)[0]
@@ -74,16 +82,11 @@ def a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor
         s.probe("window", b["hwnd"], "min", "notify")
         wait_until(lambda: not in_hole(s.windows(OVERLAY_CLASS)[0], 1400, 650), 5, what="the hole gone on minimising")
 
-        s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)  # borderless, the whole monitor
-        full = [w for w in s.windows("Lumenfold.Probe.Colour") if w["rect"] == [0, 0, 1920, 1080]][0]
         for window, cleared in ((full, True), (a, False)):
             if not cleared:  # closing it hands the foreground on: Windows tells the hooks of that
                 s.probe("send", full["hwnd"], 0x10, 0, 0)  # WM_CLOSE
             s.probe("window", window["hwnd"], "front", "notify")
-            wait_until(lambda: all(in_hole(s.windows(OVERLAY_CLASS)[0], x, y) == cleared for x, y in (
-                (1000, 900), (1700, 600), (0, 1079))) and bool(s.shown("Lumenfold.Windows.SkylightInput")) != cleared
-                and bool(s.shown(TOOLBAR_CLASS)) != cleared,
-                5, what=f"the monitor {'clear' if cleared else 'dimmed'}, its skylight and the toolbar gone or back")
+            wait_until(lambda: monitor_left(cleared), 5, what=f"the monitor {'clear' if cleared else 'dimmed'} again")
 
 
 def after_sleep_lock_or_sign_in_the_skylights_refit_unsaved_and_the_stored_place_returns_with_the_monitor():
