@@ -1,7 +1,8 @@
 """Takes the README's pictures from the real program under a virtual display: docs/*.png.
 
-Run by tools/pictures.sh. A made-up document lies under the overlay, and the program's online
-services talk to a local HTTPS service that offers one banner and a few credits.
+Run by tools/pictures.sh. A made-up document lies under the overlay (and a notepad in front, for the
+followed window), and the program's online services talk to a local HTTPS service that offers one
+banner and a few credits.
 """
 import subprocess
 import sys
@@ -10,6 +11,7 @@ from pathlib import Path
 
 from https_service import answer
 from lumenfold import EXE, STARTED_LINE, TOOLBAR_CLASS, Session, wait_until
+from lumenfold_env import windows_path
 
 DOCS = Path(__file__).resolve().parent
 CREDENTIAL, CODE = "0123456789abcdef" * 4, "LF-96D779EB101B1CEFC25BB0DC"
@@ -83,6 +85,23 @@ def main():
         time.sleep(1)
         left, top, right, bottom = share["rect"]
         shot(s, "share.png", f"{right - left}x{bottom - top}+{left}+{top}")
+        s.run_program(["--quit"])
+        process.wait(30)
+
+        # Following the active window: a notepad in front keeps a rounded hole of its own.
+        (s.root / "notes.txt").write_text("Call the plant about the spring opening.\r\nDraft the hiring note.\r\n"
+                                          "Check the May price review with finance.\r\n")
+        s.start(["notepad", windows_path(s.root / "notes.txt")])
+        notepad = wait_until(lambda: s.shown("Notepad"), 30, what="the notepad")[0]
+        s.probe("window", notepad["hwnd"], 960, 300, 1440, 660)
+        s.probe("window", notepad["hwnd"], "front")
+        s.write_settings([{"bounds": [100, 900, 400, 1040], "shape": 0}], backgroundBrightness=25,
+                         followActiveWindow=True)  # its one skylight out of the picture
+        process = s.start([EXE])
+        s.wait_log(STARTED_LINE, timeout=60, prefix=True)
+        s.move_mouse(1700, 1000)
+        time.sleep(1)
+        shot(s, "follow.png", "960x600+500+100")
         s.run_program(["--quit"])
         process.wait(30)
 

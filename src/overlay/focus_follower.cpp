@@ -47,10 +47,13 @@ void FocusFollower::Start(Handler changed) {
     Stop();
     running = this;
     handler = std::move(changed);
+    monitors = Monitors();
     for (auto [first, last] : {std::pair{EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND},
                                {EVENT_SYSTEM_MINIMIZESTART, EVENT_SYSTEM_MINIMIZEEND},
                                {EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE}}) {
-        // Our own windows never take the focus over, and they move often.
+        // Our own windows never take the focus over, and they move often. Not narrowed to the followed
+        // window's process: Wine counts a move as an event of the process that made it, so a window moved
+        // by another program would be missed.
         if (HWINEVENTHOOK hook = SetWinEventHook(first, last, nullptr, OnEvent, 0, 0,
                                                  WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS))
             hooks.push_back(hook);
@@ -81,9 +84,15 @@ void CALLBACK FocusFollower::OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LO
 }
 
 void FocusFollower::Update(HWND foreground) {
-    if (foreground && MayBecomeFocus(FactsOf(foreground))) followed = foreground;
-    std::optional<Rect> now = followed && IsWindow(followed) ? FollowedRect(FactsOf(followed)) : std::nullopt;
-    std::optional<Rect> fullScreen = foreground ? FullScreenMonitor(FactsOf(foreground), Monitors()) : std::nullopt;
+    std::optional<Rect> now, fullScreen;
+    const ForegroundFacts facts = foreground ? FactsOf(foreground) : ForegroundFacts{};
+    if (foreground && MayBecomeFocus(facts)) {
+        followed = foreground;
+        now = FollowedRect(facts);
+        fullScreen = FullScreenMonitor(facts, monitors);
+    } else if (followed && IsWindow(followed)) {
+        now = FollowedRect(FactsOf(followed));
+    }
     if (now == lastFollowed && fullScreen == lastFullScreen) return;
     lastFollowed = now;
     lastFullScreen = fullScreen;

@@ -18,7 +18,7 @@ public:
     ~FocusFollower() { Stop(); }
 
     // Hooks the foreground, location and minimise events; `changed` is called at once and after
-    // every change. One follower per process.
+    // every change. The monitors are read here: start again after a display change. One follower per process.
     void Start(Handler changed);
     void Stop();
 
@@ -28,6 +28,7 @@ private:
     void Update(HWND foreground);
 
     std::vector<HWINEVENTHOOK> hooks;
+    std::vector<Rect> monitors;
     HWND followed = nullptr;
     std::optional<Rect> lastFollowed;
     std::optional<Rect> lastFullScreen;

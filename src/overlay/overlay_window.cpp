@@ -1,5 +1,7 @@
 #include "overlay/overlay_window.h"
 
+#include <wtsapi32.h>
+
 #include <algorithm>
 #include <utility>
 #include <string>
@@ -14,6 +16,7 @@
 #include "overlay/focus_rules.h"
 #include "overlay/overlay_geometry.h"
 #include "state/settings_file.h"
+#include "state/settings_format.h"
 
 namespace {
 
@@ -72,30 +75,42 @@ bool OverlayWindow::Create(HINSTANCE instanceHandle, AppState* sharedState) {
     windowClass.lpszClassName = kOverlayWindowClass;
     RegisterClassW(&windowClass);
 
-    UpdateDisplays();
+    // Kept in memory only, as after a sign-in: a monitor not yet there must not move the stored layout.
+    UpdateDisplays(true);
     const Rect& d = state->desktop;
     CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kOverlayWindowClass,
                     L"Lumenfold background", WS_POPUP, d.left, d.top, static_cast<int>(Width(d)),
                     static_cast<int>(Height(d)), nullptr, nullptr, instance, this);
     if (!window) return false;
     if (state->hideFromCapture) ExcludeFromCapture(window, true);
+    WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
 
     lastActivity = GetTickCount64();
     const bool added = EnsureDefaultSkylight();
     state->mode = OverlayMode::Skylights;
-    Refresh();
-    RestartFollower();
+    RestartFollower();  // which refreshes
     if (added) SaveWithPolicy();
     LogActivity("startup monitors/layout regions=" + std::to_string(state->skylights.size()));
     return true;
 }
 
-void OverlayWindow::UpdateDisplays() {
+bool OverlayWindow::UpdateDisplays(bool held) {
     const int x = GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int y = GetSystemMetrics(SM_YVIRTUALSCREEN);
     state->desktop = {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    for (SkylightRegion& skylight : state->skylights)
-        skylight.bounds = ToRect(FitOnMonitor(ToRECT(skylight.bounds), ToPOINT(Centre(skylight.bounds))));
+    return RefitSkylights(state->skylights, [](const Rect& r) {
+        return ToRect(FitOnMonitor(ToRECT(r), ToPOINT(Centre(r))));
+    }, held);
+}
+
+void OverlayWindow::Refit(bool held) {
+    const bool wasPressing = pressing;
+    CancelPreview();
+    const bool moved = UpdateDisplays(held);
+    LogActivity(held ? "displays refit, kept in memory" : "displays refit");
+    RestartFollower();  // the monitors it knows changed too
+    if (moved) SaveWithPolicy();
+    EndCancelledPress(wasPressing);
 }
 
 bool OverlayWindow::EnsureDefaultSkylight() {
@@ -250,7 +265,13 @@ void OverlayWindow::SetCaptureExclusion(bool hide) {
     SaveWithPolicy();
 }
 
+void OverlayWindow::SetVisibilityHandler(std::function<void(bool)> handler) {
+    visibilityHandler = std::move(handler);
+    if (visibilityHandler && state && state->steppedAside) visibilityHandler(toolbarWanted);
+}
+
 void OverlayWindow::RestartFollower() {
+    const std::optional<Rect> wasAside = state->steppedAside;
     follower.Stop();
     state->followed.reset();
     state->steppedAside.reset();
@@ -268,6 +289,7 @@ void OverlayWindow::RestartFollower() {
         });
     }
     Refresh();
+    if (state->steppedAside != wasAside && visibilityHandler) visibilityHandler(toolbarWanted);
 }
 
 void OverlayWindow::SetFollowActiveWindow(bool follow) {
@@ -330,6 +352,7 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
                 UnregisterHotKey(window, kEscapeHotKey);
                 escapeRegistered = false;
             }
+            WTSUnRegisterSessionNotification(window);
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             window = nullptr;
             return 0;
@@ -348,15 +371,19 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             if (pollPeriod) Poll(false);  // the pointer is moving over the overlay
             return TRUE;
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-        case WM_DISPLAYCHANGE: {
-            const bool wasPressing = pressing;
-            CancelPreview();
-            UpdateDisplays();
-            Refresh();
-            SaveWithPolicy();
-            EndCancelledPress(wasPressing);
+        case WM_DISPLAYCHANGE: Refit(false); return 0;
+        // A monitor may be missing for a while after these: the refit is kept in memory only.
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) Refit(true);
+            return TRUE;
+        case WM_WTSSESSION_CHANGE:
+            if (wParam == WTS_SESSION_UNLOCK || wParam == WTS_CONSOLE_CONNECT || wParam == WTS_REMOTE_CONNECT)
+                Refit(true);
             return 0;
-        }
+        case WM_DPICHANGED: Refit(true); return 0;
+        case WM_SETTINGCHANGE:
+            if (wParam == SPI_SETWORKAREA) Refit(true);
+            return 0;
         case WM_TIMER:
             PollMouse();
             return 0;

@@ -37,14 +37,17 @@ public:
     ~OverlayWindow();
 
     bool Create(HINSTANCE instance, AppState* state);
-    // Also called when a monitor is stepped aside from or back to, with the last value given.
-    void SetVisibilityHandler(std::function<void(bool)> handler) { visibilityHandler = std::move(handler); }
+    // Also called when a monitor is stepped aside from or back to, with the last value given; at once when
+    // one is stepped aside already (a full-screen program in front at the start).
+    void SetVisibilityHandler(std::function<void(bool)> handler);
     void SetInteractionHandler(std::function<void(bool)> handler) { interactionHandler = std::move(handler); }
     void SetControlsRequestedHandler(std::function<void()> handler) { controlsRequestedHandler = std::move(handler); }
     // Called about every 100 ms while the overlay is shown, from its own mouse poll: one timer wakes the process.
     void SetTickHandler(std::function<void()> handler) { tickHandler = std::move(handler); }
 
-    void UpdateDisplays();
+    // Covers every display again and refits the skylights (see RefitSkylights); true when a place
+    // the file keeps changed.
+    bool UpdateDisplays(bool held);
     bool EnsureDefaultSkylight();
     void Refresh();
     void ApplyWindowRegion();
@@ -88,6 +91,7 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool HolesAllowed() const;
     void RestartFollower();  // hooks the window events while either choice needs them
+    void Refit(bool held);   // after a display change, or kept in memory only after sleep, lock and the like
     void ApplyOpacity(int32_t opacity);
     void SaveWithPolicy();
     void DestroySkylightWindows();

@@ -24,11 +24,19 @@ enum class SkylightShape : int32_t {
     VerticalStrip = 5,
 };
 
+// A refit kept in memory only: where the file keeps the skylight and where the refit put it.
+struct HeldRefit {
+    Rect stored;
+    Rect shown;
+    friend bool operator==(const HeldRefit&, const HeldRefit&) = default;
+};
+
 struct SkylightRegion {
     Rect bounds;
     SkylightShape shape = SkylightShape::Rounded;
     int32_t brightness = 100;  // percent; 100 is fully clear
     bool moveEnabled = true;
+    std::optional<HeldRefit> held = std::nullopt;  // never saved
     friend bool operator==(const SkylightRegion&, const SkylightRegion&) = default;
 };
 

@@ -113,7 +113,8 @@ std::optional<SkylightRegion> Skylight(const Json& entry) {
 
 bool Loadable(const SkylightRegion& region) {
     const auto shape = static_cast<int32_t>(region.shape);
-    return region.bounds.right > region.bounds.left && region.bounds.bottom > region.bounds.top &&
+    const Rect b = StoredBounds(region);
+    return b.right > b.left && b.bottom > b.top &&
            shape >= kMinShape && shape <= kMaxShape;
 }
 
@@ -188,8 +189,8 @@ std::optional<std::string> SerializeSettings(const AppState& state) noexcept {
         Json skylights = Json::array();
         for (const SkylightRegion& region : state.skylights) {
             Json entry = Json::object();
-            entry["bounds"] = Json::array(
-                {region.bounds.left, region.bounds.top, region.bounds.right, region.bounds.bottom});
+            const Rect b = StoredBounds(region);
+            entry["bounds"] = Json::array({b.left, b.top, b.right, b.bottom});
             entry["brightness"] = region.brightness;
             entry["ellipse"] = region.shape == SkylightShape::Elliptical;
             entry["moveEnabled"] = region.moveEnabled;
@@ -210,4 +211,21 @@ std::optional<std::string> SerializeSettings(const AppState& state) noexcept {
     } catch (...) {
         return std::nullopt;
     }
+}
+
+Rect StoredBounds(const SkylightRegion& skylight) {
+    return skylight.held && skylight.held->shown == skylight.bounds ? skylight.held->stored : skylight.bounds;
+}
+
+bool RefitSkylights(std::vector<SkylightRegion>& skylights, const std::function<Rect(const Rect&)>& fit, bool held) {
+    bool moved = false;
+    for (SkylightRegion& skylight : skylights) {
+        const Rect stored = StoredBounds(skylight);
+        skylight.bounds = fit(stored);
+        skylight.held.reset();
+        if (skylight.bounds == stored) continue;
+        if (held) skylight.held = HeldRefit{stored, skylight.bounds};
+        moved = moved || !held;
+    }
+    return moved;
 }

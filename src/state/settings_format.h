@@ -3,6 +3,7 @@
 // the file and hands the bytes over. Loading is strict and all-or-nothing, because a file we do not
 // fully understand must never be replaced by defaults.
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,3 +24,12 @@ bool ParseSettings(std::string_view bytes, AppState& state) noexcept;
 // line end. Empty when the state could not be written or would not load back (more skylights than
 // accepted, an empty rectangle, an unknown shape).
 std::optional<std::string> SerializeSettings(const AppState& state) noexcept;
+
+// Where the file keeps a skylight: where it stood before a refit kept in memory only, until the
+// user moves or resizes it (then where the user put it).
+Rect StoredBounds(const SkylightRegion& skylight);
+
+// Fits every skylight onto the displays from where the file keeps it. A `held` refit is kept in
+// memory only: a monitor missing for a while must not move the stored layout. True when a place
+// the file keeps changed.
+bool RefitSkylights(std::vector<SkylightRegion>& skylights, const std::function<Rect(const Rect&)>& fit, bool held);

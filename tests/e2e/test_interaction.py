@@ -86,9 +86,11 @@ def tray_menu_hides_quits_while_saving_fails_sizes_and_quits():  # and names a t
             calls = {int(w, 16) for w, a in (c.split(",") for c in s.relay_calls(AFFINITY)) if int(a, 16) == wanted}
             check(len(family) == 9 and family <= calls, f"{len(family)} windows, {len(family - calls)} not asked")
         asked(0x11)
-        for hidden in (False, True):
-            choose_from_tray_menu(s, "no capture")
-            wait_until(lambda: s.settings().get("hideFromCapture", True) == hidden, 10, what="the choice saved")
+        for entry, key, default, chosen in (("no capture", "hideFromCapture", True, False), ("no capture",
+                "hideFromCapture", True, True), ("follow", "followActiveWindow", False, True),
+                ("step aside", "stepAsideForFullScreen", True, False)):
+            choose_from_tray_menu(s, entry)
+            wait_until(lambda: s.settings().get(key, default) == chosen, 10, what=f"{key} saved as {chosen}")
         asked(0)
         tray_tip(s, "Lumenfold — Ctrl+K 已被占用 / taken by another program")
         s.wait_log("brightness hot key taken Ctrl+Alt+Up")

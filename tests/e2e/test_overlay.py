@@ -1,8 +1,9 @@
 """The dimming overlay as a user sees it, and the settings file behind it."""
 import json
+import subprocess
 
-from lumenfold import (BRIGHT, ERROR_BOX, EXE, OK, OVERLAY_CLASS, SCREEN, TOOLBAR_CLASS, Session, check, in_hole,
-                      main, wait_until)
+from lumenfold import (BRIGHT, ERROR_BOX, EXE, OK, OVERLAY_CLASS, SCREEN, TOOLBAR_CLASS, EnvironmentFailure, Session,
+                      check, in_hole, main, tray_icons, wait_until)
 
 SETTINGS_MESSAGE = ("无法读取原有设置；为保护数据，此次启动已停止。 / Cannot read saved settings; startup stopped to "
                     "preserve your data.")
@@ -55,10 +56,18 @@ def fresh_start_a_stored_layout_dimming_outside_its_holes_and_unreadable_setting
 
 def a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor_until_it_closes():
     with Session("follow") as s:
-        for left in (100, 1200):
-            s.hold("colour-window", *BRIGHT, left, 500, left + 400, 800)
-        a, b = sorted(s.windows("Lumenfold.Probe.Colour"), key=lambda w: w["rect"][0])
-        s.start_overlay([{"bounds": [1500, 50, 1900, 300], "shape": 2}], followActiveWindow=True)
+        for rect in ((100, 500, 500, 800), (1200, 500, 1600, 800), SCREEN):  # the last borderless, the whole monitor
+            s.hold("colour-window", *BRIGHT, *rect)
+        full, a, b = sorted(s.windows("Lumenfold.Probe.Colour"), key=lambda w: w["rect"][0])
+        s.probe("window", full["hwnd"], "front")  # a full-screen program in front when Lumenfold starts
+        s.start_overlay([{"bounds": [1500, 50, 1900, 300], "shape": 2}], shade=BRIGHT, followActiveWindow=True)
+
+        def monitor_left(cleared):  # clear, its skylight, the toolbar and the logo gone; or all back
+            return all(in_hole(s.windows(OVERLAY_CLASS)[0], x, y) == cleared for x, y in (
+                (1000, 900), (1700, 600), (0, 1079))) and all(bool(s.shown(f"Lumenfold.Windows.{c}")) != cleared
+                                                              for c in ("SkylightInput", "Toolbar", "PersistentLogo"))
+        wait_until(lambda: tray_icons(s), 10, what="the start to end with the tray icon")
+        check(monitor_left(True), "the monitor not left alone from the start")  # the idle rule hides later
 
         def followed(rect):  # clear to each edge's middle (a rounded region stops a pixel short), dark outside
             (l, t, r, b), overlay = rect, s.windows(OVERLAY_CLASS)[0]
@@ -73,17 +82,35 @@ def a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor
         s.probe("window", b["hwnd"], "min", "notify")
         wait_until(lambda: not in_hole(s.windows(OVERLAY_CLASS)[0], 1400, 650), 5, what="the hole gone on minimising")
 
-        s.hold("colour-window", *BRIGHT, 0, 0, 1920, 1080)  # borderless, the whole monitor
-        full = [w for w in s.windows("Lumenfold.Probe.Colour") if w["rect"] == [0, 0, 1920, 1080]][0]
         for window, cleared in ((full, True), (a, False)):
             if not cleared:  # closing it hands the foreground on: Windows tells the hooks of that
                 s.probe("send", full["hwnd"], 0x10, 0, 0)  # WM_CLOSE
             s.probe("window", window["hwnd"], "front", "notify")
-            wait_until(lambda: all(in_hole(s.windows(OVERLAY_CLASS)[0], x, y) == cleared for x, y in (
-                (1000, 900), (1700, 600), (0, 1079))) and bool(s.shown("Lumenfold.Windows.SkylightInput")) != cleared
-                and bool(s.shown(TOOLBAR_CLASS)) != cleared,
-                5, what=f"the monitor {'clear' if cleared else 'dimmed'}, its skylight and the toolbar gone or back")
+            wait_until(lambda: monitor_left(cleared), 5, what=f"the monitor {'clear' if cleared else 'dimmed'} again")
+
+
+def after_sleep_lock_or_sign_in_the_skylights_refit_unsaved_and_the_stored_place_returns_with_the_monitor():
+    with Session("refit", two_monitors=True) as s:
+        stored = s.write_settings([{"bounds": [-900, 100, -500, 400], "shape": 2}])  # on the left monitor
+        hwnd = s.start_overlay()[2]["hwnd"]
+        for on in (False, True):
+            try:
+                mode = "--mode 1024x768_60 --left-of DUMMY0" if on else "--off"
+                subprocess.run(["xrandr", "--output", "DUMMY1", *mode.split()], env=s.env, check=True, timeout=30)
+                wait_until(lambda: s.probe("monitors") == 1 + on, 20, what="Wine to see the monitors")
+            except subprocess.TimeoutExpired as failure:  # Wine 8, measured: new processes stall after xrandr at times
+                raise EnvironmentFailure(f"a Wine process stalled after xrandr: {failure}") from failure
+            # Wine raises none: unlock, console and remote connect, two resumes, DPI, work area; the display change.
+            desktop, hole = ([-1024, 0, 1920, 1080], (-700, 250)) if on else ([0, 0, 1920, 1080], (200, 250))
+            for message in [(0x7E, 32, 1080 << 16 | 1920)] if on else [(0x2B1, 8, 0), (0x2B1, 1, 0), (0x2B1, 3, 0), (
+                    0x218, 0x12, 0), (0x218, 7, 0), (0x2E0, 96 << 16 | 96, 0), (0x1A, 0x2F, 0)]:
+                s.probe("window", hwnd, 0, 0, 100, 100)  # only a refit places it again
+                s.probe("send", hwnd, *message)
+                wait_until(lambda: (o := s.windows(OVERLAY_CLASS)[0])["rect"] == desktop and in_hole(o, *hole), 5,
+                           what=f"the refit after {message}")
+            check(s.settings_file.read_bytes() == stored, "the refit was saved")
 
 
 main(fresh_start_a_stored_layout_dimming_outside_its_holes_and_unreadable_settings_stopping_the_start,
-     a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor_until_it_closes)
+     a_hole_follows_the_active_window_and_a_full_screen_window_clears_its_monitor_until_it_closes,
+     after_sleep_lock_or_sign_in_the_skylights_refit_unsaved_and_the_stored_place_returns_with_the_monitor)

@@ -160,4 +160,22 @@ TEST(TrayMenu, NamesTheRevealKeyInForceAndChecksTheCaptureAndFollowChoices) {
     EXPECT_TRUE(on[11].id == 14 && on[12].id == 15 && on[13].id == 16 && on.at(14).id == 13);
 }
 
+TEST(RefitSkylights, KeptInMemoryUntilTheUserMovesThatSkylightAndTheStoredPlaceReturnsWithItsMonitor) {
+    const Rect primary{0, 0, 1920, 1080}, left{-900, 100, -500, 400}, moved{10, 100, 410, 400};
+    bool leftThere = false;
+    const auto fit = [&](const Rect& r) { return leftThere ? r : FitOnMonitor(r, primary); };
+    AppState state;
+    state.skylights = {{left}, {left}};
+    const auto stored = SerializeSettings(state);
+    EXPECT_FALSE(RefitSkylights(state.skylights, fit, true));  // after an unlock: shown refitted, the file as it was
+    EXPECT_TRUE(state.skylights[0].bounds == FitOnMonitor(left, primary) && SerializeSettings(state) == stored);
+    state.skylights[1].bounds = moved;  // the user's drag: that skylight is kept where the user put it
+    EXPECT_TRUE(StoredBounds(state.skylights[0]) == left && StoredBounds(state.skylights[1]) == moved);
+    leftThere = true;  // the monitor back: the stored places again, nothing new to save
+    EXPECT_FALSE(RefitSkylights(state.skylights, fit, false));
+    EXPECT_TRUE(state.skylights[0].bounds == left && state.skylights[1].bounds == moved);
+    leftThere = false;  // a display change while not away saves its refit, as before
+    EXPECT_TRUE(RefitSkylights(state.skylights, fit, false) && StoredBounds(state.skylights[0]).left == 0);
+}
+
 }  // namespace

@@ -21,7 +21,7 @@ RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 # Anything else (libstdc++, libgcc, winpthread, libc++) would have to travel with the program.
 SYSTEM_DLLS = {"advapi32", "bcrypt", "comctl32", "comdlg32", "crypt32", "dwmapi", "gdi32", "gdiplus", "imm32",
                "kernel32", "msvcrt", "ntdll", "ole32", "oleaut32", "shcore", "shell32", "shlwapi", "ucrtbase",
-               "user32", "uxtheme", "version", "winhttp", "ws2_32"}
+               "user32", "uxtheme", "version", "winhttp", "ws2_32", "wtsapi32"}
 VERSION_H = (Path(__file__).parents[2] / "src" / "resources" / "version.h").read_text()
 NUMBERS = tuple(map(int, re.search(r"define LUMENFOLD_VERSION_NUMBERS ([\d, ]+)", VERSION_H)[1].split(",")))
 VERSION_STRINGS = {"CompanyName": "Lumenfold", "FileDescription": "Lumenfold Windows", "ProductName": "Lumenfold",
