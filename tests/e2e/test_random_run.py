@@ -43,6 +43,8 @@ class Run:
         moon, p = moon and cls == CONTROLS, ((l + r) // 2 + 7 * (r - l == b - t == 28), (t + b) // 2 - 1)
         if cls == OVERLAY_CLASS:
             p = (random.randrange(m[0], m[2]), random.randrange(m[1], m[3]))
+        elif cls == CLOSE:  # its lower part: on a skylight at a monitor's top edge the upper part is off-screen
+            p = ((l + r) // 2, b - 4)
         elif cls == TOOLBAR_CLASS:  # its collapse button; collapsed, the strip beside the logo, which expands it
             p = (l + 34 * (r - l) // 344, t + 172 * (r - l) // 344) if r - l > 200 else (l + 3, (t + b) // 2)
         elif cls == CONTROLS:  # the moon or the slider
@@ -115,7 +117,7 @@ class Run:
         x["windows"] -= len([w for w in self.ws if w["pid"] == self.pid])
         print(f"after {done} actions, {len(self.old)} skylights: {x}", flush=True)
         # The long run: X resources stay as after 1000 actions; private memory within 5 % of its highest in the
-        # next 1000, since one sample swings by a quarter with what is drawn at the moment (banner, bars, menu).
+        # next 1000, since a sample moves by a few percent with what is open at the moment.
         if 1000 <= done <= 2000:
             self.base = dict(x, private_kB=max(x["private_kB"], self.base.get("private_kB", 0)), **{
                 k: self.base.get(k, x[k]) for k in ("windows", "GCs", "pixmaps")})

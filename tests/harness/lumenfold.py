@@ -128,12 +128,12 @@ class Session(WineEnvironment):
         return [w for w in windows if w["visible"] and not w["exstyle"] & 0x20 and (not w["region"] or not in_hole(
             w, x, y)) and w["rect"][0] <= x < w["rect"][2] and w["rect"][1] <= y < w["rect"][3]]  # 0x20: click-through
 
-    def resources(self, pid):  # a Linux process's X resources (by xrestop) and private memory
+    def resources(self, pid):  # a Linux process's X resources (by xrestop) and private memory written to
         out = subprocess.run(["xrestop", "-b", "-m", "1"], env=self.env, capture_output=True, text=True).stdout
         mine = re.search(rf"PID:\s*{pid} \):(.*?)(\n\d+ - |$)", out, re.S)[1]
-        with open(f"/proc/{pid}/smaps_rollup") as rollup:
+        with open(f"/proc/{pid}/smaps_rollup") as rollup:  # clean pages are code read so far, not memory held
             return dict({k: int(re.search(rf"{k}\s*: (\d+)", mine)[1]) for k in ("windows", "GCs", "pixmaps")},
-                        private_kB=sum(map(int, re.findall(r"Private_\w+:\s+(\d+)", rollup.read()))))
+                        private_kB=sum(map(int, re.findall(r"(?:Private_Dirty|Swap):\s+(\d+)", rollup.read()))))
 
     # -- the probe ------------------------------------------------------------------------------
     READ_ONLY = {"list", "children", "monitors", "short-path"}  # never the clipboard: the program notices
