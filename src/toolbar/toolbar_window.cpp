@@ -302,8 +302,13 @@ LRESULT ToolbarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_PAINT: Paint(); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_SETTINGCHANGE:  // a taskbar moved or resized: the edge the toolbar keeps to moved
+            if (wParam != SPI_SETWORKAREA) return DefWindowProcW(window, message, wParam, lParam);
+            [[fallthrough]];
         case WM_DISPLAYCHANGE:
-        case WM_DPICHANGED: Position(); return 0;
+        case WM_DPICHANGED:
+            if (shown) Position();  // one put away stays away until it is shown again
+            return 0;
         case WM_TIMER: Poll(); return 0;
         case WM_VSCROLL: {
             SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};

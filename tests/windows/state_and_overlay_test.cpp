@@ -241,7 +241,11 @@ TEST_F(Toolbar, TopmostToolWindowsThatNeverActivateHideForAMomentAndPaintWithout
     toolbar.Hide();
     toolbar.TemporarilyHide(true);
     toolbar.TemporarilyHide(false);
-    EXPECT_FALSE(shown());
+    RECT suggested{0, 0, 400, 700};
+    SendMessageW(toolbar.Window(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
+    SendMessageW(toolbar.Window(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    SendMessageW(toolbar.Window(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_FALSE(shown()) << "displays, DPI and work area changed while it was put away";
 }
 
 // Calls of GDI+'s image decoders so far (the test runs with them in Wine's relay log).
