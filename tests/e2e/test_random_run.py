@@ -33,7 +33,7 @@ class Run:
     def __init__(self, s, process, host):
         self.s, self.process, self.pid, self.history, self.old = s, process, host["pid"], [], s.settings()["skylights"]
         self.mode, self.monitors, self.icon, self.base = SHOWN, [LEFT, PRIMARY], centre(tray_icons(s)[0]), {}
-        self.shape = 0  # what the tray menu chose last: a drawn skylight takes it
+        self.shape, self.x_stacked = 0, 0  # what the tray menu chose last, which a drawn skylight takes; see press
         self.settle("same")
 
     def press(self, cls):  # a click or a drag on a window of the class, after a move (else it may go beneath)
@@ -56,9 +56,12 @@ class Run:
             return None  # though a close button lies on its own top grip; none in the blackout: a move would end it
         q = None if moon or cls in (CLOSE, TOOLBAR_CLASS) or random.random() < .15 else [min(max(a + random.randrange(
             -400, 400) * (i == 0 or cls != CONTROLS), m[i] + 2), m[i + 2] - 3) for i, a in enumerate(p)]  # on a monitor
+        self.s.move_mouse(p[0] + (3 if p[0] < 500 else -3), p[1])
+        if cls == CLOSE and self.s.pointer_window() != [l, t, r, b]:  # Wine left another X window above it
+            self.x_stacked += 1
+            return None
         self.history.append(f"{cls[18:]}{' moon' * moon} at {p}" + (f" to {q}" if q else ""))
         mark, log = self.s.activity_log.stat().st_size, self.s.activity_log.read_bytes  # anew past 1 MB
-        self.s.move_mouse(p[0] + (3 if p[0] < 500 else -3), p[1])
         self.s.drag(p, q, pressed=cls == OVERLAY_CLASS and (
             lambda: PRESS_LINE.encode() in (d := log())[mark * (len(d) >= mark):]))
         self.mode = BLACK if moon else self.mode
@@ -115,7 +118,8 @@ class Run:
     def sample(self, done):  # X resources beyond an X window for each window of the program; private memory
         x = self.s.resources(self.process.pid)
         x["windows"] -= len([w for w in self.ws if w["pid"] == self.pid])
-        print(f"after {done} actions, {len(self.old)} skylights: {x}", flush=True)
+        print(f"after {done} actions, {len(self.old)} skylights: {x}; close buttons under another X window: "
+              f"{self.x_stacked}", flush=True)
         # The long run: X resources stay as after 1000 actions; private memory within 5 % of its highest in the
         # next 1000, since a sample moves by a few percent with what is open at the moment.
         if 1000 <= done <= 2000:

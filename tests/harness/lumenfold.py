@@ -166,6 +166,15 @@ class Session(WineEnvironment):
         subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True, timeout=30,
                        stdout=subprocess.DEVNULL)
 
+    def pointer_window(self):  # the X window under the pointer, which a press goes to, as a rectangle on screen
+        where = subprocess.run(["xdotool", "getmouselocation", "--shell"], env=self.env, capture_output=True,
+                               text=True, check=True, timeout=30).stdout
+        shape = dict(re.findall(r"(\w+)=(-?\d+)", subprocess.run(
+            ["xdotool", "getwindowgeometry", "--shell", re.search(r"WINDOW=(\d+)", where)[1]], env=self.env,
+            capture_output=True, text=True, check=True, timeout=30).stdout))
+        x, y = int(shape["X"]) - self.origin[0], int(shape["Y"]) - self.origin[1]
+        return [x, y, x + int(shape["WIDTH"]), y + int(shape["HEIGHT"])]
+
     def move_mouse(self, x, y):
         self.xdotool("mousemove", "--sync", x + self.origin[0], y + self.origin[1])
 
