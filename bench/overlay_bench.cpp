@@ -144,7 +144,7 @@ void ToolbarAndIdle(int idleWindows, int idleSeconds) {
     if (!overlay.Create(GetModuleHandleW(nullptr), &state) ||
         !toolbar.Create(GetModuleHandleW(nullptr), &overlay, true))
         return;
-    overlay.SetTickHandler([&] { toolbar.PollAutoVisibility(); });  // as the program wires them
+    overlay.SetTickHandler([&](POINT cursor) { toolbar.PollAutoVisibility(cursor); });  // as the program wires them
     toolbar.ShowExpanded();
     Row("PollMouse tick, pointer still", 10, Time(2000, [&] { overlay.PollMouse(); }), 1e6, "us");
     Row("toolbar paint with a banner", 1, Time(100, [&] {

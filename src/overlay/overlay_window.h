@@ -42,7 +42,7 @@ public:
     void SetInteractionHandler(std::function<void(bool)> handler) { interactionHandler = std::move(handler); }
     void SetControlsRequestedHandler(std::function<void()> handler) { controlsRequestedHandler = std::move(handler); }
     // Called about every 100 ms while the overlay is shown, from its own mouse poll: one timer wakes the process.
-    void SetTickHandler(std::function<void()> handler) { tickHandler = std::move(handler); }
+    void SetTickHandler(std::function<void(POINT)> handler) { tickHandler = std::move(handler); }
 
     void UpdateDisplays();
     bool EnsureDefaultSkylight();
@@ -107,7 +107,7 @@ private:
     std::function<void(bool)> visibilityHandler;
     std::function<void()> controlsRequestedHandler;
     std::function<void(bool)> interactionHandler;
-    std::function<void()> tickHandler;
+    std::function<void(POINT)> tickHandler;
     uint64_t lastTick = 0;
     bool pressing = false;
     bool previewMoved = false;

@@ -41,7 +41,7 @@ public:
     void OpenSharing(bool qr);
     void Paint();
     void Poll();
-    void PollAutoVisibility();
+    void PollAutoVisibility(POINT cursor);  // the cursor as the overlay's tick read it
 
     HWND Window() const { return window; }
     HWND Logo() const { return logo; }
@@ -72,6 +72,7 @@ private:
 
     bool shown = false;
     bool overLogo = false;
+    bool held = false;  // the last full poll saw a capture or the left button down
     bool advertisementHidden = false;
     POINT lastCursor{};
     uint64_t lastActivity = 0;
