@@ -305,6 +305,11 @@ LRESULT ToolbarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_DISPLAYCHANGE:
         case WM_DPICHANGED: Position(); return 0;
         case WM_TIMER: Poll(); return 0;
+        case WM_THEMECHANGED:
+        case WM_SETTINGCHANGE:  // font smoothing, for one: the static layer is drawn again
+            staticWidth = 0;
+            InvalidateRect(window, nullptr, FALSE);
+            return 0;
         case WM_VSCROLL: {
             SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
             GetScrollInfo(window, SB_VERT, &info);

@@ -65,6 +65,8 @@ private:
     void DragSlider(int32_t x);
     void EndSliderDrag();
     void Scroll(int32_t offset);
+    void PaintStatic(HDC dc, const RECT& client, int s);
+    void BlitStatic(HDC dc, const RECT& client);
     void PaintBanners(HDC dc, float f);
     void PaintCredits(HDC dc, float f);
     // The banner link's "Segoe UI", 16 units high; underlined on screen, plain for measuring.
@@ -98,4 +100,6 @@ private:
     bool layingOut = false;   // a scroll bar shown or hidden while laying out resizes the window
     bool polling = false;     // PollTimer runs
     SIZE pictureSize{};       // the first banner's picture as laid out
+    UniqueBitmap staticLayer;  // what PaintStatic draws, for a client staticWidth wide
+    int32_t staticWidth = 0;
 };
