@@ -1,5 +1,6 @@
-// The toolbar's picture, rebuilt whole on every paint in an off-screen bitmap. Geometry is in
-// design units: k units are trunc(k x f), rows less the scroll offset.
+// The toolbar's picture, rebuilt on every paint in an off-screen bitmap over a layer of its unchanging
+// top, drawn once per width. Geometry is in design units: k units are trunc(k x f), rows less the
+// scroll offset.
 #include <string>
 
 #include "common/handles.h"
