@@ -51,7 +51,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         const Point centre = Centre(ToRect(placed));
         app.toolbar.TemporarilyHide(!visible || Contains(app.state.steppedAside.value_or(Rect{}), centre));
     });
-    app.overlay.SetTickHandler([&app] { app.toolbar.PollAutoVisibility(); });
+    app.overlay.SetTickHandler([&app](POINT cursor) { app.toolbar.PollAutoVisibility(cursor); });
     app.overlay.SetInteractionHandler([&app](bool active) {
         if (active) app.toolbar.HideAdvertisementUntilLogoClick();
     });

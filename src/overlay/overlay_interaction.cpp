@@ -180,7 +180,7 @@ void OverlayWindow::PollMouse() {
     if (pollPeriod) Poll(resting);
     if (tickHandler && now - lastTick >= 90) {  // a resting tick may come a little early
         lastTick = now;
-        tickHandler();
+        tickHandler(point);
     }
 }
 

@@ -43,7 +43,7 @@ public:
     void SetInteractionHandler(std::function<void(bool)> handler) { interactionHandler = std::move(handler); }
     void SetControlsRequestedHandler(std::function<void()> handler) { controlsRequestedHandler = std::move(handler); }
     // Called about every 100 ms while the overlay is shown, from its own mouse poll: one timer wakes the process.
-    void SetTickHandler(std::function<void()> handler) { tickHandler = std::move(handler); }
+    void SetTickHandler(std::function<void(POINT)> handler) { tickHandler = std::move(handler); }
 
     // Covers every display again and refits the skylights (see RefitSkylights); true when a place
     // the file keeps changed.
@@ -111,7 +111,7 @@ private:
     std::function<void(bool)> visibilityHandler;
     std::function<void()> controlsRequestedHandler;
     std::function<void(bool)> interactionHandler;
-    std::function<void()> tickHandler;
+    std::function<void(POINT)> tickHandler;
     uint64_t lastTick = 0;
     bool pressing = false;
     bool previewMoved = false;

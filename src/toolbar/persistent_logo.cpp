@@ -108,13 +108,21 @@ void ToolbarWindow::HideAdvertisementUntilLogoClick() {
     SetCollapsed(true);
 }
 
-void ToolbarWindow::PollAutoVisibility() {
+void ToolbarWindow::PollAutoVisibility(POINT cursor) {
     if (!window || !shown || temporarilyHidden) return;  // away with the overlay or by the user's choice
-    const POINT cursor = CursorPosition();
+    const uint64_t now = GetTickCount64();
+    const bool moved = cursor.x != lastCursor.x || cursor.y != lastCursor.y;
+    // Wine answers each query below with a server round trip: a still pointer with nothing held
+    // changes nothing but the end of the rest, and nothing at all once the toolbar stepped aside.
+    const bool restEnds = now - lastActivity >= kIdleMilliseconds && IsWindowVisible(logo);
+    if (!moved && !held && !draggingSlider && !restEnds) {
+        overLogo = CursorOnLogo(cursor);
+        return;
+    }
     VisibilityInput in;
     in.shown = shown;
     in.temporarilyHidden = temporarilyHidden;
-    in.moved = cursor.x != lastCursor.x || cursor.y != lastCursor.y;
+    in.moved = moved;
     in.overLogoBefore = overLogo;
     in.overLogoNow = CursorOnLogo(cursor);
     in.collapsed = collapsed;
@@ -122,8 +130,9 @@ void ToolbarWindow::PollAutoVisibility() {
     in.capture = OwnerOf(GetCapture(), window, logo);
     // GetAsyncKeyState reads the physical buttons: with swapped buttons the left one is VK_RBUTTON.
     in.leftButtonDown = (GetAsyncKeyState(GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON) & 0x8000) != 0;
+    held = in.capture != CaptureOwner::None || in.leftButtonDown;
     in.draggingSlider = draggingSlider;
-    in.now = GetTickCount64();
+    in.now = now;
     in.lastActivity = lastActivity;
     const VisibilityActions act = AutoVisibility(in);
     if (!act.polled) return;

@@ -1,5 +1,6 @@
-// The toolbar's picture, rebuilt whole on every paint in an off-screen bitmap. Geometry is in
-// design units: k units are trunc(k x f), rows less the scroll offset.
+// The toolbar's picture, rebuilt on every paint in an off-screen bitmap over a layer of its unchanging
+// top, drawn once per width. Geometry is in design units: k units are trunc(k x f), rows less the
+// scroll offset.
 #include <string>
 
 #include "common/handles.h"
@@ -20,6 +21,7 @@ namespace {
 constexpr COLORREF kText = RGB(212, 212, 212);
 constexpr COLORREF kCard = RGB(38, 39, 40);
 constexpr COLORREF kGold = RGB(255, 209, 0);
+constexpr COLORREF kBackground = RGB(14, 15, 16);
 
 void Fill(HDC dc, const RECT& rect, COLORREF colour) {
     UniqueBrush brush(CreateSolidBrush(colour));
@@ -46,9 +48,50 @@ UniqueFont ToolbarWindow::LinkFont(float f, bool underlined) {
                                   DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
 }
 
+// The header, the share card and the brightness card with their icons and titles, s pixels scrolled.
+void ToolbarWindow::PaintStatic(HDC dc, const RECT& client, int s) {
+    const float f = DesignScale(client.right);
+    auto units = [&](float left, float top, float right, float bottom) {
+        return RECT{Units(f, left), Units(f, top) - s, Units(f, right), Units(f, bottom) - s};
+    };
+    auto at = [&](const ::Rect& laidOut) {  // laid out for the current scroll offset
+        RECT r = ToRECT(laidOut);
+        OffsetRect(&r, 0, scroll - s);
+        return r;
+    };
+    const auto radius = [&](float k) { return static_cast<float>(Units(f, k)); };
+    Fill(dc, {0, -s, client.right, Units(f, 136) - s}, RGB(0, 0, 0));
+    reference::Card(dc, units(145, 122, 197, 126), radius(2), RGB(66, 66, 66), 0, 0);
+    reference::Sidebar(dc, at(layout.collapseRect));
+    reference::Card(dc, at(layout.shareRect), radius(10), kCard, 0, 0);
+    reference::Share(dc, units(239, 161, 263, 185));
+    reference::Label(dc, units(267, 156, 328, 188), L"Share", 18.0f * f, kText, true, false);
+    reference::Card(dc, at(layout.brightnessRect), radius(10), kCard, 0, 0);
+    BrightnessIcon(dc, f, s);
+    reference::Label(dc, units(52, 215, 277, 238), L"Background brightness", 15.5f * f, kText, true, false);
+}
+
+// Under Wine GDI+ text costs most of a paint: what never changes at one width is drawn once, unscrolled.
+void ToolbarWindow::BlitStatic(HDC dc, const RECT& client) {
+    const int height = Units(DesignScale(client.right), 280);  // to the QR card, soft card edges included
+    UniqueMemoryDC layer(CreateCompatibleDC(dc));
+    if (layer && staticWidth != client.right) {
+        staticLayer.reset(CreateCompatibleBitmap(dc, client.right, height));
+        staticWidth = staticLayer ? client.right : 0;
+        if (staticLayer) {
+            SelectedObject selected(layer.get(), staticLayer.get());
+            Fill(layer.get(), {0, 0, client.right, height}, kBackground);
+            PaintStatic(layer.get(), client, 0);
+        }
+    }
+    if (!layer || !staticWidth) return PaintStatic(dc, client, scroll);
+    SelectedObject selected(layer.get(), staticLayer.get());
+    BitBlt(dc, 0, -scroll, client.right, height, layer.get(), 0, 0, SRCCOPY);
+}
+
 void ToolbarWindow::Paint() {
     PaintBuffered(window, [this](HDC dc, const RECT& client) {
-        Fill(dc, client, RGB(14, 15, 16));
+        Fill(dc, client, kBackground);
         if (collapsed) {
             // The persistent logo lies on top of the strip.
             Fill(dc, client, RGB(0, 0, 0));
@@ -60,18 +103,9 @@ void ToolbarWindow::Paint() {
             return RECT{Units(f, left), Units(f, top) - s, Units(f, right), Units(f, bottom) - s};
         };
         const auto radius = [&](float k) { return static_cast<float>(Units(f, k)); };
-
-        Fill(dc, {0, -s, client.right, Units(f, 136) - s}, RGB(0, 0, 0));
-        reference::Card(dc, units(145, 122, 197, 126), radius(2), RGB(66, 66, 66), 0, 0);
-        reference::Sidebar(dc, ToRECT(layout.collapseRect));
-        reference::Card(dc, ToRECT(layout.shareRect), radius(10), kCard, 0, 0);
-        reference::Share(dc, units(239, 161, 263, 185));
-        reference::Label(dc, units(267, 156, 328, 188), L"Share", 18.0f * f, kText, true, false);
+        BlitStatic(dc, client);
 
         const int32_t brightness = overlay->State().backgroundBrightness;
-        reference::Card(dc, ToRECT(layout.brightnessRect), radius(10), kCard, 0, 0);
-        BrightnessIcon(dc, f, s);
-        reference::Label(dc, units(52, 215, 277, 238), L"Background brightness", 15.5f * f, kText, true, false);
         reference::Label(dc, units(277, 215, 318, 238), std::to_wstring(brightness) + L"%", 16.0f * f, kText, true,
                          true);
         reference::Slider(dc, ToRECT(layout.sliderRect), brightness, false);

@@ -302,14 +302,18 @@ LRESULT ToolbarWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_PAINT: Paint(); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-        case WM_SETTINGCHANGE:  // a taskbar moved or resized: the edge the toolbar keeps to moved
-            if (wParam != SPI_SETWORKAREA) return DefWindowProcW(window, message, wParam, lParam);
-            [[fallthrough]];
         case WM_DISPLAYCHANGE:
         case WM_DPICHANGED:
             if (shown) Position();  // one put away stays away until it is shown again
             return 0;
         case WM_TIMER: Poll(); return 0;
+        case WM_THEMECHANGED:
+        case WM_SETTINGCHANGE:  // font smoothing, for one: the static layer is drawn again
+            staticWidth = 0;
+            InvalidateRect(window, nullptr, FALSE);
+            // A taskbar moved or resized: the edge the toolbar keeps to moved.
+            if (message == WM_SETTINGCHANGE && wParam == SPI_SETWORKAREA && shown) Position();
+            return 0;
         case WM_VSCROLL: {
             SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
             GetScrollInfo(window, SB_VERT, &info);

@@ -41,7 +41,7 @@ public:
     void OpenSharing(bool qr);
     void Paint();
     void Poll();
-    void PollAutoVisibility();
+    void PollAutoVisibility(POINT cursor);  // the cursor as the overlay's tick read it
 
     HWND Window() const { return window; }
     HWND Logo() const { return logo; }
@@ -65,6 +65,8 @@ private:
     void DragSlider(int32_t x);
     void EndSliderDrag();
     void Scroll(int32_t offset);
+    void PaintStatic(HDC dc, const RECT& client, int s);
+    void BlitStatic(HDC dc, const RECT& client);
     void PaintBanners(HDC dc, float f);
     void PaintCredits(HDC dc, float f);
     // The banner link's "Segoe UI", 16 units high; underlined on screen, plain for measuring.
@@ -72,6 +74,7 @@ private:
 
     bool shown = false;
     bool overLogo = false;
+    bool held = false;  // the last full poll saw a capture or the left button down
     bool advertisementHidden = false;
     POINT lastCursor{};
     uint64_t lastActivity = 0;
@@ -97,4 +100,6 @@ private:
     bool layingOut = false;   // a scroll bar shown or hidden while laying out resizes the window
     bool polling = false;     // PollTimer runs
     SIZE pictureSize{};       // the first banner's picture as laid out
+    UniqueBitmap staticLayer;  // what PaintStatic draws, for a client staticWidth wide
+    int32_t staticWidth = 0;
 };

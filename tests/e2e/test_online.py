@@ -5,7 +5,7 @@ import subprocess
 from https_service import answer, stall
 from lumenfold import (EXE, OK, STARTED_LINE, TRAY_SKYLIGHT, Session, centre, check, choose_from_tray_menu, main,
                        wait_until)
-from test_toolbar import EXPANDED, LOGO_CLASS, TOOLBAR_CLASS, qr_code_on_screen
+from test_toolbar import EXPANDED, LOGO_CLASS, TOOLBAR_CLASS, awake, qr_code_on_screen
 
 PNG = subprocess.run(["convert", "-size", "40x10", "xc:red", "png:-"], capture_output=True, check=True).stdout
 # The publisher's banner goes first and shows its red picture; the last one's picture is missing.
@@ -43,14 +43,8 @@ def start_online(s, routes, files, args=()):  # returns (service, process)
 def toolbar_back(s, ready=lambda rect: True, what="the toolbar expanded"):
     """Brings back and expands a toolbar that stepped aside; returns where it is once `ready(rect)`."""
     s.move_mouse(1000, 600)
-    x, y = centre(wait_until(lambda: s.shown(LOGO_CLASS), 5, what="the logo")[0])
-
-    def expanded():
-        rect = s.windows(TOOLBAR_CLASS)[0]["rect"]
-        s.move_mouse(x + 1, y)  # after every look, as a hand moves: however slow the looking, it never rests
-        s.move_mouse(x, y)
-        return rect[3] - rect[1] == 674 and ready(rect) and rect
-    return wait_until(expanded, 10, what=what)
+    logo = centre(wait_until(lambda: s.shown(LOGO_CLASS), 5, what="the logo")[0])
+    return awake(s, logo, lambda: (r := s.windows(TOOLBAR_CLASS)[0]["rect"])[3] - r[1] == 674 and ready(r) and r, what)
 
 
 def status_text(s):

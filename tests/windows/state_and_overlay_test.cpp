@@ -1,6 +1,7 @@
 // The settings file held by other programs, and a real overlay: Esc, closing skylights, failed saves;
 // a skylight's own windows: what they are, where they go, and that they leave nothing behind; the
 // toolbar and its logo: the windows, temporary hiding, painting, banners.
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdlib>
@@ -302,12 +303,28 @@ TEST_F(OnlineToolbar, WheelAndBarScrollTheContentWithinItsHeight) {
         return std::array<int, 3>{info.nPos, info.nMax, static_cast<int>(info.nPage)};
     };
     ASSERT_GT(position()[1], position()[2]) << "taller than the toolbar";
+    // The layer drawn once per width scrolls with the rest (above the banner, whose picture may arrive meanwhile).
+    RECT c{};
+    auto picture = [&] {
+        RedrawWindow(toolbar.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        GetClientRect(toolbar.Window(), &c);
+        const WindowDC w(toolbar.Window());
+        return Drawn(c.right, c.bottom, 0, [&](HDC d) { BitBlt(d, 0, 0, c.right, c.bottom, w.get(), 0, 0, SRCCOPY); });
+    };
+    const auto top = picture();
     SendMessageW(toolbar.Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
     EXPECT_EQ(position()[0], 72) << "one notch down";
+    const auto down = picture();
+    EXPECT_TRUE(std::equal(down.begin(), down.begin() + 150 * c.right, top.begin() + 72 * c.right)) << "72 rows up";
     SendMessageW(toolbar.Window(), WM_VSCROLL, SB_PAGEUP, 0);
     EXPECT_EQ(position()[0], 0);
     SendMessageW(toolbar.Window(), WM_VSCROLL, SB_LINEDOWN, 0);
     EXPECT_EQ(position()[0], 40);
+    state.textScale = 125;
+    toolbar.ShowExpanded();
+    const auto wider = picture();
+    SendMessageW(toolbar.Window(), WM_SETTINGCHANGE, 0, 0);
+    EXPECT_TRUE(picture() == wider) << "a new width draws the layer anew";
     RemoveDirectoryW(DataFile("owner.dpapi").c_str());
 }
 
