@@ -10,7 +10,6 @@
 #include "app/instance_coordinator.h"
 #include "common/clipboard.h"
 #include "common/win_geometry.h"
-#include "overlay/focus_rules.h"
 #include "state/settings_file.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {

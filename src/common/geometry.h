@@ -20,6 +20,10 @@ struct Rect {
 
 inline int64_t Width(const Rect& r) { return int64_t{r.right} - r.left; }
 inline int64_t Height(const Rect& r) { return int64_t{r.bottom} - r.top; }
+// Whether p lies in r (right and bottom excluded).
+inline bool Contains(const Rect& r, Point p) {
+    return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
 
 // A 64-bit coordinate brought back into the 32-bit range.
 int32_t ClampToInt32(int64_t value);

@@ -29,8 +29,6 @@ std::optional<Rect> FollowedRect(const ForegroundFacts& facts) {
     return outline;
 }
 
-bool Contains(const Rect& r, Point p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
-
 std::optional<Rect> FullScreenMonitor(const ForegroundFacts& facts, const std::vector<Rect>& monitors) {
     const std::optional<Rect> outline = FollowedRect(facts);
     if (!outline) return std::nullopt;

@@ -24,9 +24,6 @@ bool MayBecomeFocus(const ForegroundFacts& facts);
 // own windows, the shell, hidden, cloaked or minimised windows and empty rectangles.
 std::optional<Rect> FollowedRect(const ForegroundFacts& facts);
 
-// Whether p lies in r (right and bottom excluded).
-bool Contains(const Rect& r, Point p);
-
 // The monitor a foreground window fills, if any: the monitor holding most of it, covered to the
 // last pixel (a window one pixel short is an ordinary window). Never for our own windows.
 std::optional<Rect> FullScreenMonitor(const ForegroundFacts& facts, const std::vector<Rect>& monitors);

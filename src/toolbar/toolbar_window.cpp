@@ -25,11 +25,6 @@ static_assert(SB_LINEUP == static_cast<int>(ScrollRequest::LineUp) &&
               SB_PAGEDOWN == static_cast<int>(ScrollRequest::PageDown) &&
               SB_THUMBTRACK == static_cast<int>(ScrollRequest::ThumbTrack));
 
-bool Inside(const Rect& rect, POINT point) {
-    const RECT r = ToRECT(rect);
-    return PtInRect(&r, point) != 0;
-}
-
 RECT Client(HWND window) {
     RECT client{};
     GetClientRect(window, &client);
@@ -220,14 +215,15 @@ void ToolbarWindow::Poll() {
 }
 
 void ToolbarWindow::Press(POINT point) {
-    if (Inside(layout.logoRect, point)) {
+    const Point at = ToPoint(point);
+    if (Contains(layout.logoRect, at)) {
         pressingLogo = true;
         SetCapture(window);
         return;
     }
     if (collapsed) return;
     if (point.y + scroll >= Units(DesignScale(Client(window).right), 136)) {
-        if (!Inside(layout.sliderRect, point)) return;
+        if (!Contains(layout.sliderRect, at)) return;
         sliderGrab = SliderGrabAt(layout.sliderRect, FlatThumbWidth(layout.sliderRect),
                                   overlay->State().backgroundBrightness, point.x);
         draggingSlider = true;
@@ -255,22 +251,23 @@ void ToolbarWindow::EndSliderDrag() {
 }
 
 void ToolbarWindow::Release(POINT point) {
+    const Point at = ToPoint(point);
     if (pressingLogo) {
         pressingLogo = false;
         ReleaseCapture();
         // Letting go outside the logo cancels.
-        if (Inside(layout.logoRect, point)) SetCollapsed(!collapsed);
+        if (Contains(layout.logoRect, at)) SetCollapsed(!collapsed);
         return;
     }
     if (draggingSlider) return EndSliderDrag();
-    if (Inside(layout.shareRect, point) && !collapsed) return OpenSharing(false);
-    if (Inside(layout.collapseRect, point)) return SetCollapsed(!collapsed);
-    if (Inside(layout.qrRect, point)) return OpenSharing(true);
-    if (Inside(layout.creditsRect, point)) return OpenSharing(false);
-    if (Inside(layout.statusRect, point) && !snapshot.status.empty())
+    if (Contains(layout.shareRect, at) && !collapsed) return OpenSharing(false);
+    if (Contains(layout.collapseRect, at)) return SetCollapsed(!collapsed);
+    if (Contains(layout.qrRect, at)) return OpenSharing(true);
+    if (Contains(layout.creditsRect, at)) return OpenSharing(false);
+    if (Contains(layout.statusRect, at) && !snapshot.status.empty())
         return CopyableError(window, Wide(snapshot.status));
     for (size_t i = 0; i < layout.bannerImageRects.size() && i < snapshot.banners.size(); ++i) {
-        if (!Inside(layout.bannerImageRects[i], point) && !Inside(layout.bannerLinkRects[i], point)) continue;
+        if (!Contains(layout.bannerImageRects[i], at) && !Contains(layout.bannerLinkRects[i], at)) continue;
         overlay->ExitLikeEscape();
         if (!OpenLink(window, Wide(snapshot.banners[i].targetURL)))
             CopyableError(window, L"无法打开广告 / Could not open banner");
