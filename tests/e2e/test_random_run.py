@@ -4,8 +4,8 @@ import random
 import subprocess
 import time
 
-from lumenfold import (MENU, OVERLAY_CLASS, PRESS_LINE, TOOLBAR_CLASS, EnvironmentFailure, Session, centre, check,
-                       choose_from_tray_menu, main, tray_icons, wait_until)
+from lumenfold import (MENU, OVERLAY_CLASS, PRESS_LINE, TOOLBAR_CLASS, EnvironmentFailure, Session, TestFailure, centre,
+                       check, choose_from_tray_menu, main, tray_icons, wait_until)
 
 SEED = int(os.environ.get("LUMENFOLD_RANDOM_SEED", "2024"))
 ACTIONS = int(os.environ.get("LUMENFOLD_RANDOM_ACTIONS", "120"))
@@ -57,9 +57,13 @@ class Run:
         q = None if moon or cls in (CLOSE, TOOLBAR_CLASS) or random.random() < .15 else [min(max(a + random.randrange(
             -400, 400) * (i == 0 or cls != CONTROLS), m[i] + 2), m[i + 2] - 3) for i, a in enumerate(p)]  # on a monitor
         self.s.move_mouse(p[0] + (3 if p[0] < 500 else -3), p[1])
-        if cls == CLOSE and self.s.pointer_window() != [l, t, r, b]:  # Wine left another X window above it
-            self.x_stacked += 1
-            return None
+        if cls in (CLOSE, CONTROLS):  # after a 5 s rest they come back with a move, by the next tick; X has
+            try:  # the last word on where a press goes (Wine may stack another window above it)
+                wait_until(lambda: self.s.pointer_window() == [l, t, r, b], 5, what="it under the pointer")
+            except TestFailure:
+                self.x_stacked += 1
+                print(f"{cls[18:]} {[l, t, r, b]} under X window {self.s.pointer_window()}", flush=True)
+                return None
         self.history.append(f"{cls[18:]}{' moon' * moon} at {p}" + (f" to {q}" if q else ""))
         mark, log = self.s.activity_log.stat().st_size, self.s.activity_log.read_bytes  # anew past 1 MB
         self.s.drag(p, q, pressed=cls == OVERLAY_CLASS and (
@@ -118,7 +122,7 @@ class Run:
     def sample(self, done):  # X resources beyond an X window for each window of the program; private memory
         x = self.s.resources(self.process.pid)
         x["windows"] -= len([w for w in self.ws if w["pid"] == self.pid])
-        print(f"after {done} actions, {len(self.old)} skylights: {x}; close buttons under another X window: "
+        print(f"after {done} actions, {len(self.old)} skylights: {x}; bars and close buttons under another X window: "
               f"{self.x_stacked}", flush=True)
         # The long run: X resources stay as after 1000 actions; private memory within 5 % of its highest in the
         # next 1000, since a sample moves by a few percent with what is open at the moment.
