@@ -96,7 +96,7 @@ def tray_menu_hides_quits_while_saving_fails_sizes_and_quits():  # and names a t
         s.wait_log("brightness hot key taken Ctrl+Alt+Up")
         choose_from_tray_menu(s, "hide")
         s.wait_log("overlay hidden")
-        check(not s.overlay_visible(), "the overlay is still shown")
+        wait_until(lambda: not s.overlay_visible(), 10, what="the overlay to hide")
         # A menu wrongly opened again after its command, or on a left click, is still open then.
         s.click(*centre(tray_icons(s)[0]))
         wait_until(lambda: s.overlay_visible(), 10, what="a left click to reveal the overlay")

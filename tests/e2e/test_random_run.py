@@ -4,7 +4,7 @@ import random
 import subprocess
 import time
 
-from lumenfold import (MENU, OVERLAY_CLASS, PRESS_LINE, TOOLBAR_CLASS, EnvironmentFailure, Session, TestFailure, centre,
+from lumenfold import (MENU, OVERLAY_CLASS, PRESS_LINE, TOOLBAR_CLASS, EnvironmentFailure, Session, centre,
                        check, choose_from_tray_menu, main, tray_icons, wait_until)
 
 SEED = int(os.environ.get("LUMENFOLD_RANDOM_SEED", "2024"))
@@ -57,13 +57,14 @@ class Run:
         q = None if moon or cls in (CLOSE, TOOLBAR_CLASS) or random.random() < .15 else [min(max(a + random.randrange(
             -400, 400) * (i == 0 or cls != CONTROLS), m[i] + 2), m[i + 2] - 3) for i, a in enumerate(p)]  # on a monitor
         self.s.move_mouse(p[0] + (3 if p[0] < 500 else -3), p[1])
-        if cls in (CLOSE, CONTROLS):  # after a 5 s rest they come back with a move, by the next tick; X has
-            try:  # the last word on where a press goes (Wine may stack another window above it)
-                wait_until(lambda: self.s.pointer_window() == [l, t, r, b], 5, what="it under the pointer")
-            except TestFailure:
+        # After a 5 s rest bars come back with a move, by the next tick; X has the last word on where a press
+        deadline = time.monotonic() + 2  # goes, and Wine may stack another window above a while or for good
+        while cls in (CLOSE, CONTROLS, GRIP) and (under := self.s.pointer_window()) != [l, t, r, b]:
+            if time.monotonic() > deadline:
                 self.x_stacked += 1
-                print(f"{cls[18:]} {[l, t, r, b]} under X window {self.s.pointer_window()}", flush=True)
+                print(f"{cls[18:]} {[l, t, r, b]} under X window {under}", flush=True)
                 return None
+            time.sleep(.05)
         self.history.append(f"{cls[18:]}{' moon' * moon} at {p}" + (f" to {q}" if q else ""))
         mark, log = self.s.activity_log.stat().st_size, self.s.activity_log.read_bytes  # anew past 1 MB
         self.s.drag(p, q, pressed=cls == OVERLAY_CLASS and (

@@ -24,7 +24,7 @@ INFO_TITLE = "Lumenfold · 信息 / Information"
 TOPMOST_FOREGROUND = 0x40000 | 0x10000  # MB_TOPMOST | MB_SETFOREGROUND
 WM_COMMAND, OK, CANCEL = 0x0111, 1, 2
 BRIGHT, SCREEN = (250, 200, 100), (0, 0, 1920, 1080)  # another program's window under the overlay
-PACE = 0.15  # seconds between a person's press, moves and release
+PACE = float(os.environ.get("LUMENFOLD_PACE", .15))  # seconds between a person's press, moves and release
 TRAY_CLASS = "__winex11_standalone_tray"
 # A clear skylight over Wine's tray (top left), low so that its grips stay clear of the icon.
 TRAY_SKYLIGHT = [{"bounds": [0, 0, 300, 44], "shape": 2}]
@@ -139,6 +139,8 @@ class Session(WineEnvironment):
     READ_ONLY = {"list", "children", "monitors", "short-path"}  # never the clipboard: the program notices
 
     def probe(self, *args, timeout=30):
+        if args[0] in ("list", "children") and self.arch == "x64" and (answer := self._served(args, timeout)) is not None:
+            return answer
         result = self.wine([self.probe_exe] + list(args), timeout=timeout)
         # Rarely the probe dies silently while windows come and go (its own errors say something).
         if result.returncode != 0 and not result.stderr.strip() and args[0] in self.READ_ONLY:
@@ -148,6 +150,24 @@ class Session(WineEnvironment):
             raise TestFailure(f"lfprobe {' '.join(map(str, args))} exited {result.returncode}: "
                               f"{result.stderr.strip()}")
         return json.loads(result.stdout)
+
+    # By one probe that stays: a Wine process start for each look is slow. Not on ARM64, where Wine's tray window
+    def _served(self, args, timeout):  # then stayed away after a restart of the program (cause not found)
+        if not getattr(self, "server", None) or self.server.poll() is not None:
+            self.server = subprocess.Popen(self.wrapper + ["wine", str(self.probe_exe), "serve"], env=self.env,
+                                           stdin=subprocess.PIPE, stdout=subprocess.PIPE, start_new_session=True,
+                                           stderr=subprocess.DEVNULL)
+            self.children.append(self.server)
+        self.server.stdin.write(("\t".join(map(str, args)) + "\n").encode())
+        self.server.stdin.flush()
+        out, deadline, fd = b"", time.monotonic() + timeout, self.server.stdout.fileno()
+        while not (done := re.search(rb"(?:^|\n)done (\d+)\r?\n", out)) and select.select(
+                [fd], [], [], max(0, deadline - time.monotonic()))[0] and (chunk := os.read(fd, 1 << 20)):
+            out += chunk
+        if not done:  # then a probe of its own
+            record_retry(f"lfprobe serve ended or stalled after {out[-200:]!r} on {' '.join(map(str, args))}")
+            self.server = self.server.kill()
+        return json.loads(out[:done.start()]) if done and done[1] == b"0" else None  # else one of its own tells why
 
     def windows(self, class_name="*"):
         return self.probe("list", class_name)

@@ -267,20 +267,39 @@ int TrayDelete(const Args& a) {
     return Shell_NotifyIconW(NIM_DELETE, &data) ? Print("true") : Fail("NIM_DELETE failed");
 }
 
+int Run(const Args& argv);
+
+// serve: runs a command per line read (its arguments separated by tabs) and ends each answer with "done CODE",
+// sparing the tests a Wine process start for each look at the windows.
+int Serve(const Args&) {
+    for (char line[4096]; std::fgets(line, sizeof line, stdin);) {
+        Args argv(1);
+        for (wchar_t c : std::wstring(line, line + std::strcspn(line, "\r\n")))  // the tests send ASCII
+            c == L'\t' ? argv.emplace_back() : argv.back() += c;
+        std::printf("done %d\n", Run(argv));
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+int Run(const Args& argv) {
+    struct Command { size_t arguments; int (*run)(const Args&); };  // at least that many arguments
+    static const std::map<std::wstring, Command> commands = {
+        {L"list", {0, List}}, {L"children", {1, Children}}, {L"send", {4, Send}},
+        {L"short-path", {1, ShortPath}}, {L"launch", {1, Launch}}, {L"hold-mutex", {2, HoldMutex}},
+        {L"clipboard-get", {0, ClipboardGet}}, {L"monitors", {0, Monitors}}, {L"colour-window", {7, ColourWindow}},
+        {L"tray-delete", {2, TrayDelete}}, {L"hold-hotkey", {3, HoldHotKey}}, {L"protect", {1, Protect}},
+        {L"window", {2, Window}}, {L"serve", {0, Serve}}};
+    const auto command = argv.empty() ? commands.end() : commands.find(argv[0]);
+    if (command == commands.end() || argv.size() - 1 < command->second.arguments)
+        return Fail("usage: lfprobe COMMAND ARGS... (the commands and their arguments are listed in probe.cpp)");
+    return command->second.run(Args(argv.begin() + 1, argv.end()));
+}
+
 }  // namespace
 
 int main() {  // Zig's runtime has no wide entry point: both builds read the wide command line themselves
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    struct Command { int arguments; int (*run)(const Args&); };  // at least that many arguments
-    const std::map<std::wstring, Command> commands = {
-        {L"list", {0, List}}, {L"children", {1, Children}}, {L"send", {4, Send}},
-        {L"short-path", {1, ShortPath}}, {L"launch", {1, Launch}}, {L"hold-mutex", {2, HoldMutex}},
-        {L"clipboard-get", {0, ClipboardGet}}, {L"monitors", {0, Monitors}}, {L"colour-window", {7, ColourWindow}},
-        {L"tray-delete", {2, TrayDelete}}, {L"hold-hotkey", {3, HoldHotKey}}, {L"protect", {1, Protect}},
-        {L"window", {2, Window}}};
-    const auto command = argc < 2 ? commands.end() : commands.find(argv[1]);
-    if (command == commands.end() || argc - 2 < command->second.arguments)
-        return Fail("usage: lfprobe COMMAND ARGS... (the commands and their arguments are listed in probe.cpp)");
-    return command->second.run(Args(argv + 2, argv + argc));
+    return Run(Args(argv + 1, argv + argc));
 }
