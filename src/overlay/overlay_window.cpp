@@ -288,8 +288,10 @@ void OverlayWindow::RestartFollower() {
             } else if (state->mode != OverlayMode::Hidden) ApplyWindowRegion();
         });
     }
+    // Stepping aside during the start went through the callback, which refreshed and told the toolbar.
+    if (state->steppedAside) return;
     Refresh();
-    if (state->steppedAside != wasAside && visibilityHandler) visibilityHandler(toolbarWanted);
+    if (wasAside && visibilityHandler) visibilityHandler(toolbarWanted);
 }
 
 void OverlayWindow::SetFollowActiveWindow(bool follow) {

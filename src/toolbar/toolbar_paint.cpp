@@ -23,6 +23,16 @@ constexpr COLORREF kCard = RGB(38, 39, 40);
 constexpr COLORREF kGold = RGB(255, 209, 0);
 constexpr COLORREF kBackground = RGB(14, 15, 16);
 
+// One paint's design units (see above): scale f, s pixels scrolled.
+struct Scaled {
+    float f;
+    int s;
+    RECT operator()(float left, float top, float right, float bottom) const {
+        return RECT{Units(f, left), Units(f, top) - s, Units(f, right), Units(f, bottom) - s};
+    }
+    float Radius(float k) const { return static_cast<float>(Units(f, k)); }
+};
+
 void Fill(HDC dc, const RECT& rect, COLORREF colour) {
     UniqueBrush brush(CreateSolidBrush(colour));
     if (brush) FillRect(dc, &rect, brush.get());
@@ -51,22 +61,19 @@ UniqueFont ToolbarWindow::LinkFont(float f, bool underlined) {
 // The header, the share card and the brightness card with their icons and titles, s pixels scrolled.
 void ToolbarWindow::PaintStatic(HDC dc, const RECT& client, int s) {
     const float f = DesignScale(client.right);
-    auto units = [&](float left, float top, float right, float bottom) {
-        return RECT{Units(f, left), Units(f, top) - s, Units(f, right), Units(f, bottom) - s};
-    };
+    const Scaled units{f, s};
     auto at = [&](const ::Rect& laidOut) {  // laid out for the current scroll offset
         RECT r = ToRECT(laidOut);
         OffsetRect(&r, 0, scroll - s);
         return r;
     };
-    const auto radius = [&](float k) { return static_cast<float>(Units(f, k)); };
     Fill(dc, {0, -s, client.right, Units(f, 136) - s}, RGB(0, 0, 0));
-    reference::Card(dc, units(145, 122, 197, 126), radius(2), RGB(66, 66, 66), 0, 0);
+    reference::Card(dc, units(145, 122, 197, 126), units.Radius(2), RGB(66, 66, 66), 0, 0);
     reference::Sidebar(dc, at(layout.collapseRect));
-    reference::Card(dc, at(layout.shareRect), radius(10), kCard, 0, 0);
+    reference::Card(dc, at(layout.shareRect), units.Radius(10), kCard, 0, 0);
     reference::Share(dc, units(239, 161, 263, 185));
     reference::Label(dc, units(267, 156, 328, 188), L"Share", 18.0f * f, kText, true, false);
-    reference::Card(dc, at(layout.brightnessRect), radius(10), kCard, 0, 0);
+    reference::Card(dc, at(layout.brightnessRect), units.Radius(10), kCard, 0, 0);
     BrightnessIcon(dc, f, s);
     reference::Label(dc, units(52, 215, 277, 238), L"Background brightness", 15.5f * f, kText, true, false);
 }
@@ -98,11 +105,7 @@ void ToolbarWindow::Paint() {
             return;
         }
         const float f = DesignScale(client.right);
-        const int s = scroll;
-        auto units = [&](float left, float top, float right, float bottom) {
-            return RECT{Units(f, left), Units(f, top) - s, Units(f, right), Units(f, bottom) - s};
-        };
-        const auto radius = [&](float k) { return static_cast<float>(Units(f, k)); };
+        const Scaled units{f, scroll};
         BlitStatic(dc, client);
 
         const int32_t brightness = overlay->State().backgroundBrightness;
@@ -111,7 +114,7 @@ void ToolbarWindow::Paint() {
         reference::Slider(dc, ToRECT(layout.sliderRect), brightness, false);
 
         const RECT qr = ToRECT(layout.qrRect);
-        reference::Card(dc, qr, radius(8), RGB(255, 255, 255), 0, 0);
+        reference::Card(dc, qr, units.Radius(8), RGB(255, 255, 255), 0, 0);
         // DrawQR fills its square corners white: clipped to the card's rounded ones.
         const int saved = SaveDC(dc);
         const int corner = Units(f, 16);
