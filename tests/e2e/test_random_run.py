@@ -33,7 +33,7 @@ class Run:
     def __init__(self, s, process, host):
         self.s, self.process, self.pid, self.history, self.old = s, process, host["pid"], [], s.settings()["skylights"]
         self.mode, self.monitors, self.icon, self.base = SHOWN, [LEFT, PRIMARY], centre(tray_icons(s)[0]), {}
-        self.shape, self.x_stacked = 0, 0  # what the tray menu chose last, which a drawn skylight takes; see press
+        self.shape, self.x_stacked, self.since = 0, [], 0  # the tray menu's last shape, which a drawn one takes; press
         self.settle("same")
 
     def press(self, cls):  # a click or a drag on a window of the class, after a move (else it may go beneath)
@@ -52,16 +52,17 @@ class Run:
         hits = self.s.reaching(self.ws, *p)  # X stacks overlapping windows its own way: a press on one alone,
         if self.mode == BLACK or [[w["class"], w["rect"]] for w in hits[:1]] != [[cls, [l, t, r, b]]] or any(
                 w["class"] != OVERLAY_CLASS and [cls, w["class"], w["rect"][2]] != [CLOSE, GRIP, r] for w in hits[1:]) \
-                or not any(m[0] <= p[0] < m[2] and m[1] <= p[1] < m[3] for m in self.monitors):  # X would move it
+                or not any(m[0] <= p[0] < m[2] and m[1] <= p[1] < m[3] for m in self.monitors) \
+                or [l, t, r, b] in self.x_stacked[self.since:]:  # X would move it; X hid it since the last change
             return None  # though a close button lies on its own top grip; none in the blackout: a move would end it
         q = None if moon or cls in (CLOSE, TOOLBAR_CLASS) or random.random() < .15 else [min(max(a + random.randrange(
             -400, 400) * (i == 0 or cls != CONTROLS), m[i] + 2), m[i + 2] - 3) for i, a in enumerate(p)]  # on a monitor
         self.s.move_mouse(p[0] + (3 if p[0] < 500 else -3), p[1])
-        # After a 5 s rest bars come back with a move, by the next tick; X has the last word on where a press
-        deadline = time.monotonic() + 2  # goes, and Wine may stack another window above a while or for good
+        # After a 5 s rest bars come back with a move, by the next tick (0.1 s); X has the last word on where a
+        deadline = time.monotonic() + 1  # press goes, and Wine may stack another window above a while or for good
         while cls in (CLOSE, CONTROLS, GRIP) and (under := self.s.pointer_window()) != [l, t, r, b]:
             if time.monotonic() > deadline:
-                self.x_stacked += 1
+                self.x_stacked.append([l, t, r, b])
                 print(f"{cls[18:]} {[l, t, r, b]} under X window {under}", flush=True)
                 return None
             time.sleep(.05)
@@ -115,7 +116,7 @@ class Run:
         off, started = [], time.monotonic()
         wait_until(lambda: not (off.clear() or off.extend(self.problems(follows)) or off), 20, what="the invariants",
                    detail=lambda: off)
-        self.old = self.new
+        self.since, self.old = len(self.x_stacked) if self.new != self.old else self.since, self.new
         if time.monotonic() - started > 2 or self.history[-1:] in (["ctrl+k"], ["Escape"]):  # the pointer still for
             self.s.xdotool("mousemove_relative", "--", 1, 1)  # 5 s, bars step aside; a move brings them back
             self.ws = self.s.windows()
@@ -123,8 +124,8 @@ class Run:
     def sample(self, done):  # X resources beyond an X window for each window of the program; private memory
         x = self.s.resources(self.process.pid)
         x["windows"] -= len([w for w in self.ws if w["pid"] == self.pid])
-        print(f"after {done} actions, {len(self.old)} skylights: {x}; bars and close buttons under another X window: "
-              f"{self.x_stacked}", flush=True)
+        print(f"after {done} actions, {len(self.old)} skylights: {x}; bars, grips and close buttons under another X "
+              f"window: {len(self.x_stacked)}", flush=True)
         # The long run: X resources stay as after 1000 actions; private memory within 5 % of its highest in the
         # next 1000, since a sample moves by a few percent with what is open at the moment.
         if 1000 <= done <= 2000:

@@ -139,7 +139,8 @@ class Session(WineEnvironment):
     READ_ONLY = {"list", "children", "monitors", "short-path"}  # never the clipboard: the program notices
 
     def probe(self, *args, timeout=30):
-        if args[0] in ("list", "children") and self.arch == "x64" and (answer := self._served(args, timeout)) is not None:
+        answer = self._served(args, timeout) if args[0] in ("list", "children") and self.arch == "x64" else None
+        if answer is not None:
             return answer
         result = self.wine([self.probe_exe] + list(args), timeout=timeout)
         # Rarely the probe dies silently while windows come and go (its own errors say something).
