@@ -59,7 +59,7 @@ class Run:
             -400, 400) * (i == 0 or cls != CONTROLS), m[i] + 2), m[i + 2] - 3) for i, a in enumerate(p)]  # on a monitor
         self.s.move_mouse(p[0] + (3 if p[0] < 500 else -3), p[1])
         # After a 5 s rest bars come back with a move, by the next tick (0.1 s); X has the last word on where a
-        deadline = time.monotonic() + 1  # press goes, and Wine may stack another window above a while or for good
+        deadline = time.monotonic() + .5  # press goes, and Wine may stack another window above a while or for good
         while cls in (CLOSE, CONTROLS, GRIP) and (under := self.s.pointer_window()) != [l, t, r, b]:
             if time.monotonic() > deadline:
                 self.x_stacked.append([l, t, r, b])
@@ -164,14 +164,14 @@ def random_actions_keep_windows_holes_and_file_in_step():
                 run.monitors, s.origin = ([LEFT, PRIMARY], (1024, 0)) if on else ([PRIMARY], (0, 0))
                 s.probe("send", s.windows(OVERLAY_CLASS)[0]["hwnd"], 0x7E, 32, 1080 << 16 | 1920)
                 run.settle("edit")
+            run.sample(ACTIONS)
+            s.quit_running_copy(process)  # a new Wine process, which may stall after xrandr too
         except Exception as failure:
             print(f"FAILED at action {done} of seed {SEED}; the last actions: {run.history[-6:]}; the log's end:",
                   *s.log_lines()[-12:], sep="\n  ", flush=True)
             if isinstance(failure, subprocess.TimeoutExpired) and "monitor" in run.history[-1]:  # Wine 8, measured:
                 raise EnvironmentFailure(f"every new Wine process stalls after xrandr: {failure}") from failure
             raise
-        run.sample(ACTIONS)
-        s.quit_running_copy(process)
 
 
 main(random_actions_keep_windows_holes_and_file_in_step)
