@@ -19,6 +19,7 @@ OVERLAY_CLASS = "Lumenfold.Windows.Overlay"
 TOOLBAR_CLASS = "Lumenfold.Windows.Toolbar"
 STARTED_LINE = "startup monitors/layout regions="
 PRESS_LINE = "background preview begin 50 percent"
+COLOUR_CLASS = "Lumenfold.Probe.Colour"
 ERROR_BOX = "user32.MessageBoxW"
 INFO_TITLE = "Lumenfold · 信息 / Information"
 TOPMOST_FOREGROUND = 0x40000 | 0x10000  # MB_TOPMOST | MB_SETFOREGROUND
@@ -217,9 +218,16 @@ class Session(WineEnvironment):
             time.sleep(PACE / 2)
         self.xdotool("mouseup", 1)
 
-    def background_gesture(self, start, end=None):
+    def background_gesture(self, start, end=None, timeout=90):
+        """A press on the overlay, then waits for it to end. Wine gives a press on its foreground full-screen
+        window a pointer grab of its own, which explorer may end late, mid-drag: X then sends the rest to
+        the window beneath, past the capture (slow explorers: emulated, loaded). Not the program's fault."""
         presses = self.log_lines().count(PRESS_LINE)
         self.drag(start, end, pressed=lambda: self.log_lines().count(PRESS_LINE) > presses)
+        stray = lambda: any(w["title"].endswith("a stray release") for w in self.windows(COLOUR_CLASS))
+        ended = lambda: self.log_lines()[::-1].index(PRESS_LINE) > 0
+        if wait_until(lambda: ended() or stray(), timeout, interval=0.2, what="the press to end") and not ended():
+            raise EnvironmentFailure("Wine gave the drag's release to the window beneath the overlay")
 
     def key(self, *keys):
         self.xdotool("key", "--clearmodifiers", *keys)

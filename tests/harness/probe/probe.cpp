@@ -222,11 +222,20 @@ int Protect(const Args& a) {
 
 int Monitors(const Args&) { return Print(Number(GetSystemMetrics(SM_CMONITORS))); }
 
+// A release here without its press is one Wine handed past the capture of a window above: the title says so.
+LRESULT CALLBACK ColourProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static bool pressed = false;
+    if (message == WM_LBUTTONDOWN) pressed = true;
+    if (message == WM_LBUTTONUP && !std::exchange(pressed, false))
+        SetWindowTextW(window, L"Lumenfold probe colour: a stray release");
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
 // colour-window R G B LEFT TOP RIGHT BOTTOM: a plain window of one colour, shown until the probe ends.
 int ColourWindow(const Args& a) {
     int v[7];
     for (int i = 0; i < 7; ++i) v[i] = _wtoi(a[i].c_str());
-    const WNDCLASSW cls{0, DefWindowProcW, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr,
+    const WNDCLASSW cls{0, ColourProc, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr,
                         CreateSolidBrush(RGB(v[0], v[1], v[2])), nullptr, L"Lumenfold.Probe.Colour"};
     RegisterClassW(&cls);
     HWND window = CreateWindowExW(0, cls.lpszClassName, L"Lumenfold probe colour", WS_POPUP, v[3], v[4], v[5] - v[3],
