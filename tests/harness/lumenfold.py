@@ -219,9 +219,8 @@ class Session(WineEnvironment):
         self.xdotool("mouseup", 1)
 
     def background_gesture(self, start, end=None, timeout=90):
-        """A press on the overlay, then waits for it to end. Wine gives a press on its foreground full-screen
-        window a pointer grab of its own, which explorer may end late, mid-drag: X then sends the rest to
-        the window beneath, past the capture (slow explorers: emulated, loaded). Not the program's fault."""
+        """A press on the overlay, then waits for it to end: a release Wine sends past the capture, to the window
+        beneath, is the environment's fault (a slow explorer ends Wine's own pointer grab mid-drag)."""
         presses = self.log_lines().count(PRESS_LINE)
         self.drag(start, end, pressed=lambda: self.log_lines().count(PRESS_LINE) > presses)
         stray = lambda: any(w["title"].endswith("a stray release") for w in self.windows(COLOUR_CLASS))
