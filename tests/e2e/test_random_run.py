@@ -58,8 +58,11 @@ class Run:
         q = None if moon or cls in (CLOSE, TOOLBAR_CLASS) or random.random() < .15 else [min(max(a + random.randrange(
             -400, 400) * (i == 0 or cls != CONTROLS), m[i] + 2), m[i + 2] - 3) for i, a in enumerate(p)]  # on a monitor
         self.s.move_mouse(p[0] + (3 if p[0] < 500 else -3), p[1])
-        # After a 5 s rest bars come back with a move, by the next tick (0.1 s); X has the last word on where a
-        deadline = time.monotonic() + .5  # press goes, and Wine may stack another window above a while or for good
+        if self.mode == SHOWN and not self.bars_shown(self.ws):  # the move brings back bars a 5 s rest took away,
+            self.ws = wait_until(lambda: self.bars_shown(self.s.windows()), 5, what="the bars back after a move")
+            return None  # by the next tick, maybe over this part: drawn again with them
+        # X has the last word on where a press goes, and Wine may stack another window above a while or for good
+        deadline = time.monotonic() + .5
         while cls in (CLOSE, CONTROLS, GRIP) and (under := self.s.pointer_window()) != [l, t, r, b]:
             if time.monotonic() > deadline:
                 self.x_stacked.append([l, t, r, b])
@@ -73,6 +76,9 @@ class Run:
         self.mode = BLACK if moon else self.mode
         return {GRIP: "edit", CLOSE: "close", CONTROLS: "same" if moon else "edit", TOOLBAR_CLASS: "same"}.get(
             cls, "draw" if q and self.mode == SHOWN and (q[0] - p[0]) ** 2 + (q[1] - p[1]) ** 2 >= 9 else "same")
+
+    def bars_shown(self, ws):
+        return all(w["visible"] for w in ws if w["pid"] == self.pid and w["class"] == CONTROLS) and ws
 
     def command(self, what=None):  # a hot key (while a Wine window has the X focus), a shake, a tray command
         what = what or random.choice(["ctrl+k", "Escape", "shake"] + MENU[:10] + ["hide", "click"])
