@@ -133,13 +133,15 @@ class Run:
         x, k = self.s.resources(self.process.pid), len(self.old)
         area = sum((r - l) * (b - t) for l, t, r, b in (sky["bounds"] for sky in self.old)) // 1000
         x["windows"] -= len([w for w in self.ws if w["pid"] == self.pid])
-        # The long run: X resources stay as after 1000 actions. Memory moves by up to a fifth with the number and
-        # size of the skylights, so its level is the highest in the 1000 actions after the run first holds 12.
+        # The long run: X resources stay as after 1000 actions. Memory moves by up to a fifth with what is open (how
+        # many skylights, the interface size), so its level is the highest in the 1000 actions after the run first
+        # holds 12.
         self.base = self.base or done >= 1000 and {n: x[n] for n in ("windows", "GCs", "pixmaps")}
         self.level_from = self.level_from or done >= 1000 and k >= CAP and done
         if done % 100 == 0 or done == ACTIONS:
-            print(f"after {done} actions, {k} skylights of {area} kpx: {x}; level {self.level} kB; bars, grips and "
-                  f"close buttons under another X window: {len(self.x_stacked)}", flush=True)
+            print(f"after {done} actions, {k} skylights of {area} kpx at {self.s.settings().get('textScale', 100)} %: "
+                  f"{x}; level {self.level} kB; bars, grips and close buttons under another X window: "
+                  f"{len(self.x_stacked)}", flush=True)
         check(not self.base or all(x[n] == self.base[n] for n in self.base), f"X resources after 1000: {self.base}")
         if self.level_from and done <= self.level_from + 1000:
             self.level = max(self.level, x["private_kB"])
