@@ -51,12 +51,12 @@ class Run:
             p = (l + 34 * (r - l) // 344, t + 172 * (r - l) // 344) if r - l > 200 else (l + 3, (t + b) // 2)
         elif cls == CONTROLS:  # the moon or the slider
             p = (r - 33, t + 31) if moon else (l + 14 + random.randrange(max(r - l - 82, 1)), t + 32)
-        hits = self.s.reaching(self.ws, *p)  # X stacks overlapping windows its own way: a press on one alone,
+        hits = self.s.reaching(self.ws, *p)  # X stacks overlapping windows its own way: a press on one alone, but
         if self.mode == BLACK or [[w["class"], w["rect"]] for w in hits[:1]] != [[cls, [l, t, r, b]]] or any(
-                w["class"] != OVERLAY_CLASS and [cls, w["class"], w["rect"][2]] != [CLOSE, GRIP, r] for w in hits[1:]) \
+                w["class"] != OVERLAY_CLASS for w in hits[1:] if cls not in (CLOSE, CONTROLS, GRIP)) \
                 or not any(m[0] <= p[0] < m[2] and m[1] <= p[1] < m[3] for m in self.monitors) \
                 or [l, t, r, b] in self.x_stacked[self.since:]:  # X would move it; X hid it since the last change
-            return None  # though a close button lies on its own top grip; none in the blackout: a move would end it
+            return None  # X is asked below for a part of a skylight (they pile up); none in a blackout a move ends
         q = None if moon or cls in (CLOSE, TOOLBAR_CLASS) or random.random() < .15 else [min(max(a + random.randrange(
             -400, 400) * (i == 0 or cls != CONTROLS), m[i] + 2), m[i + 2] - 3) for i, a in enumerate(p)]  # on a monitor
         self.s.move_mouse(p[0] + (3 if p[0] < 500 else -3), p[1])
