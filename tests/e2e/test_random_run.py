@@ -141,7 +141,7 @@ class Run:
         # it is the median of each 1000 actions' samples that stays within 5 % of the highest such up to 5000.
         self.base = self.base or done >= 1000 and {n: x[n] for n in ("windows", "GCs", "pixmaps")}
         self.memory.append(x["private_kB"])
-        median = done and done % 1000 == 0 and statistics.median(self.memory)
+        median = done and done % 1000 == 0 and int(statistics.median(self.memory))
         if median:
             self.memory, self.level = [], max(self.level, median) if 1000 < done <= 5000 else self.level
         if done % 100 == 0 or done == ACTIONS:
