@@ -36,9 +36,8 @@ class Run:
         self.s, self.process, self.pid, self.history, self.old = s, process, host["pid"], [], s.settings()["skylights"]
         self.mode, self.monitors, self.base, self.icon = SHOWN, [LEFT, PRIMARY], None, centre(wait_until(
             lambda: tray_icons(s), 10, what="the tray icon")[0])  # added after the overlay shows
-        self.level, self.memory = 0, []  # the highest median of 1000 actions' memory up to 5000; this 1000's samples
-        self.shape, self.x_stacked, self.since, self.skipped = 0, [], 0, 0  # the tray menu's last shape, which a drawn
-        # one takes; parts X hid (from index since: since the skylights last changed) and presses given up
+        self.level, self.memory, self.skipped = 0, [], 0  # memory's top median of 1000 actions to 5000; presses lost
+        self.shape, self.x_stacked, self.since = 0, [], 0  # the tray menu's last shape, for a drawn one; parts X hid
         self.settle("same")
 
     def press(self, cls):  # a click or a drag on a window of the class, after a move (else it may go beneath)
@@ -136,13 +135,11 @@ class Run:
     def sample(self, done):  # X resources beyond an X window for each window of the program; private memory
         x, k = self.s.resources(self.process.pid), len(self.old)
         x["windows"] -= len([w for w in self.ws if w["pid"] == self.pid])
-        # The long run: X resources stay as after 1000 actions. Private memory climbs to its working set over the
-        # first few thousand, and a sample moves by up to a fifth with what is open (the skylights' area most), so
-        # it is the median of each 1000 actions' samples that stays within 5 % of the highest such up to 5000.
+        # Long run: X resources stay as after 1000 actions; memory climbs over the first few thousand and a sample
+        # follows what is open (skylights' area most): each 1000 actions' median stays within 5 % of the top to 5000.
         self.base = self.base or done >= 1000 and {n: x[n] for n in ("windows", "GCs", "pixmaps")}
         self.memory.append(x["private_kB"])
-        median = done and done % 1000 == 0 and int(statistics.median(self.memory))
-        if median:
+        if median := done and done % 1000 == 0 and int(statistics.median(self.memory)):
             self.memory, self.level = [], max(self.level, median) if 1000 < done <= 5000 else self.level
         if done % 100 == 0 or done == ACTIONS:
             area = sum((r - l) * (b - t) for l, t, r, b in (sky["bounds"] for sky in self.old)) // 1000
@@ -150,8 +147,7 @@ class Run:
                   f"{x}; level {self.level} kB{f'; median of 1000 actions {median} kB' * bool(median)}; presses "
                   f"where X had another window: {self.skipped}", flush=True)
         check(not self.base or all(x[n] == self.base[n] for n in self.base), f"X resources after 1000: {self.base}")
-        check(done <= 5000 or not median or median <= 1.05 * self.level,
-              f"memory's median of 1000 actions {median} kB, its level {self.level} kB")
+        check(done <= 5000 or median <= 1.05 * self.level, f"memory's median {median}, level {self.level}")
 
 
 def random_actions_keep_windows_holes_and_file_in_step():
@@ -167,8 +163,7 @@ def random_actions_keep_windows_holes_and_file_in_step():
                            else run.press(what)):
                     pass
                 run.settle(follows)
-                if done % 20 == 0:
-                    run.sample(done)
+                done % 20 or run.sample(done)
             run.settle(run.command("ctrl+k"))  # out of the blackout: X moves the pointer with the monitors, a shake
             run.monitors = [LEFT]  # a skylight drawn on the left monitor, which its going moves
             while (follows := run.press(OVERLAY_CLASS)) != "draw":
