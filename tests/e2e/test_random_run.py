@@ -180,8 +180,8 @@ def random_actions_keep_windows_holes_and_file_in_step():
             run.sample(ACTIONS)
             s.quit_running_copy(process)  # a new Wine process, which may stall after xrandr too
         except Exception as failure:
-            print(f"FAILED at action {done} of seed {SEED}; the last actions: {run.history[-6:]}; the log's end:",
-                  *s.log_lines()[-12:], sep="\n  ", flush=True)
+            print(f"FAILED at action {done} of seed {SEED}; the last actions: {run.history[-10:]}; the log's end:",
+                  *s.log_lines()[-30:], sep="\n  ", flush=True)
             if isinstance(failure, subprocess.TimeoutExpired) and "monitor" in run.history[-1]:  # Wine 8, measured:
                 raise EnvironmentFailure(f"every new Wine process stalls after xrandr: {failure}") from failure
             raise
