@@ -165,7 +165,7 @@ int Launch(const Args& a) {
     PROCESS_INFORMATION info{};
     const ULONGLONG started = GetTickCount64();
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return Fail("CreateProcess failed");
+        return Fail(("CreateProcess failed, error " + std::to_string(GetLastError())).c_str());
     std::map<HWND, std::wstring> seen;
     while (WaitForSingleObject(info.hProcess, 1) == WAIT_TIMEOUT) {
         for (HWND window : Windows()) {
