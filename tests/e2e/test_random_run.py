@@ -149,7 +149,7 @@ class Run:
                   f"where X had another window: {self.skipped}", flush=True)
         check(not self.base or all(x[n] == self.base[n] for n in self.base), f"X resources after 1000: {self.base}")
         check(done <= 5000 or not median or median <= 1.05 * self.level,
-              f"memory's median {median}, level {self.level}")
+              f"memory's median of 1000 actions {median} kB, its level {self.level} kB")
 
 
 def random_actions_keep_windows_holes_and_file_in_step():

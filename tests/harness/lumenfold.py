@@ -148,6 +148,8 @@ class Session(WineEnvironment):
         if result.returncode != 0 and not result.stderr.strip() and args[0] in self.READ_ONLY:
             record_retry(f"lfprobe {args[0]} died without a word (exit {result.returncode})")
             result = self.wine([self.probe_exe] + list(args), timeout=timeout)
+        if "error 1359" in result.stderr:  # ERROR_INTERNAL_ERROR: Wine's new process died before it began
+            raise EnvironmentFailure(f"lfprobe {args[0]}: {result.stderr.strip()}")
         if result.returncode != 0:
             raise TestFailure(f"lfprobe {' '.join(map(str, args))} exited {result.returncode}: "
                               f"{result.stderr.strip()}")

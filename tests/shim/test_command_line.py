@@ -5,7 +5,7 @@ import shutil
 import sys
 from pathlib import Path
 
-from lumenfold_env import TestFailure, WineEnvironment
+from lumenfold_env import TestFailure, WineEnvironment, record_retry
 
 FOLDER = "Lumen fold --quit --offline"
 PROGRAM = f"C:\\{FOLDER}\\Lumenfold.exe"
@@ -34,7 +34,10 @@ with WineEnvironment("shim") as env:
     for helper in (crt_helper, zig_helper):
         shutil.copy(helper, env.prefix / "drive_c" / FOLDER / "Lumenfold.exe")
         for what, line, received in CASES:
-            result = env.wine([launcher, PROGRAM, line.encode("utf-16-be").hex()])
+            result = env.wine(command := [launcher, PROGRAM, line.encode("utf-16-be").hex()])
+            if result.returncode == 90 and "status 0xc00000e5" in result.stderr:  # Wine failed to start it
+                record_retry(f"{helper.name}, {what}: {result.stderr.strip()}")
+                result = env.wine(command)
             wanted = f"{HEADER}\n{line}\n{received}"
             if result.returncode != 0 or result.stdout != wanted:
                 failures.append(f"{helper.name}, {what}: exit code {result.returncode}, {result.stdout!r}, "
